@@ -1,0 +1,115 @@
+#include "testing/test_util.h"
+
+#include <dirent.h>
+#include <unistd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unicode/unistr.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+namespace lvt_testing {
+
+static std::string SourceDir() {
+  const char* env = std::getenv("LUMIVANT_SOURCE_DIR");
+  return env != nullptr ? env : LUMIVANT_SOURCE_DIR;
+}
+
+std::string DataPath(const std::string& relative) {
+  return SourceDir() + "/tests/data/" + relative;
+}
+
+std::string ExamplePath(const std::string& relative) {
+  return SourceDir() + "/examples/" + relative;
+}
+
+std::string CorpusDir() {
+  std::string dir = SourceDir() + "/../shared/corpus";
+  struct stat st;
+  return stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? dir : std::string();
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_TRUE(in.good()) << "cannot read " << path;
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+static std::vector<std::string> List(const std::string& dir, bool wantDirs) {
+  std::vector<std::string> names;
+  DIR* d = opendir(dir.c_str());
+  if (d == nullptr) return names;
+  while (dirent* e = readdir(d)) {
+    std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    std::string full = dir + "/" + name;
+    struct stat st;
+    if (stat(full.c_str(), &st) != 0) continue;
+    if (S_ISDIR(st.st_mode) == wantDirs) names.push_back(full);
+  }
+  closedir(d);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::vector<std::string> ListFiles(const std::string& dir) { return List(dir, false); }
+std::vector<std::string> ListDirs(const std::string& dir) { return List(dir, true); }
+
+std::u16string U16(const std::string& utf8) {
+  icu::UnicodeString s = icu::UnicodeString::fromUTF8(utf8);
+  return std::u16string(reinterpret_cast<const char16_t*>(s.getBuffer()), s.length());
+}
+
+std::string U8(const std::u16string& text) {
+  std::string out;
+  icu::UnicodeString(text.data(), static_cast<int32_t>(text.size())).toUTF8String(out);
+  return out;
+}
+
+static std::string Quote(const std::string& arg) {
+  std::string q = "'";
+  for (char c : arg) {
+    if (c == '\'') q += "'\\''";
+    else q += c;
+  }
+  return q + "'";
+}
+
+RunResult RunCli(const std::vector<std::string>& args, const std::string& stdinFile) {
+  const char* binary = std::getenv("LUMIVANT_BINARY");
+  RunResult result;
+  if (binary == nullptr) {
+    ADD_FAILURE() << "LUMIVANT_BINARY is not set";
+    return result;
+  }
+  char errTemplate[] = "/tmp/lumivant-test-err.XXXXXX";
+  int fd = mkstemp(errTemplate);
+  if (fd >= 0) close(fd);
+  std::string command = Quote(binary);
+  for (const auto& a : args) command += " " + Quote(a);
+  command += stdinFile.empty() ? " </dev/null" : " <" + Quote(stdinFile);
+  command += " 2>" + Quote(errTemplate);
+  std::FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) {
+    ADD_FAILURE() << "cannot run " << command;
+    return result;
+  }
+  char block[65536];
+  std::size_t got;
+  while ((got = std::fread(block, 1, sizeof block, pipe)) > 0) result.out.append(block, got);
+  int status = pclose(pipe);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.err = ReadFile(errTemplate);
+  std::remove(errTemplate);
+  return result;
+}
+
+}  // namespace lvt_testing

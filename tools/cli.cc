@@ -1,0 +1,151 @@
+#include "tools/cli.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "foundation/charset_labels.h"
+#include "foundation/file_loader.h"
+
+namespace lumivant_cli {
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "lumivant: %s\n", message.c_str());
+  return kExitTrouble;
+}
+
+bool ParsedArgs::Has(const std::string& name) const {
+  for (const auto& option : options)
+    if (option.first == name) return true;
+  return false;
+}
+
+std::string ParsedArgs::Value(const std::string& name, const std::string& fallback) const {
+  std::string value = fallback;
+  for (const auto& option : options)
+    if (option.first == name) value = option.second;
+  return value;
+}
+
+static bool Listed(const std::vector<std::string>& list, const std::string& name) {
+  for (const auto& item : list)
+    if (item == name) return true;
+  return false;
+}
+
+bool ParseArgs(const Args& args, const std::vector<std::string>& flags,
+               const std::vector<std::string>& withValue, ParsedArgs* parsed,
+               std::string* error) {
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || arg == "-" || arg.size() < 2 || arg[0] != '-') {
+      parsed->operands.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    std::string name = arg;
+    std::string value;
+    bool inlineValue = false;
+    std::size_t eq = arg.find('=');
+    if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+      name = arg.substr(0, eq);
+      value = arg.substr(eq + 1);
+      inlineValue = true;
+    }
+    if (Listed(flags, name) && !inlineValue) {
+      parsed->options.emplace_back(name, "");
+    } else if (Listed(withValue, name)) {
+      if (!inlineValue) {
+        if (i + 1 >= args.size()) {
+          *error = "option " + name + " needs a value";
+          return false;
+        }
+        value = args[++i];
+      }
+      parsed->options.emplace_back(name, value);
+    } else {
+      *error = "unknown option " + arg + " (try --help)";
+      return false;
+    }
+  }
+  return true;
+}
+
+bool LoadPage(const std::string& path, std::string* bytes) {
+  std::string error;
+  if (!LVTFile::ReadWholeFile(path, bytes, &error)) {
+    Fail((path == "-" ? std::string("standard input") : path) + ": " + error);
+    return false;
+  }
+  return true;
+}
+
+LVTCharset::CHARSET ResolveCharset(const std::string& option, const std::string& bytes) {
+  if (option.empty()) return LVTCharset::DetectCharset(bytes);
+  LVTCharset::CHARSET cs = LVTCharset::CodePageFromLabel(option);
+  if (cs == 0) Fail("unknown or unsupported character set: " + option);
+  return cs;
+}
+
+Output::~Output() {
+  if (m_File != nullptr && m_File != stdout) std::fclose(m_File);
+  if (!m_TempPath.empty()) std::remove(m_TempPath.c_str());
+}
+
+bool Output::Open(const std::string& path) {
+  if (path.empty() || path == "-") {
+    m_File = stdout;
+    return true;
+  }
+  m_Path = path;
+  std::string temp = path + ".XXXXXX";
+  int fd = mkstemp(&temp[0]);
+  if (fd < 0) {
+    Fail(path + ": " + std::strerror(errno));
+    return false;
+  }
+  m_TempPath = temp;
+  m_File = fdopen(fd, "wb");
+  if (m_File == nullptr) {
+    ::close(fd);
+    Fail(path + ": " + std::strerror(errno));
+    return false;
+  }
+  return true;
+}
+
+bool Output::Write(const std::string& bytes) {
+  if (m_File == nullptr || m_Failed) return false;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), m_File) != bytes.size()) m_Failed = true;
+  return !m_Failed;
+}
+
+bool Output::Commit() {
+  if (m_File == nullptr) return false;
+  const std::string target = m_Path.empty() ? "standard output" : m_Path;
+  if (std::fflush(m_File) != 0) m_Failed = true;
+  if (m_File != stdout) {
+    if (std::fclose(m_File) != 0) m_Failed = true;
+    m_File = nullptr;
+  }
+  if (m_Failed) {
+    Fail(target + ": write failed: " + std::strerror(errno));
+    return false;
+  }
+  if (!m_TempPath.empty()) {
+    if (std::rename(m_TempPath.c_str(), m_Path.c_str()) != 0) {
+      Fail(m_Path + ": " + std::strerror(errno));
+      return false;
+    }
+    m_TempPath.clear();
+  }
+  return true;
+}
+
+}  // namespace lumivant_cli

@@ -1,0 +1,7 @@
+#include "tools/cli.h"
+
+namespace lumivant_cli {
+
+int RunWords(const Args&) { return Fail("words: not available yet"); }
+
+}  // namespace lumivant_cli

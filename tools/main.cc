@@ -1,0 +1,55 @@
+// lumivant: change detection and query highlighting on HTML pages.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "tools/cli.h"
+
+namespace {
+
+struct Command {
+  const char* name;
+  int (*run)(const lumivant_cli::Args&);
+  const char* summary;
+};
+
+const Command kCommands[] = {
+    {"diff", lumivant_cli::RunDiff, "mark what changed between two versions of a page"},
+    {"highlight", lumivant_cli::RunHighlight, "highlight the hits of a query in a page"},
+    {"match", lumivant_cli::RunMatch, "list the pages that match a query"},
+    {"parse", lumivant_cli::RunParse, "show how a query is prepared and parsed"},
+    {"text", lumivant_cli::RunText, "print the runs of text found in a page"},
+    {"words", lumivant_cli::RunWords, "print the words found in a page"},
+};
+
+void PrintUsage(std::FILE* to) {
+  std::fprintf(to, "usage: lumivant COMMAND [options] ...\n\ncommands:\n");
+  for (const Command& c : kCommands) std::fprintf(to, "  %-10s %s\n", c.name, c.summary);
+  std::fprintf(to, "\n'lumivant COMMAND --help' describes a command.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    PrintUsage(stderr);
+    return lumivant_cli::kExitTrouble;
+  }
+  std::string name = argv[1];
+  if (name == "--help" || name == "-h" || name == "help") {
+    PrintUsage(stdout);
+    return 0;
+  }
+  lumivant_cli::Args args(argv + 2, argv + argc);
+  for (const Command& c : kCommands) {
+    if (name == c.name) {
+      try {
+        return c.run(args);
+      } catch (const std::exception& e) {
+        return lumivant_cli::Fail(std::string("internal error: ") + e.what());
+      }
+    }
+  }
+  lumivant_cli::Fail("unknown command '" + name + "' (try lumivant --help)");
+  return lumivant_cli::kExitTrouble;
+}
