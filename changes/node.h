@@ -1,0 +1,47 @@
+// Node: one text node of a page as change detection compares it: either one
+// run of text, or all the text inside one link element. The normalised text
+// is what comparisons look at; the pieces say which bytes of the page the
+// node came from, which is what the change report marks up.
+//
+// A shared record, held through LVT::SmartPtr<Node> in NodeSequence lists;
+// the count is not atomic, so a node and its lists belong to one thread.
+#ifndef LUMIVANT_CHANGES_NODE_H_
+#define LUMIVANT_CHANGES_NODE_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "foundation/ref_count_vector.h"
+#include "foundation/smart_ptr.h"
+#include "foundation/sp_ref_counter.h"
+
+namespace LVTDT {
+
+class Node : public LVT::SPRefCounterST {
+ public:
+  static constexpr uint32_t kNoOffset = 0xFFFFFFFFu;
+
+  // Two nodes are equal when their normalised texts are.
+  bool SameText(const Node& other) const { return m_Text == other.m_Text; }
+
+  // The normalised text; never empty in a finished sequence.
+  std::u16string m_Text;
+  // The raw text of each piece, in document order. A piece may carry
+  // trailing blanks added for the elements around it.
+  std::vector<std::u16string> m_Pieces;
+  // Byte offset and byte length of each piece's text in the parsed page;
+  // pieces of a sequence follow each other without overlap.
+  std::vector<uint32_t> m_PieceOffsets;
+  std::vector<uint32_t> m_PieceLengths;
+  // Where the node begins: its piece for a run of text, the link element's
+  // own markup for a link node.
+  uint32_t m_Offset = kNoOffset;
+};
+
+using NodeHandle = LVT::SmartPtr<Node>;
+using NodeSequence = LVT::RefCountVector<Node, LVT::SmartPtr<Node>>;
+
+}  // namespace LVTDT
+
+#endif  // LUMIVANT_CHANGES_NODE_H_

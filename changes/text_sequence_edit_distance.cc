@@ -1,0 +1,79 @@
+#include "changes/text_sequence_edit_distance.h"
+
+#include <cfloat>
+#include <string_view>
+#include <unordered_map>
+
+namespace LVTDT {
+
+namespace {
+
+using TextIds = std::unordered_map<std::u16string_view, uint32_t>;
+
+// Numbers each node's text, the same number for the same text. The views
+// point into the nodes, which the sequences keep alive.
+void NumberTexts(const NodeSequence& nodes, TextIds& ids,
+                 std::vector<uint32_t>& out) {
+  out.reserve(nodes.size());
+  for (const NodeHandle& node : nodes) {
+    auto inserted =
+        ids.emplace(node->m_Text, static_cast<uint32_t>(ids.size()));
+    out.push_back(inserted.first->second);
+  }
+}
+
+}  // namespace
+
+TextSequenceEditDistance::TextSequenceEditDistance(const NodeSequence& a,
+                                                   const NodeSequence& b)
+    : GeneralizedEditDistance(a, b) {
+  TextIds ids;
+  ids.reserve(First().size() + Second().size());
+  NumberTexts(First(), ids, m_TextIdsA);
+  NumberTexts(Second(), ids, m_TextIdsB);
+}
+
+TextSequenceEditDistance::~TextSequenceEditDistance() = default;
+
+double TextSequenceEditDistance::InsertOrDelete() { return kInsertDeleteCost; }
+
+double TextSequenceEditDistance::SubstitutionCost(const NodeHandle& a,
+                                                  const NodeHandle& b) const {
+  return a->SameText(*b) ? kMatchCost : kSubstitutionCost;
+}
+
+double TextSequenceEditDistance::InsertionCost(const NodeHandle&) const {
+  return InsertOrDelete();
+}
+
+double TextSequenceEditDistance::DeletionCost(const NodeHandle&) const {
+  return InsertOrDelete();
+}
+
+double TextSequenceEditDistance::TranspositionCost(const NodeHandle& a1,
+                                                   const NodeHandle& a2,
+                                                   const NodeHandle& b1,
+                                                   const NodeHandle& b2) const {
+  return a1->SameText(*b2) && a2->SameText(*b1) ? kTranspositionCost : DBL_MAX;
+}
+
+void TextSequenceEditDistance::SubstitutionRow(std::size_t i, std::size_t count,
+                                               double* costs) const {
+  const uint32_t a = m_TextIdsA[i];
+  const uint32_t* b = m_TextIdsB.data();
+  for (std::size_t j = 0; j < count; ++j)
+    costs[j] = a == b[j] ? kMatchCost : kSubstitutionCost;
+}
+
+void TextSequenceEditDistance::TranspositionRow(std::size_t i,
+                                                std::size_t count,
+                                                double* costs) const {
+  const uint32_t a1 = m_TextIdsA[i];
+  const uint32_t a2 = m_TextIdsA[i + 1];
+  const uint32_t* b = m_TextIdsB.data();
+  for (std::size_t j = 0; j < count; ++j) {
+    costs[j] = a1 == b[j + 1] && a2 == b[j] ? kTranspositionCost : DBL_MAX;
+  }
+}
+
+}  // namespace LVTDT

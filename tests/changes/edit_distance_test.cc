@@ -1,0 +1,299 @@
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "changes/generalized_edit_distance.h"
+#include "changes/text_sequence_edit_distance.h"
+#include "testing/test_util.h"
+
+namespace {
+
+using LVTAlgo::EditScript;
+using LVTAlgo::EditStep;
+using LVTDT::NodeSequence;
+using LVTDT::TextSequenceEditDistance;
+
+NodeSequence Nodes(const std::vector<std::string>& texts) {
+  NodeSequence nodes;
+  for (const std::string& text : texts) {
+    LVTDT::NodeHandle node = LVT::MakeSmart<LVTDT::Node>();
+    node->m_Text = lvt_testing::U16(text);
+    nodes.push_back(node);
+  }
+  return nodes;
+}
+
+std::string Dump(const EditScript& script) {
+  std::string out;
+  for (const EditStep& step : script) {
+    if (!out.empty()) out += ' ';
+    out += std::to_string(step.m_Kind) + '(';
+    for (std::size_t k = 0; k < step.m_Positions.size(); ++k) {
+      if (k != 0) out += ',';
+      out += std::to_string(step.m_Positions[k]);
+    }
+    out += ')';
+  }
+  return out;
+}
+
+struct Result {
+  double distance;
+  std::string script;
+};
+
+Result Align(
+    const std::vector<std::string>& a, const std::vector<std::string>& b,
+    std::size_t tableLimit = TextSequenceEditDistance::kDefaultTableLimit) {
+  TextSequenceEditDistance distance(Nodes(a), Nodes(b));
+  distance.SetTableLimit(tableLimit);
+  Result result{distance.Distance(), Dump(distance.GetEditScript())};
+  return result;
+}
+
+// The recurrence written out directly: a full matrix of costs and
+// back-pointers, every cost asked cell by cell, operations tried in table
+// order, a later one winning only when strictly cheaper.
+template <class Seq, class Costs>
+Result Reference(const Seq& a, const Seq& b, const Costs& costs) {
+  const int n = static_cast<int>(a.size());
+  const int m = static_cast<int>(b.size());
+  const int steps[4][2] = {{-1, -1}, {0, -1}, {-1, 0}, {-2, -2}};
+  std::vector<std::vector<double>> d(n + 1,
+                                     std::vector<double>(m + 1, DBL_MAX));
+  std::vector<std::vector<int>> back(n + 1, std::vector<int>(m + 1, 0));
+  d[0][0] = 0.0;
+  for (int i = 0; i <= n; ++i) {
+    for (int j = 0; j <= m; ++j) {
+      for (int o = 0; o < 4; ++o) {
+        const int pi = i + steps[o][0];
+        const int pj = j + steps[o][1];
+        if (pi < 0 || pj < 0) continue;
+        double step = 0;
+        if (o == 0) step = costs.Sub(a[i - 1], b[j - 1]);
+        if (o == 1) step = costs.Ins(b[j - 1]);
+        if (o == 2) step = costs.Del(a[i - 1]);
+        if (o == 3) step = costs.Trans(a[i - 2], a[i - 1], b[j - 2], b[j - 1]);
+        const double candidate = step + d[pi][pj];
+        if (candidate < d[i][j]) {
+          d[i][j] = candidate;
+          back[i][j] = o;
+        }
+      }
+    }
+  }
+  EditScript script;
+  int i = n;
+  int j = m;
+  while (i != 0 || j != 0) {
+    const int o = back[i][j];
+    EditStep step;
+    step.m_Kind = o;
+    if (o == 0) step.m_Positions = {i - 1, j - 1};
+    if (o == 1) step.m_Positions = {j - 1};
+    if (o == 2) step.m_Positions = {i - 1};
+    if (o == 3) step.m_Positions = {i - 2, i - 1, j - 2, j - 1};
+    script.insert(script.begin(), step);
+    i += steps[o][0];
+    j += steps[o][1];
+  }
+  return {d[n][m], Dump(script)};
+}
+
+struct TextCosts {
+  double Sub(const std::string& a, const std::string& b) const {
+    return a == b ? 0.0 : 1.2;
+  }
+  double Ins(const std::string&) const { return 1.0; }
+  double Del(const std::string&) const { return 1.0; }
+  double Trans(const std::string& a1, const std::string& a2,
+               const std::string& b1, const std::string& b2) const {
+    return a1 == b2 && a2 == b1 ? 1.5 : DBL_MAX;
+  }
+};
+
+TEST(TextSequenceEditDistance, AlignmentCases) {
+  Result r = Align({"x"}, {"x"});
+  EXPECT_EQ(0.0, r.distance);
+  EXPECT_EQ("0(0,0)", r.script);
+
+  r = Align({"x"}, {"y"});
+  EXPECT_EQ(1.2, r.distance);
+  EXPECT_EQ("0(0,0)", r.script);
+
+  r = Align({"x", "y"}, {"y", "x"});
+  EXPECT_EQ(1.5, r.distance);
+  EXPECT_EQ("3(0,1,0,1)", r.script);
+
+  r = Align({"a", "b"}, {"a", "c", "b"});
+  EXPECT_EQ(1.0, r.distance);
+  EXPECT_EQ("0(0,0) 1(1) 0(1,2)", r.script);
+
+  // Substituting x and deleting y ties with deleting x and substituting y;
+  // the substitution wins at cell (2, 1).
+  r = Align({"x", "y"}, {"z"});
+  EXPECT_DOUBLE_EQ(2.2, r.distance);
+  EXPECT_EQ("2(0) 0(1,0)", r.script);
+
+  r = Align({}, {"p", "q", "r"});
+  EXPECT_EQ(3.0, r.distance);
+  EXPECT_EQ("1(0) 1(1) 1(2)", r.script);
+
+  r = Align({"p", "q", "r"}, {});
+  EXPECT_EQ(3.0, r.distance);
+  EXPECT_EQ("2(0) 2(1) 2(2)", r.script);
+
+  r = Align({}, {});
+  EXPECT_EQ(0.0, r.distance);
+  EXPECT_EQ("", r.script);
+}
+
+TEST(TextSequenceEditDistance, ComparesWholeTextsOnly) {
+  // Equal prefixes, different lengths and case are all different texts.
+  Result r = Align({"abc", "Abc"}, {"abc", "abcd"});
+  EXPECT_EQ(1.2, r.distance);
+  EXPECT_EQ("0(0,0) 0(1,1)", r.script);
+  // A transposition needs both crossings equal.
+  r = Align({"x", "y"}, {"y", "z"});
+  EXPECT_EQ("2(0) 0(1,0) 1(1)", r.script);
+  EXPECT_EQ(2.0, r.distance);
+}
+
+TEST(TextSequenceEditDistance, DistanceIsComputedOnce) {
+  TextSequenceEditDistance distance(Nodes({"a", "b", "c"}),
+                                    Nodes({"b", "a", "c"}));
+  const double first = distance.Distance();
+  EXPECT_EQ(first, distance.Distance());
+  EXPECT_EQ("3(0,1,0,1) 0(2,2)", Dump(distance.GetEditScript()));
+  EXPECT_EQ(1.5, first);
+}
+
+TEST(TextSequenceEditDistance, SharesNodesWithTheCallersSequences) {
+  NodeSequence a = Nodes({"a"});
+  NodeSequence b = Nodes({"b"});
+  {
+    TextSequenceEditDistance distance(a, b);
+    EXPECT_EQ(2, a[0]->RefCountValue());
+    distance.Distance();
+  }
+  EXPECT_EQ(1, a[0]->RefCountValue());
+  EXPECT_EQ(1, b[0]->RefCountValue());
+}
+
+std::vector<std::string> RandomTexts(std::mt19937& random, int maxLength,
+                                     int letters) {
+  std::vector<std::string> texts(random() % (maxLength + 1));
+  for (std::string& text : texts)
+    text = std::string(1, static_cast<char>('a' + random() % letters));
+  return texts;
+}
+
+TEST(TextSequenceEditDistance, AgreesWithTheDirectRecurrence) {
+  std::mt19937 random(20240611);
+  for (int round = 0; round < 3000; ++round) {
+    // Few letters make many ties, repeats and swaps.
+    const int letters = 1 + round % 4;
+    std::vector<std::string> a = RandomTexts(random, 14, letters);
+    std::vector<std::string> b = RandomTexts(random, 14, letters);
+    if (round % 3 == 0 && a.size() > 1) {
+      b = a;  // a few edits of the same sequence, with neighbours swapped
+      for (std::size_t k = 0; k + 1 < b.size(); k += 2 + random() % 4)
+        std::swap(b[k], b[k + 1]);
+      if (random() % 2) b.erase(b.begin() + random() % b.size());
+    }
+    const Result expected = Reference(a, b, TextCosts());
+    // Whole table, then rebuilt block by block with tiny blocks.
+    for (std::size_t limit : {TextSequenceEditDistance::kDefaultTableLimit,
+                              std::size_t{0}, std::size_t{40}}) {
+      const Result got = Align(a, b, limit);
+      ASSERT_EQ(expected.distance, got.distance)
+          << "round " << round << " limit " << limit;
+      ASSERT_EQ(expected.script, got.script)
+          << "round " << round << " limit " << limit;
+    }
+  }
+}
+
+// A template instance with uneven costs and the default cost rows.
+class WeightedDistance
+    : public LVTAlgo::GeneralizedEditDistance<int, std::vector<int>> {
+ public:
+  WeightedDistance(const std::vector<int>& a, const std::vector<int>& b)
+      : GeneralizedEditDistance(a, b) {}
+  double SubstitutionCost(const int& a, const int& b) const override {
+    return Sub(a, b);
+  }
+  double InsertionCost(const int& b) const override { return Ins(b); }
+  double DeletionCost(const int& a) const override { return Del(a); }
+  double TranspositionCost(const int& a1, const int& a2, const int& b1,
+                           const int& b2) const override {
+    return Trans(a1, a2, b1, b2);
+  }
+
+  double Sub(int a, int b) const {
+    return a == b ? 0.0 : 0.1 * ((a * 7 + b * 3) % 13);
+  }
+  double Ins(int b) const { return 0.25 * (1 + b % 5); }
+  double Del(int a) const { return 0.5 * (1 + a % 3); }
+  double Trans(int a1, int a2, int b1, int b2) const {
+    return (a1 + a2 + b1 + b2) % 3 == 0 ? 0.3 : DBL_MAX;
+  }
+};
+
+TEST(GeneralizedEditDistance, UnevenCostsAgreeWithTheDirectRecurrence) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 1500; ++round) {
+    std::vector<int> a(random() % 16);
+    std::vector<int> b(random() % 16);
+    for (int& x : a) x = static_cast<int>(random() % 6);
+    for (int& x : b) x = static_cast<int>(random() % 6);
+    WeightedDistance costs(a, b);
+    const Result expected = Reference(a, b, costs);
+    for (std::size_t limit :
+         {WeightedDistance::kDefaultTableLimit, std::size_t{0}}) {
+      WeightedDistance distance(a, b);
+      distance.SetTableLimit(limit);
+      ASSERT_EQ(expected.distance, distance.Distance()) << "round " << round;
+      ASSERT_EQ(expected.script, Dump(distance.GetEditScript()))
+          << "round " << round;
+    }
+  }
+}
+
+TEST(GeneralizedEditDistance, OperationTable) {
+  WeightedDistance distance({}, {});
+  const auto& ops = distance.Operations();
+  ASSERT_EQ(4u, ops.size());
+  const int32_t expected[4][3] = {
+      {0, -1, -1}, {1, 0, -1}, {2, -1, 0}, {3, -2, -2}};
+  for (int t = 0; t < 4; ++t) {
+    EXPECT_EQ(expected[t][0], ops[t].m_Kind);
+    EXPECT_EQ(expected[t][1], ops[t].m_RowStep);
+    EXPECT_EQ(expected[t][2], ops[t].m_ColumnStep);
+  }
+}
+
+TEST(TextSequenceEditDistance, LongSequencesAgreeAcrossTableModes) {
+  // Larger than the blocks, with a realistic mix of kept and changed nodes.
+  std::mt19937 random(99);
+  std::vector<std::string> a;
+  for (int k = 0; k < 300; ++k)
+    a.push_back("t" + std::to_string(random() % 120));
+  std::vector<std::string> b = a;
+  for (int k = 0; k < 40; ++k) b[random() % b.size()] = "n" + std::to_string(k);
+  for (int k = 0; k < 10; ++k)
+    b.insert(b.begin() + random() % b.size(), "i" + std::to_string(k));
+  for (int k = 0; k < 10; ++k) b.erase(b.begin() + random() % b.size());
+  const Result expected = Reference(a, b, TextCosts());
+  for (std::size_t limit : {TextSequenceEditDistance::kDefaultTableLimit,
+                            std::size_t{0}, std::size_t{5000}}) {
+    const Result got = Align(a, b, limit);
+    EXPECT_EQ(expected.distance, got.distance);
+    EXPECT_EQ(expected.script, got.script);
+  }
+}
+
+}  // namespace
