@@ -13,6 +13,7 @@
 
 namespace {
 
+using lvt_query_test::Row;
 using LVTDT::DTQueryLexer;
 using LVTDT::DTQueryParser;
 using T = LVTDT::DTQueryParserTokenTypes;
@@ -40,13 +41,8 @@ std::string LexUntilError(const std::string& query) {
   return lvt_query_test::Outcome([&] { return Lex(query) + " (no error)"; });
 }
 
-struct LexRow {
-  const char* query;
-  const char* tokens;
-};
-
 TEST(DTQueryLexer, TokensOfQueries) {
-  const LexRow rows[] = {
+  const Row rows[] = {
       {"", "EOF"},
       {" ;. \t\r\n", "EOF"},
       {"a", "WORD_[a] EOF"},
@@ -84,11 +80,11 @@ TEST(DTQueryLexer, TokensOfQueries) {
       {"a\xC2\xA0" "b", "WORD_[a\xC2\xA0" "b] EOF"},
       {"\xC3\x89T\xC3\x89", "WORD_[\xC3\x89T\xC3\x89] EOF"},
   };
-  for (const LexRow& row : rows) EXPECT_EQ(row.tokens, Lex(row.query)) << row.query;
+  for (const Row& row : rows) EXPECT_EQ(row.expected, Lex(row.input)) << row.input;
 }
 
 TEST(DTQueryLexer, BadCharactersRaiseWrappedNoViableAlt) {
-  const LexRow rows[] = {
+  const Row rows[] = {
       {"a,b", "TokenStreamRecognitionException line 1:2: unexpected char: ','"},
       {"a!b", "TokenStreamRecognitionException line 1:2: unexpected char: '!'"},
       {"a|b", "TokenStreamRecognitionException line 1:2: unexpected char: '|'"},
@@ -101,7 +97,7 @@ TEST(DTQueryLexer, BadCharactersRaiseWrappedNoViableAlt) {
       // A newline never advances the line.
       {"a\nb\n,", "TokenStreamRecognitionException line 1:5: unexpected char: ','"},
   };
-  for (const LexRow& row : rows) EXPECT_EQ(row.tokens, LexUntilError(row.query)) << row.query;
+  for (const Row& row : rows) EXPECT_EQ(row.expected, LexUntilError(row.input)) << row.input;
 
   // Control characters and DEL name their code.
   for (int c : {0x00, 0x01, 0x08, 0x0B, 0x0C, 0x0E, 0x1F, 0x7F}) {

@@ -14,6 +14,7 @@
 
 namespace {
 
+using lvt_query_test::Row;
 using LVTDT::DumpQueryTree;
 using LVTDT::ParseQueryUtf8;
 using T = LVTDT::DTQueryParserTokenTypes;
@@ -23,11 +24,6 @@ using T = LVTDT::DTQueryParserTokenTypes;
 std::string Parse(const std::string& query) {
   return lvt_query_test::Outcome([&] { return DumpQueryTree(ParseQueryUtf8(query)); });
 }
-
-struct Row {
-  const char* query;
-  const char* expected;
-};
 
 TEST(DTQueryParser, TreeShapes) {
   const Row rows[] = {
@@ -81,7 +77,7 @@ TEST(DTQueryParser, TreeShapes) {
       {"cats Or NOT dogs", "OR_(cats, NOT_(dogs))"},
       {"caf\xC3\xA9 cr\xC3\xA8me", "And(caf\xC3\xA9, cr\xC3\xA8me)"},
   };
-  for (const Row& row : rows) EXPECT_EQ(row.expected, Parse(row.query)) << row.query;
+  for (const Row& row : rows) EXPECT_EQ(row.expected, Parse(row.input)) << row.input;
 }
 
 TEST(DTQueryParser, NodesKeepTypeAndText) {
@@ -149,7 +145,7 @@ TEST(DTQueryParser, InvalidQueries) {
       {"a,b", "TokenStreamRecognitionException line 1:2: unexpected char: ','"},
       {"a near: b", "TokenStreamRecognitionException line 1:8: unexpected char: ' '"},
   };
-  for (const Row& row : rows) EXPECT_EQ(row.expected, Parse(row.query)) << row.query;
+  for (const Row& row : rows) EXPECT_EQ(row.expected, Parse(row.input)) << row.input;
 }
 
 TEST(DTQueryParser, CharactersAfterTheStopAreNeverRead) {

@@ -14,6 +14,12 @@
 
 namespace lvt_query_test {
 
+// One row of a table test: an input and what it should give.
+struct Row {
+  const char* input;
+  const char* expected;
+};
+
 // step() returns a string; an exception becomes "Class line L:C: message".
 template <class Step>
 std::string Outcome(Step step) {
