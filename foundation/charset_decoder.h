@@ -66,9 +66,6 @@ class CharsetDecoder {
   bool m_EndsOnEscape = false;  // nothing but escapes since the last one
 };
 
-// The library's 16-bit strings are in host byte order.
-constexpr bool kHostLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
-
 }  // namespace LVTCharset
 
 #endif  // LUMIVANT_FOUNDATION_CHARSET_DECODER_H_

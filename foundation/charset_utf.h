@@ -17,6 +17,9 @@ namespace LVTCharset {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
+// The library's 16-bit strings are in host byte order.
+constexpr bool kHostLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
+
 inline bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 inline bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
