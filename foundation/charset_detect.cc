@@ -1,7 +1,7 @@
 // Picking the character set of a page as a browser does without transport
 // information: byte-order mark, then a declaration found by the prescan of
-// the first 1024 bytes, then UTF-8 if the page is valid UTF-8, else
-// windows-1252.
+// the first 1024 bytes (a <meta>, else the XML declaration of an XHTML
+// page), then UTF-8 if the page is valid UTF-8, else windows-1252.
 #include <string>
 
 #include "foundation/charset_labels.h"
@@ -183,13 +183,39 @@ CHARSET Prescan(std::string_view text) {
   return 0;
 }
 
+// The encoding of a leading XML declaration (<?xml ... encoding="x"?>).
+CHARSET XmlDeclarationCharset(std::string_view text) {
+  if (text.substr(0, 5) != "<?xml") return 0;
+  const std::size_t end = text.find('>');
+  if (end == std::string_view::npos) return 0;
+  const std::string_view decl = text.substr(0, end);
+  std::size_t pos = decl.find("encoding");
+  if (pos == std::string_view::npos) return 0;
+  pos += 8;
+  while (pos < decl.size() && static_cast<unsigned char>(decl[pos]) <= 0x20) ++pos;
+  if (pos >= decl.size() || decl[pos] != '=') return 0;
+  ++pos;
+  while (pos < decl.size() && static_cast<unsigned char>(decl[pos]) <= 0x20) ++pos;
+  if (pos >= decl.size() || (decl[pos] != '"' && decl[pos] != '\'')) return 0;
+  const std::size_t close = decl.find(decl[pos], pos + 1);
+  if (close == std::string_view::npos) return 0;
+  const std::string_view label = decl.substr(pos + 1, close - pos - 1);
+  for (char c : label) {
+    if (static_cast<unsigned char>(c) <= 0x20) return 0;
+  }
+  const CHARSET codePage = CodePageFromLabel(label);
+  return codePage == kUtf16LE ? kUtf8 : codePage;
+}
+
 }  // namespace
 
 CHARSET DetectCharset(std::string_view bytes) {
   if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return kUtf8;
   if (bytes.substr(0, 2) == "\xFF\xFE") return kUtf16LE;
   if (bytes.substr(0, 2) == "\xFE\xFF" && !kHostLittleEndian) return kWide;
-  if (const CHARSET declared = Prescan(bytes.substr(0, kPrescanBytes))) return declared;
+  const std::string_view head = bytes.substr(0, kPrescanBytes);
+  if (const CHARSET declared = Prescan(head)) return declared;
+  if (const CHARSET declared = XmlDeclarationCharset(head)) return declared;
   return IsValidUtf8(bytes) ? kUtf8 : kWindows1252;
 }
 

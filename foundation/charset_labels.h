@@ -20,8 +20,9 @@ bool IsSupportedCodePage(CHARSET codePage);
 
 // The character set a browser would pick for a page without transport
 // information: a byte-order mark, then a <meta charset> or http-equiv
-// declaration in the first 1024 bytes, then UTF-8 if the bytes are valid
-// UTF-8, else windows-1252.
+// declaration in the first 1024 bytes (else the encoding of a leading XML
+// declaration; a declared UTF-16 counts as UTF-8), then UTF-8 if the bytes
+// are valid UTF-8, else windows-1252.
 CHARSET DetectCharset(std::string_view bytes);
 
 }  // namespace LVTCharset
