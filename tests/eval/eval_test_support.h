@@ -1,0 +1,216 @@
+// Helpers of the evaluation tests: small documents given as word lists,
+// query trees parsed or built by hand, groups written as "[4 5] [9]", and a
+// peer that reaches the evaluator's private operators.
+#ifndef LUMIVANT_TESTS_EVAL_EVAL_TEST_SUPPORT_H_
+#define LUMIVANT_TESTS_EVAL_EVAL_TEST_SUPPORT_H_
+
+#include <antlr/ASTFactory.hpp>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "lumivant/term_document_evaluator_ex.h"
+#include "query/dt_query_lexer.h"
+#include "query/dt_query_parser.h"
+#include "testing/test_util.h"
+
+namespace LVTDT {
+
+// The evaluator's private members, for tests only.
+class TermDocumentEvaluatorExPeer {
+ public:
+  using E = TermDocumentEvaluatorEx;
+  using Cursor = E::Cursor;
+
+  static bool ValidateTree(const antlr::RefAST& node) {
+    return E::ValidateTree(node);
+  }
+  static E::OperatorType GetOperatorType(int type) {
+    return E::GetOperatorType(type);
+  }
+  static unsigned GetNearDistance(const antlr::RefAST& node) {
+    return E::GetNearDistance(node);
+  }
+  static bool IsStopWord(const std::u16string& word) {
+    return E::IsStopWord(word);
+  }
+  static bool GetText(const antlr::RefAST& node, std::u16string& text) {
+    return E::GetText(node, text);
+  }
+  static void MergePhrases(const E::OccurrenceList& a,
+                           const E::OccurrenceList& b, E::OccurrenceList& out) {
+    E::MergePhrases(a, b, out);
+  }
+  static void GetPhraseBoundaries(const E::OccurrenceList& group,
+                                  unsigned& first, unsigned& last) {
+    E::GetPhraseBoundaries(group, first, last);
+  }
+  static bool FindOccurence(E::Cursor& cursor, E::Cursor end, unsigned index) {
+    return E::FindOccurence(cursor, end, index);
+  }
+
+  // The evaluator of a node, evaluated, with the phrase option set as asked.
+  static bool Evaluate(const antlr::RefAST& node,
+                       const E::OccurrenceMapHandle& map,
+                       bool skipStopWordsInPhrases, E::GroupVector* groups,
+                       bool* stopWord) {
+    E evaluator(node, map);
+    evaluator.m_bSkipStopWordsInPhrases = skipStopWordsInPhrases;
+    const bool result = evaluator.EvaluateNode();
+    *groups = evaluator.m_HighlightedWords;
+    *stopWord = evaluator.m_bStopWord;
+    return result;
+  }
+
+  // The evaluator made from a term string (evaluated by its constructor).
+  static bool FromTerm(const std::u16string& term,
+                       const E::OccurrenceMapHandle& map,
+                       E::GroupVector* groups, bool* stopWord) {
+    E evaluator(term, map);
+    *groups = evaluator.m_HighlightedWords;
+    *stopWord = evaluator.m_bStopWord;
+    return evaluator.m_bResult;
+  }
+
+  static E::GroupVector RemoveWordOverlaps(const E::GroupVector& groups) {
+    E evaluator{antlr::RefAST(), E::OccurrenceMapHandle()};
+    evaluator.m_HighlightedWords = groups;
+    evaluator.RemoveWordOverlaps();
+    return evaluator.m_HighlightedWords;
+  }
+
+  // Runs Near, And or Or (by the node's type) on operands given as groups.
+  static bool Combine(const antlr::RefAST& node, const E::GroupVector& left,
+                      bool leftResult, bool leftStopWord,
+                      const E::GroupVector& right, bool rightResult,
+                      bool rightStopWord, E::GroupVector* groups) {
+    E result(node, E::OccurrenceMapHandle());
+    E l{antlr::RefAST(), E::OccurrenceMapHandle()};
+    E r{antlr::RefAST(), E::OccurrenceMapHandle()};
+    l.m_HighlightedWords = left;
+    l.m_bResult = leftResult;
+    l.m_bStopWord = leftStopWord;
+    r.m_HighlightedWords = right;
+    r.m_bResult = rightResult;
+    r.m_bStopWord = rightStopWord;
+    E::PerformBinaryOperation(result, l, r);
+    *groups = result.m_HighlightedWords;
+    return result.m_bResult;
+  }
+};
+
+}  // namespace LVTDT
+
+namespace lvt_eval_test {
+
+using Evaluator = LVTDT::TermDocumentEvaluatorEx;
+using Peer = LVTDT::TermDocumentEvaluatorExPeer;
+using Tokens = LVTDT::DTQueryParserTokenTypes;
+using OccurrenceMapHandle = Evaluator::OccurrenceMapHandle;
+using GroupVector = Evaluator::GroupVector;
+using GroupHandle = Evaluator::GroupHandle;
+
+// A document given as blank-separated words: word i has index i and is filed
+// under itself; "_" is a word that is numbered but not entered.
+inline OccurrenceMapHandle Document(const std::string& words) {
+  OccurrenceMapHandle map = LVT::MakeRefCount<Evaluator::OccurrenceMap>();
+  std::istringstream in(words);
+  std::string word;
+  for (unsigned index = 0; in >> word; ++index) {
+    if (word == "_") continue;
+    auto occurrence =
+        LVT::MakeSmart<LVTDT::WordOccurencesExtractor::WordOccurence>();
+    occurrence->m_WordIndex = index;
+    Evaluator::OccurrenceListHandle& list = (*map)[lvt_testing::U16(word)];
+    if (!list) list = LVT::MakeRefCount<Evaluator::OccurrenceList>();
+    list->push_back(occurrence);
+  }
+  return map;
+}
+
+// A group of occurrences at the given word indexes.
+inline GroupHandle Group(std::initializer_list<unsigned> indexes) {
+  GroupHandle group = LVT::MakeRefCount<Evaluator::OccurrenceList>();
+  for (unsigned index : indexes) {
+    auto occurrence =
+        LVT::MakeSmart<LVTDT::WordOccurencesExtractor::WordOccurence>();
+    occurrence->m_WordIndex = index;
+    group->push_back(occurrence);
+  }
+  return group;
+}
+
+inline GroupVector Groups(std::initializer_list<GroupHandle> groups) {
+  GroupVector vector;
+  for (const GroupHandle& group : groups) vector.push_back(group);
+  return vector;
+}
+
+// "[4 5] [9]"; "" for no groups.
+inline std::string Show(const GroupVector& groups) {
+  std::string text;
+  for (const GroupHandle& group : groups) {
+    if (!text.empty()) text += ' ';
+    text += '[';
+    for (std::size_t i = 0; i < group->size(); ++i) {
+      if (i > 0) text += ' ';
+      text += std::to_string((*group)[i]->m_WordIndex);
+    }
+    text += ']';
+  }
+  return text;
+}
+
+// The tree of a query as the parser builds it, without preparation (words
+// stay as typed).
+inline antlr::RefAST Parse(const std::string& query) {
+  std::stringstream stream(query, std::ios::in | std::ios::out);
+  LVTDT::DTQueryLexer lexer(stream);
+  LVTDT::DTQueryParser parser(lexer);
+  parser.query();
+  return parser.getAST();
+}
+
+// Builds trees by hand, for shapes the parser never makes.
+class TreeBuilder {
+ public:
+  TreeBuilder() { LVTDT::DTQueryParser::initializeASTFactory(m_Factory); }
+  antlr::RefAST Node(int type, const std::string& text,
+                     std::initializer_list<antlr::RefAST> children = {}) {
+    antlr::RefAST node = m_Factory.create(type, text);
+    for (const antlr::RefAST& child : children) node->addChild(child);
+    return node;
+  }
+  antlr::RefAST Word(const std::string& text) {
+    return Node(Tokens::WORD_, text);
+  }
+
+ private:
+  antlr::ASTFactory m_Factory;
+};
+
+struct Outcome {
+  bool result = false;
+  std::string groups;
+  bool stopWord = false;
+};
+
+inline Outcome Evaluate(const antlr::RefAST& node,
+                        const OccurrenceMapHandle& map,
+                        bool skipStopWordsInPhrases = false) {
+  Outcome outcome;
+  GroupVector groups;
+  outcome.result = Peer::Evaluate(node, map, skipStopWordsInPhrases, &groups,
+                                  &outcome.stopWord);
+  outcome.groups = Show(groups);
+  return outcome;
+}
+
+inline Outcome Evaluate(const std::string& query, const std::string& words) {
+  return Evaluate(Parse(query), Document(words));
+}
+
+}  // namespace lvt_eval_test
+
+#endif  // LUMIVANT_TESTS_EVAL_EVAL_TEST_SUPPORT_H_
