@@ -1,9 +1,14 @@
 #include "query/dt_query_parser.h"
 
+#include <antlr/MismatchedTokenException.hpp>
 #include <antlr/NoViableAltException.hpp>
+#include <antlr/TokenStreamRecognitionException.hpp>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
+#include <random>
+#include <vector>
 #include <sstream>
 #include <string>
 
@@ -237,6 +242,94 @@ TEST(DTQueryParser, LargestAcceptedQueriesParse) {
   const int depth = LVTDT::DTQueryParser::kMaxGroupDepth;
   EXPECT_EQ("a", Parse(std::string(depth, '(') + "a" + std::string(depth, ')')));
   EXPECT_EQ(0u, Parse(std::string(depth + 1, '(') + "a").find("RecognitionException"));
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// What the node catalogue allows, checked over a whole tree and its
+// siblings; returns the first violation, or "".
+std::string CatalogueViolation(const antlr::RefAST& tree) {
+  std::vector<antlr::RefAST> pending;
+  for (antlr::RefAST node = tree; node; node = node->getNextSibling()) pending.push_back(node);
+  while (!pending.empty()) {
+    const antlr::RefAST node = pending.back();
+    pending.pop_back();
+    std::vector<antlr::RefAST> children;
+    for (antlr::RefAST c = node->getFirstChild(); c; c = c->getNextSibling()) children.push_back(c);
+    const std::string text = node->getText();
+    const std::string where = " at " + DumpQueryTree(node);
+    switch (node->getType()) {
+      case T::WORD_:
+        if (!children.empty() || text.empty()) return "bad word" + where;
+        continue;
+      case T::AND_:
+        if (text != "And" && Lower(text) != "and ") return "bad and text" + where;
+        if (children.size() < 2) return "and without operands" + where;
+        break;
+      case T::OR_:
+        if (Lower(text) != "or " || children.size() < 2) return "bad or" + where;
+        break;
+      case T::NOT_:
+        if (Lower(text) != "not " || children.empty()) return "bad not" + where;
+        break;
+      case T::NEAR_:
+      case T::WEIGHTEDNEAR_:
+        if (children.size() != 2) return "near needs two operands" + where;
+        for (const antlr::RefAST& c : children) {
+          if (c->getType() != T::WORD_ && c->getType() != T::DQUOTE_) {
+            return "near operand neither word nor phrase" + where;
+          }
+        }
+        break;
+      case T::DQUOTE_: {
+        if (text != "\"" || children.empty()) return "bad phrase" + where;
+        const antlr::RefAST closing = children.back();
+        if (closing->getType() != T::DQUOTE_ || closing->getFirstChild()) {
+          return "phrase without closing quote" + where;
+        }
+        for (std::size_t i = 0; i + 1 < children.size(); ++i) {
+          const int type = children[i]->getType();
+          if (children[i]->getFirstChild() ||
+              (type != T::WORD_ && type != T::NOT_ && type != T::OR_ && type != T::AND_ &&
+               type != T::NEAR_)) {
+            return "bad phrase member" + where;
+          }
+        }
+        continue;  // its members are leaves, checked above
+      }
+      default:
+        return "unexpected node type" + where;
+    }
+    for (const antlr::RefAST& c : children) pending.push_back(c);
+  }
+  return "";
+}
+
+TEST(DTQueryParser, RandomQueriesGiveCatalogueTreesOrListedErrors) {
+  const char* const pieces[] = {"a",  "Bc",      "w ",    "x y ", "and ", "AND ", "or ",
+                                "not ", "near ", "near:2 ", "near:", "(",   ")",    "\"",
+                                "+",   "-",     ":",       " ",     ";",    "\t",   "\xC3\xA9",
+                                ",",   "and"};
+  std::mt19937 random(7);
+  int parsed = 0;
+  for (int round = 0; round < 30000; ++round) {
+    std::string query;
+    const int count = static_cast<int>(random() % 12);
+    for (int i = 0; i < count; ++i) query += pieces[random() % (sizeof(pieces) / sizeof(*pieces))];
+    try {
+      const antlr::RefAST tree = ParseQueryUtf8(query);
+      ASSERT_TRUE(tree) << query;
+      ASSERT_EQ("", CatalogueViolation(tree)) << query;
+      ++parsed;
+    } catch (const antlr::NoViableAltException&) {
+    } catch (const antlr::MismatchedTokenException&) {
+    } catch (const antlr::TokenStreamRecognitionException&) {
+    }
+  }
+  EXPECT_GT(parsed, 2000);  // the generator reaches the interesting trees
 }
 
 }  // namespace
