@@ -10,21 +10,32 @@
 // cheaper. The script is read back from (|A|, |B|) along the winning
 // operations.
 //
-// Time: (|A| + 1) x (|B| + 1) cells of four candidates each. Costs are asked
-// one row at a time through SubstitutionRow and TranspositionRow, which a
-// derived class may override to fill a row without a virtual call per cell;
-// insertion and deletion costs are asked once per element. So costs must
-// depend on their arguments only.
+// Time: at most (|A| + 1) x (|B| + 1) cells of four candidates each, with
+// costs asked one row at a time through SubstitutionRow and
+// TranspositionRow, which a derived class may override to fill a row without
+// a virtual call per cell; insertion and deletion costs are asked once per
+// element. Costs must be non-negative and depend on their arguments only.
+//
+// Similar sequences cost far less: a large problem (kDefaultBandThreshold
+// cells or more) is first computed on a narrow band of diagonals around the
+// corner-to-corner one. Only insertions and deletions leave a diagonal, each
+// for at least the cheapest of their costs, so the cost of the alignment the
+// band gives bounds how far from it the chosen path can stray. When that cost
+// is within the band's own bound the band already holds the chosen path, with
+// the very same costs and back-pointers as the whole matrix; otherwise one
+// more pass over the band that the bound allows settles it (the whole matrix
+// when that band would cover half of it). Pages with scattered edits thus
+// cost in the order of |A| x (distance + 64) cells.
 //
 // Memory: accumulated costs exist for three rows only. The back-pointer table
-// (one byte per cell) is kept whole while it fits the table limit (64 MiB by
-// default: about 8,000 x 8,000 elements). A larger problem keeps, in the
-// first pass, the two cost rows in front of every block of sqrt(16 |A|)
-// rows, and rebuilds the back-pointers one block at a time while it reads
-// the script back. That costs up to one more pass over the cells (about half
-// of one on average, since a block is rebuilt only up to the column where
-// the script stands) and about 2 x (|B| + 1) x sqrt(16 |A|) bytes: 23 MB for
-// 20,000 x 20,000 elements instead of 400 MB. Both ways give the same result.
+// (one byte per cell of the band) is kept whole while it fits the table limit
+// (64 MiB by default: about 8,000 x 8,000 elements of unrelated sequences). A
+// larger table is not kept: the first pass saves the two cost rows in front
+// of every block of sqrt(16 |A|) rows, and the back-pointers are rebuilt one
+// block at a time while the script is read back, each block only up to the
+// column where the script stands. That costs up to one more pass (about half
+// of one on average) and about 2 x width x sqrt(16 |A|) bytes: 23 MB for
+// 20,000 x 20,000 elements instead of 400 MB. Every way gives the same result.
 //
 // The object copies both sequences (sharing their elements), computes at most
 // once, and belongs to one thread. Not copyable: a derived class may hold
@@ -77,6 +88,8 @@ class GeneralizedEditDistance {
  public:
   // Largest back-pointer table kept whole, in bytes.
   static constexpr std::size_t kDefaultTableLimit = std::size_t{64} << 20;
+  // Smallest problem, in cells, for which a narrow band is tried first.
+  static constexpr std::size_t kDefaultBandThreshold = std::size_t{1} << 16;
 
   // Copies both sequences and fills the operation table; computes nothing.
   GeneralizedEditDistance(const Sequence& a, const Sequence& b)
@@ -110,6 +123,11 @@ class GeneralizedEditDistance {
   // block (see above). Read when the computation runs.
   void SetTableLimit(std::size_t bytes) { m_TableLimit = bytes; }
 
+  // Problems of at least this many cells first try a narrow band of
+  // diagonals (see above); 0 always, SIZE_MAX never. Read when the
+  // computation runs.
+  void SetBandThreshold(std::size_t cells) { m_BandThreshold = cells; }
+
   // Costs: non-negative; DBL_MAX when the operation does not apply.
   virtual double SubstitutionCost(const Element& a, const Element& b) const = 0;
   virtual double InsertionCost(const Element& b) const = 0;
@@ -122,17 +140,18 @@ class GeneralizedEditDistance {
   const Sequence& First() const { return m_A; }
   const Sequence& Second() const { return m_B; }
 
-  // costs[j] = SubstitutionCost(A[i], B[j]) for j < count.
-  virtual void SubstitutionRow(std::size_t i, std::size_t count,
-                               double* costs) const {
-    for (std::size_t j = 0; j < count; ++j)
+  // costs[j] = SubstitutionCost(A[i], B[j]) for first <= j < last.
+  virtual void SubstitutionRow(std::size_t i, std::size_t first,
+                               std::size_t last, double* costs) const {
+    for (std::size_t j = first; j < last; ++j)
       costs[j] = SubstitutionCost(m_A[i], m_B[j]);
   }
 
-  // costs[j] = TranspositionCost(A[i], A[i + 1], B[j], B[j + 1]) for j < count.
-  virtual void TranspositionRow(std::size_t i, std::size_t count,
-                                double* costs) const {
-    for (std::size_t j = 0; j < count; ++j) {
+  // costs[j] = TranspositionCost(A[i], A[i + 1], B[j], B[j + 1]) for
+  // first <= j < last.
+  virtual void TranspositionRow(std::size_t i, std::size_t first,
+                                std::size_t last, double* costs) const {
+    for (std::size_t j = first; j < last; ++j) {
       costs[j] = TranspositionCost(m_A[i], m_A[i + 1], m_B[j], m_B[j + 1]);
     }
   }
@@ -140,51 +159,152 @@ class GeneralizedEditDistance {
  private:
   // How many rows back an operation reaches.
   static constexpr std::size_t kDepth = 2;
+  // First guess of the distance, in insertions beyond the length difference.
+  static constexpr double kFirstGuess = 64.0;
 
-  // Accumulated costs of the last kDepth + 1 rows; Row(0) is the current one
-  // and Row(s) holds row i - s of the matrix while row i is computed.
+  // The diagonals d = i - j that a pass computes, low..high; every other
+  // cell stays DBL_MAX.
+  struct Band {
+    std::ptrdiff_t m_Low;
+    std::ptrdiff_t m_High;
+  };
+
+  // One computation over a band: the back-pointers of all rows when they fit
+  // (row i at i x m_Width, column j at j - FirstColumn(i)), else the cost
+  // rows saved in front of each block of m_Block rows.
+  struct Pass {
+    Band m_Band;
+    std::size_t m_Width = 0;
+    std::size_t m_Block = 0;
+    bool m_Whole = true;
+    std::vector<uint8_t> m_Pointers;
+    std::vector<double> m_Saved;
+    std::vector<std::size_t> m_SavedFirst;
+    double m_Distance = 0.0;
+  };
+
+  // Accumulated costs of the last kDepth + 1 rows; Row(0) is the current
+  // one and Row(s) holds row i - s while row i is computed. Each row knows
+  // which cells it has written, so that recycling it costs no more than
+  // computing it.
   class Window {
    public:
     explicit Window(std::size_t width)
-        : m_Width(width), m_Cells((kDepth + 1) * width, DBL_MAX) {
-      for (std::size_t s = 0; s <= kDepth; ++s)
+        : m_Cells((kDepth + 1) * width, DBL_MAX) {
+      for (std::size_t s = 0; s <= kDepth; ++s) {
         m_Rows[s] = m_Cells.data() + s * width;
+        m_First[s] = 1;
+        m_Last[s] = 0;  // nothing written
+      }
+      m_Width = width;
     }
     double* Row(std::size_t s) { return m_Rows[s]; }
-    // The current row becomes Row(1), and so on; a fresh row of DBL_MAX
-    // takes the place of the current one.
+    // Cells first..last of the current row are about to be written.
+    void Touch(std::size_t first, std::size_t last) {
+      if (m_First[0] > m_Last[0]) {
+        m_First[0] = first;
+        m_Last[0] = last;
+      } else {
+        m_First[0] = std::min(m_First[0], first);
+        m_Last[0] = std::max(m_Last[0], last);
+      }
+    }
+    // The current row becomes Row(1), and so on; the oldest row, cleared
+    // back to DBL_MAX, becomes the current one.
     void Slide() {
       std::rotate(m_Rows, m_Rows + kDepth, m_Rows + kDepth + 1);
-      std::fill(m_Rows[0], m_Rows[0] + m_Width, DBL_MAX);
+      std::rotate(m_First, m_First + kDepth, m_First + kDepth + 1);
+      std::rotate(m_Last, m_Last + kDepth, m_Last + kDepth + 1);
+      if (m_First[0] <= m_Last[0])
+        std::fill(m_Rows[0] + m_First[0], m_Rows[0] + m_Last[0] + 1, DBL_MAX);
+      m_First[0] = 1;
+      m_Last[0] = 0;
     }
-    void SaveTo(std::vector<double>& out) const {
-      for (std::size_t s = 1; s <= kDepth; ++s)
-        out.insert(out.end(), m_Rows[s], m_Rows[s] + m_Width);
+    // Saves `count` cells of Row(1) .. Row(kDepth) from the first written one.
+    void SaveTo(std::size_t count, std::vector<double>& values,
+                std::vector<std::size_t>& firsts) const {
+      for (std::size_t s = 1; s <= kDepth; ++s) {
+        const std::size_t first = m_First[s] <= m_Last[s] ? m_First[s] : 0;
+        const std::size_t end = std::min(m_Width, first + count);
+        values.insert(values.end(), m_Rows[s] + first, m_Rows[s] + end);
+        values.insert(values.end(), count - (end - first), DBL_MAX);
+        firsts.push_back(first);
+      }
     }
-    void LoadFrom(const double* saved) {
-      for (std::size_t s = 1; s <= kDepth; ++s, saved += m_Width) {
-        std::copy(saved, saved + m_Width, m_Rows[s]);
+    void LoadFrom(std::size_t count, const double* values,
+                  const std::size_t* firsts) {
+      for (std::size_t s = 1; s <= kDepth; ++s, values += count) {
+        const std::size_t first = firsts[s - 1];
+        const std::size_t end = std::min(m_Width, first + count);
+        std::copy(values, values + (end - first), m_Rows[s] + first);
+        m_First[s] = first;
+        m_Last[s] = end - 1;
       }
     }
 
    private:
-    std::size_t m_Width;
     std::vector<double> m_Cells;
     double* m_Rows[kDepth + 1];
+    std::size_t m_First[kDepth + 1];
+    std::size_t m_Last[kDepth + 1];
+    std::size_t m_Width = 0;
   };
 
-  // Costs of the operations that end in row i, gathered once per row.
+  // Costs of the operations that end in row i, indexed by column.
   struct RowCosts {
     std::vector<double> m_Insertion;      // [j]: inserting B[j - 1]
+    std::vector<double> m_Deletion;       // [i]: deleting A[i - 1]
     std::vector<double> m_Substitution;   // [j]: A[i - 1] with B[j - 1]
     std::vector<double> m_Transposition;  // [j]: A[i-2..i-1] with B[j-2..j-1]
-    double m_Deletion = DBL_MAX;          // deleting A[i - 1]
   };
 
+  std::size_t FirstColumn(const Band& band, std::size_t i) const {
+    const std::ptrdiff_t first = static_cast<std::ptrdiff_t>(i) - band.m_High;
+    return first < 0 ? 0 : static_cast<std::size_t>(first);
+  }
+  std::size_t LastColumn(const Band& band, std::size_t i) const {
+    const std::ptrdiff_t last = static_cast<std::ptrdiff_t>(i) - band.m_Low;
+    return std::min(m_B.size(), static_cast<std::size_t>(last));
+  }
+  Band FullBand() const {
+    return {-static_cast<std::ptrdiff_t>(m_B.size()),
+            static_cast<std::ptrdiff_t>(m_A.size())};
+  }
+  std::size_t BandWidth(const Band& band) const {
+    return std::min(m_B.size() + 1,
+                    static_cast<std::size_t>(band.m_High - band.m_Low + 1));
+  }
+
+  // Every cell of a path that costs at most bound lies on the diagonals of
+  // this band: only insertions and deletions change i - j, each by one and
+  // each for at least `cheapest`, and the path must also get from diagonal d
+  // to diagonal |A| - |B|. The bound is widened a little against rounding.
+  Band BandFor(double bound, double cheapest) const {
+    const double n = static_cast<double>(m_A.size());
+    const double m = static_cast<double>(m_B.size());
+    const double steps = bound / (cheapest * (1.0 - 1e-6));
+    if (!(steps < n + m)) return FullBand();
+    const std::ptrdiff_t delta = static_cast<std::ptrdiff_t>(m_A.size()) -
+                                 static_cast<std::ptrdiff_t>(m_B.size());
+    const double spare = std::max(
+        0.0, std::floor((steps - std::fabs(static_cast<double>(delta))) / 2.0));
+    const std::ptrdiff_t reach = static_cast<std::ptrdiff_t>(spare) + 1;
+    Band band{std::min<std::ptrdiff_t>(0, delta) - reach,
+              std::max<std::ptrdiff_t>(0, delta) + reach};
+    const Band full = FullBand();
+    band.m_Low = std::max(band.m_Low, full.m_Low);
+    band.m_High = std::min(band.m_High, full.m_High);
+    return band;
+  }
+
+  // Worth a pass of its own only when it leaves out most of the matrix.
+  bool IsNarrow(const Band& band) const {
+    return 2 * BandWidth(band) < m_B.size() + 1;
+  }
+
   // Rows per block of back-pointers: all of them while the table fits.
-  std::size_t BlockRows() const {
+  std::size_t BlockRows(std::size_t width) const {
     const std::size_t rows = m_A.size() + 1;
-    const std::size_t width = m_B.size() + 1;
     if (rows < 2 || rows <= m_TableLimit / width) return rows;
     // Balances the saved cost rows (2 x 8 bytes per column, once per block)
     // against one block of back-pointers (1 byte per cell).
@@ -193,14 +313,17 @@ class GeneralizedEditDistance {
                     std::max<std::size_t>(1, static_cast<std::size_t>(ideal)));
   }
 
-  // Costs for row i, columns below columns.
-  void PrepareRow(std::size_t i, std::size_t columns, RowCosts& costs) const {
+  // Costs for row i, columns first..last.
+  void PrepareRow(std::size_t i, std::size_t first, std::size_t last,
+                  RowCosts& costs) const {
     if (i == 0) return;
-    costs.m_Deletion = DeletionCost(m_A[i - 1]);
-    if (columns >= 2)
-      SubstitutionRow(i - 1, columns - 1, costs.m_Substitution.data() + 1);
-    if (i >= 2 && columns >= 3)
-      TranspositionRow(i - 2, columns - 2, costs.m_Transposition.data() + 2);
+    if (last >= 1)
+      SubstitutionRow(i - 1, std::max<std::size_t>(first, 1) - 1, last,
+                      costs.m_Substitution.data() + 1);
+    if (i >= 2 && last >= 2) {
+      TranspositionRow(i - 2, std::max<std::size_t>(first, 2) - 2, last - 1,
+                       costs.m_Transposition.data() + 2);
+    }
   }
 
   // One cell near the edges of the matrix, where some operations do not
@@ -226,7 +349,7 @@ class GeneralizedEditDistance {
           candidate = costs.m_Insertion[j] + current[j - 1];
           break;
         case kDeletion:
-          candidate = costs.m_Deletion + up1[j];
+          candidate = costs.m_Deletion[i] + up1[j];
           break;
         case kTransposition:
           candidate = costs.m_Transposition[j] + up2[j - 2];
@@ -243,27 +366,31 @@ class GeneralizedEditDistance {
     return best;
   }
 
-  // Computes columns 0 .. columns - 1 of row i into window.Row(0), with the
-  // back-pointers when pointers is not null. Quadratic overall: this runs
-  // |A| + 1 times over |B| + 1 cells, so away from the edges a cell is the
-  // four rows of the table written out in table order, without a call.
-  void ComputeRow(std::size_t i, std::size_t columns, Window& window,
-                  RowCosts& costs, uint8_t* pointers) const {
-    PrepareRow(i, columns, costs);
+  // Computes columns first..last of row i into window.Row(0), with the
+  // back-pointer of column j at pointers[j - first] when pointers is not
+  // null. This runs once per row and cell of every pass, so away from the
+  // edges a cell is the four rows of the table written out in table order,
+  // without a call.
+  void ComputeRow(std::size_t i, std::size_t first, std::size_t last,
+                  Window& window, RowCosts& costs, uint8_t* pointers) const {
+    PrepareRow(i, first, last, costs);
+    window.Touch(first, last);
     double* current = window.Row(0);
     const double* up1 = window.Row(1);
     const double* up2 = window.Row(2);
-    const std::size_t edge = i < kDepth ? columns : std::min(kDepth, columns);
-    for (std::size_t j = 0; j < edge; ++j) {
+    const std::size_t edgeEnd =
+        i < kDepth ? last + 1 : std::min(last + 1, std::max(first, kDepth));
+    for (std::size_t j = first; j < edgeEnd; ++j) {
       const uint8_t best = EdgeCell(i, j, costs, up2, up1, current);
-      if (pointers != nullptr) pointers[j] = best;
+      if (pointers != nullptr) pointers[j - first] = best;
     }
+    const std::size_t start = std::max(first, edgeEnd);
     const double* sub = costs.m_Substitution.data();
     const double* ins = costs.m_Insertion.data();
     const double* tra = costs.m_Transposition.data();
-    const double del = costs.m_Deletion;
-    double left = edge != 0 ? current[edge - 1] : DBL_MAX;
-    for (std::size_t j = edge; j < columns; ++j) {
+    const double del = costs.m_Deletion[i];
+    double left = start != 0 ? current[start - 1] : DBL_MAX;
+    for (std::size_t j = start; j <= last; ++j) {
       // The same choice as trying the rows in order, arranged so that only
       // the insertion waits for the cell on the left.
       const double c0 = sub[j] + up1[j - 1];
@@ -280,53 +407,76 @@ class GeneralizedEditDistance {
       const double cell = insertion ? c1 : vOther;
       current[j] = cell;
       left = cell;
-      if (pointers != nullptr) pointers[j] = insertion ? 1 : bOther;
+      if (pointers != nullptr) pointers[j - first] = insertion ? 1 : bOther;
     }
   }
 
-  void Compute() {
+  // The first pass over a band: the distance, and the back-pointers or the
+  // saved rows. Quadratic: (|A| + 1) x the band's width cells.
+  void Forward(Pass& pass, RowCosts& costs) const {
     const std::size_t rows = m_A.size() + 1;
-    const std::size_t width = m_B.size() + 1;
-    const std::size_t block = BlockRows();
-    const bool whole = block >= rows;
-
-    RowCosts costs;
-    costs.m_Insertion.assign(width, DBL_MAX);
-    costs.m_Substitution.assign(width, DBL_MAX);
-    costs.m_Transposition.assign(width, DBL_MAX);
-    for (std::size_t j = 1; j < width; ++j)
-      costs.m_Insertion[j] = InsertionCost(m_B[j - 1]);
-
-    // First pass: the costs, and the back-pointers when they fit, else the
-    // cost rows in front of every block but the first.
-    Window window(width);
+    pass.m_Width = BandWidth(pass.m_Band);
+    pass.m_Block = BlockRows(pass.m_Width);
+    pass.m_Whole = pass.m_Block >= rows;
+    if (pass.m_Whole) pass.m_Pointers.assign(rows * pass.m_Width, 0);
+    Window window(m_B.size() + 1);
+    window.Touch(0, 0);
     window.Row(0)[0] = 0.0;
-    std::vector<uint8_t> pointers(whole ? rows * width : 0);
-    std::vector<double> saved;
-    double distance = 0.0;
     for (std::size_t i = 0; i < rows; ++i) {
-      if (!whole && i != 0 && i % block == 0) window.SaveTo(saved);
-      ComputeRow(i, width, window, costs,
-                 whole ? pointers.data() + i * width : nullptr);
-      distance = window.Row(0)[width - 1];
+      if (!pass.m_Whole && i != 0 && i % pass.m_Block == 0) {
+        window.SaveTo(pass.m_Width, pass.m_Saved, pass.m_SavedFirst);
+      }
+      uint8_t* pointers =
+          pass.m_Whole ? pass.m_Pointers.data() + i * pass.m_Width : nullptr;
+      ComputeRow(i, FirstColumn(pass.m_Band, i), LastColumn(pass.m_Band, i),
+                 window, costs, pointers);
+      if (i + 1 == rows) pass.m_Distance = window.Row(0)[m_B.size()];
       window.Slide();
     }
+  }
 
-    // Back-tracking from (|A|, |B|). i and j only decrease, so each block of
-    // back-pointers is rebuilt at most once, and only up to column j.
+  // Recomputes the back-pointers of the block of rows that starts at
+  // `first`, up to column `column`, from the rows saved in front of it.
+  void RebuildBlock(Pass& pass, std::size_t first, std::size_t column,
+                    RowCosts& costs) const {
+    const std::size_t last = std::min(m_A.size() + 1, first + pass.m_Block);
+    Window window(m_B.size() + 1);
+    if (first == 0) {
+      window.Touch(0, 0);
+      window.Row(0)[0] = 0.0;
+    } else {
+      const std::size_t k = first / pass.m_Block - 1;
+      window.LoadFrom(pass.m_Width,
+                      pass.m_Saved.data() + k * kDepth * pass.m_Width,
+                      pass.m_SavedFirst.data() + k * kDepth);
+    }
+    pass.m_Pointers.assign((last - first) * pass.m_Width, 0);
+    for (std::size_t i = first; i < last; ++i) {
+      const std::size_t from = FirstColumn(pass.m_Band, i);
+      const std::size_t to = std::min(column, LastColumn(pass.m_Band, i));
+      if (from <= to) {
+        ComputeRow(i, from, to, window, costs,
+                   pass.m_Pointers.data() + (i - first) * pass.m_Width);
+      }
+      window.Slide();
+    }
+  }
+
+  // Back-tracking from (|A|, |B|). i and j only decrease, so each block of
+  // back-pointers is rebuilt at most once, and only up to column j.
+  void Backtrack(Pass& pass, RowCosts& costs) {
     m_Script.clear();
-    std::size_t i = rows - 1;
-    std::size_t j = width - 1;
-    std::size_t loaded = whole ? 0 : rows;  // first row held in pointers
-    std::size_t stride = width;
+    std::size_t i = m_A.size();
+    std::size_t j = m_B.size();
+    std::size_t loaded = pass.m_Whole ? 0 : m_A.size() + 1;  // first row held
     while (i != 0 || j != 0) {
       if (i < loaded) {
-        loaded = i / block * block;
-        stride = j + 1;
-        RebuildBlock(loaded, block, stride, saved, costs, pointers);
+        loaded = i / pass.m_Block * pass.m_Block;
+        RebuildBlock(pass, loaded, j, costs);
       }
-      const EditOperation& o =
-          m_Operations[pointers[(i - loaded) * stride + j]];
+      const std::size_t at =
+          (i - loaded) * pass.m_Width + (j - FirstColumn(pass.m_Band, i));
+      const EditOperation& o = m_Operations[pass.m_Pointers[at]];
       m_Script.push_back(MakeStep(o.m_Kind, i, j));
       i = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(i) +
                                    o.m_RowStep);
@@ -334,28 +484,70 @@ class GeneralizedEditDistance {
                                    o.m_ColumnStep);
     }
     std::reverse(m_Script.begin(), m_Script.end());
-    m_Distance = distance;
   }
 
-  // Recomputes the back-pointers of rows first .. first + block - 1, columns
-  // below columns, from the cost rows saved in front of them.
-  void RebuildBlock(std::size_t first, std::size_t block, std::size_t columns,
-                    const std::vector<double>& saved, RowCosts& costs,
-                    std::vector<uint8_t>& pointers) const {
-    const std::size_t width = m_B.size() + 1;
-    const std::size_t last = std::min(m_A.size() + 1, first + block);
-    Window window(width);
-    if (first == 0) {
-      window.Row(0)[0] = 0.0;
-    } else {
-      window.LoadFrom(saved.data() + (first / block - 1) * kDepth * width);
+  // The band for the pass that gives the result. A narrow first pass gives
+  // an alignment whose cost bounds the distance from above; when that cost
+  // lies within the pass's own bound, the pass already holds every cell of
+  // the chosen path with the same costs and back-pointers as the whole
+  // matrix would (cells it left out only ever cost more), and it is kept.
+  // Otherwise its cost gives the band for the second, final pass.
+  Band ChooseBand(RowCosts& costs, Pass& first, bool& firstIsFinal) const {
+    firstIsFinal = false;
+    const std::size_t n = m_A.size();
+    const std::size_t m = m_B.size();
+    if (n == 0 || m == 0 ||
+        static_cast<double>(n) * static_cast<double>(m) <
+            static_cast<double>(m_BandThreshold)) {
+      return FullBand();
     }
-    pointers.assign((last - first) * columns, 0);
-    for (std::size_t i = first; i < last; ++i) {
-      ComputeRow(i, columns, window, costs,
-                 pointers.data() + (i - first) * columns);
-      window.Slide();
+    double cheapest = DBL_MAX;
+    for (std::size_t j = 1; j <= m; ++j)
+      cheapest = std::min(cheapest, costs.m_Insertion[j]);
+    for (std::size_t i = 1; i <= n; ++i)
+      cheapest = std::min(cheapest, costs.m_Deletion[i]);
+    if (!(cheapest > 0.0) || !(cheapest < DBL_MAX)) return FullBand();
+    const double delta =
+        std::fabs(static_cast<double>(n) - static_cast<double>(m));
+    const double guess = (delta + kFirstGuess) * cheapest;
+    first.m_Band = BandFor(guess, cheapest);
+    if (!IsNarrow(first.m_Band)) return FullBand();
+    Forward(first, costs);
+    if (first.m_Distance <= guess) {
+      firstIsFinal = true;
+      return first.m_Band;
     }
+    const Band band = BandFor(first.m_Distance, cheapest);
+    return IsNarrow(band) ? band : FullBand();
+  }
+
+  void Compute() {
+    const std::size_t n = m_A.size();
+    const std::size_t m = m_B.size();
+    RowCosts costs;
+    costs.m_Insertion.assign(m + 1, DBL_MAX);
+    costs.m_Deletion.assign(n + 1, DBL_MAX);
+    costs.m_Substitution.assign(m + 1, DBL_MAX);
+    costs.m_Transposition.assign(m + 1, DBL_MAX);
+    for (std::size_t j = 1; j <= m; ++j)
+      costs.m_Insertion[j] = InsertionCost(m_B[j - 1]);
+    for (std::size_t i = 1; i <= n; ++i)
+      costs.m_Deletion[i] = DeletionCost(m_A[i - 1]);
+
+    Pass first;
+    bool firstIsFinal = false;
+    const Band band = ChooseBand(costs, first, firstIsFinal);
+    if (firstIsFinal) {
+      Backtrack(first, costs);
+      m_Distance = first.m_Distance;
+      return;
+    }
+    first = Pass();  // frees its tables before the final pass
+    Pass pass;
+    pass.m_Band = band;
+    Forward(pass, costs);
+    Backtrack(pass, costs);
+    m_Distance = pass.m_Distance;
   }
 
   static EditStep MakeStep(int32_t kind, std::size_t row, std::size_t column) {
@@ -388,6 +580,7 @@ class GeneralizedEditDistance {
   std::vector<EditOperation> m_Operations;
   EditScript m_Script;
   std::size_t m_TableLimit = kDefaultTableLimit;
+  std::size_t m_BandThreshold = kDefaultBandThreshold;
 };
 
 }  // namespace LVTAlgo

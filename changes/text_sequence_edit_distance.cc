@@ -57,21 +57,23 @@ double TextSequenceEditDistance::TranspositionCost(const NodeHandle& a1,
   return a1->SameText(*b2) && a2->SameText(*b1) ? kTranspositionCost : DBL_MAX;
 }
 
-void TextSequenceEditDistance::SubstitutionRow(std::size_t i, std::size_t count,
+void TextSequenceEditDistance::SubstitutionRow(std::size_t i, std::size_t first,
+                                               std::size_t last,
                                                double* costs) const {
   const uint32_t a = m_TextIdsA[i];
   const uint32_t* b = m_TextIdsB.data();
-  for (std::size_t j = 0; j < count; ++j)
+  for (std::size_t j = first; j < last; ++j)
     costs[j] = a == b[j] ? kMatchCost : kSubstitutionCost;
 }
 
 void TextSequenceEditDistance::TranspositionRow(std::size_t i,
-                                                std::size_t count,
+                                                std::size_t first,
+                                                std::size_t last,
                                                 double* costs) const {
   const uint32_t a1 = m_TextIdsA[i];
   const uint32_t a2 = m_TextIdsA[i + 1];
   const uint32_t* b = m_TextIdsB.data();
-  for (std::size_t j = 0; j < count; ++j) {
+  for (std::size_t j = first; j < last; ++j) {
     costs[j] = a1 == b[j + 1] && a2 == b[j] ? kTranspositionCost : DBL_MAX;
   }
 }

@@ -39,9 +39,9 @@ class TextSequenceEditDistance
                            const NodeHandle& b2) const override;
 
  protected:
-  void SubstitutionRow(std::size_t i, std::size_t count,
+  void SubstitutionRow(std::size_t i, std::size_t first, std::size_t last,
                        double* costs) const override;
-  void TranspositionRow(std::size_t i, std::size_t count,
+  void TranspositionRow(std::size_t i, std::size_t first, std::size_t last,
                         double* costs) const override;
 
  private:

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
@@ -45,11 +46,32 @@ struct Result {
   std::string script;
 };
 
-Result Align(
-    const std::vector<std::string>& a, const std::vector<std::string>& b,
-    std::size_t tableLimit = TextSequenceEditDistance::kDefaultTableLimit) {
+// How the computation is run: the results must not depend on it.
+struct Mode {
+  std::size_t tableLimit;
+  std::size_t bandThreshold;
+};
+const Mode kDefaultMode{TextSequenceEditDistance::kDefaultTableLimit,
+                        TextSequenceEditDistance::kDefaultBandThreshold};
+const Mode kModes[] = {
+    kDefaultMode,
+    {0, SIZE_MAX},                                      // tiny blocks
+    {TextSequenceEditDistance::kDefaultTableLimit, 0},  // band, whole table
+    {0, 0},                                             // band, tiny blocks
+    {3000, 0},                                          // band, larger blocks
+};
+
+template <class Distance>
+void Configure(Distance& distance, const Mode& mode) {
+  distance.SetTableLimit(mode.tableLimit);
+  distance.SetBandThreshold(mode.bandThreshold);
+}
+
+Result Align(const std::vector<std::string>& a,
+             const std::vector<std::string>& b,
+             const Mode& mode = kDefaultMode) {
   TextSequenceEditDistance distance(Nodes(a), Nodes(b));
-  distance.SetTableLimit(tableLimit);
+  Configure(distance, mode);
   Result result{distance.Distance(), Dump(distance.GetEditScript())};
   return result;
 }
@@ -205,14 +227,12 @@ TEST(TextSequenceEditDistance, AgreesWithTheDirectRecurrence) {
       if (random() % 2) b.erase(b.begin() + random() % b.size());
     }
     const Result expected = Reference(a, b, TextCosts());
-    // Whole table, then rebuilt block by block with tiny blocks.
-    for (std::size_t limit : {TextSequenceEditDistance::kDefaultTableLimit,
-                              std::size_t{0}, std::size_t{40}}) {
-      const Result got = Align(a, b, limit);
+    for (const Mode& mode : kModes) {
+      const Result got = Align(a, b, mode);
       ASSERT_EQ(expected.distance, got.distance)
-          << "round " << round << " limit " << limit;
+          << "round " << round << " mode " << (&mode - kModes);
       ASSERT_EQ(expected.script, got.script)
-          << "round " << round << " limit " << limit;
+          << "round " << round << " mode " << (&mode - kModes);
     }
   }
 }
@@ -252,13 +272,13 @@ TEST(GeneralizedEditDistance, UnevenCostsAgreeWithTheDirectRecurrence) {
     for (int& x : b) x = static_cast<int>(random() % 6);
     WeightedDistance costs(a, b);
     const Result expected = Reference(a, b, costs);
-    for (std::size_t limit :
-         {WeightedDistance::kDefaultTableLimit, std::size_t{0}}) {
+    for (const Mode& mode : kModes) {
       WeightedDistance distance(a, b);
-      distance.SetTableLimit(limit);
-      ASSERT_EQ(expected.distance, distance.Distance()) << "round " << round;
+      Configure(distance, mode);
+      ASSERT_EQ(expected.distance, distance.Distance())
+          << "round " << round << " mode " << (&mode - kModes);
       ASSERT_EQ(expected.script, Dump(distance.GetEditScript()))
-          << "round " << round;
+          << "round " << round << " mode " << (&mode - kModes);
     }
   }
 }
@@ -276,23 +296,84 @@ TEST(GeneralizedEditDistance, OperationTable) {
   }
 }
 
-TEST(TextSequenceEditDistance, LongSequencesAgreeAcrossTableModes) {
-  // Larger than the blocks, with a realistic mix of kept and changed nodes.
+// An edited copy of a: substitutions, insertions, deletions, neighbour swaps
+// and a moved block, about `edits` of them.
+template <class T, class Make>
+std::vector<T> Edit(std::mt19937& random, std::vector<T> b, int edits,
+                    Make make) {
+  for (int k = 0; k < edits && !b.empty(); ++k) {
+    const std::size_t at = random() % b.size();
+    switch (random() % 6) {
+      case 0:
+      case 1:
+        b[at] = make(k);
+        break;
+      case 2:
+        b.insert(b.begin() + at, make(k + 1000));
+        break;
+      case 3:
+        b.erase(b.begin() + at);
+        break;
+      case 4:
+        if (at + 1 < b.size()) std::swap(b[at], b[at + 1]);
+        break;
+      default: {
+        // A block of up to 40 moved elsewhere.
+        const std::size_t length =
+            std::min<std::size_t>(1 + random() % 40, b.size() - at);
+        std::vector<T> block(b.begin() + at, b.begin() + at + length);
+        b.erase(b.begin() + at, b.begin() + at + length);
+        const std::size_t to = b.empty() ? 0 : random() % b.size();
+        b.insert(b.begin() + to, block.begin(), block.end());
+        break;
+      }
+    }
+  }
+  return b;
+}
+
+TEST(TextSequenceEditDistance, LongSequencesAgreeInEveryMode) {
+  // Long enough for the narrow band, with few and with many edits, and
+  // unrelated sequences, where the band gives way to the whole matrix.
   std::mt19937 random(99);
-  std::vector<std::string> a;
-  for (int k = 0; k < 300; ++k)
-    a.push_back("t" + std::to_string(random() % 120));
-  std::vector<std::string> b = a;
-  for (int k = 0; k < 40; ++k) b[random() % b.size()] = "n" + std::to_string(k);
-  for (int k = 0; k < 10; ++k)
-    b.insert(b.begin() + random() % b.size(), "i" + std::to_string(k));
-  for (int k = 0; k < 10; ++k) b.erase(b.begin() + random() % b.size());
-  const Result expected = Reference(a, b, TextCosts());
-  for (std::size_t limit : {TextSequenceEditDistance::kDefaultTableLimit,
-                            std::size_t{0}, std::size_t{5000}}) {
-    const Result got = Align(a, b, limit);
-    EXPECT_EQ(expected.distance, got.distance);
-    EXPECT_EQ(expected.script, got.script);
+  for (int round = 0; round < 40; ++round) {
+    const int length = 150 + static_cast<int>(random() % 350);
+    std::vector<std::string> a;
+    for (int k = 0; k < length; ++k)
+      a.push_back("t" + std::to_string(random() % (round % 2 ? 40 : 400)));
+    const int edits = round % 4 == 3 ? length : 1 + round * 3;
+    std::vector<std::string> b = Edit(
+        random, a, edits, [](int k) { return "n" + std::to_string(k % 50); });
+    if (round % 10 == 9) b = RandomTexts(random, length, 30);
+    const Result expected = Reference(a, b, TextCosts());
+    for (const Mode& mode : kModes) {
+      const Result got = Align(a, b, mode);
+      ASSERT_EQ(expected.distance, got.distance)
+          << "round " << round << " mode " << (&mode - kModes);
+      ASSERT_EQ(expected.script, got.script)
+          << "round " << round << " mode " << (&mode - kModes);
+    }
+  }
+}
+
+TEST(GeneralizedEditDistance, LongUnevenSequencesAgreeInEveryMode) {
+  // The cheapest insertion costs 0.25 here, which widens the band.
+  std::mt19937 random(5);
+  for (int round = 0; round < 30; ++round) {
+    std::vector<int> a(200 + random() % 200);
+    for (int& x : a) x = static_cast<int>(random() % 9);
+    const std::vector<int> b =
+        Edit(random, a, 1 + round * 4, [](int k) { return k % 11; });
+    WeightedDistance costs(a, b);
+    const Result expected = Reference(a, b, costs);
+    for (const Mode& mode : kModes) {
+      WeightedDistance distance(a, b);
+      Configure(distance, mode);
+      ASSERT_EQ(expected.distance, distance.Distance())
+          << "round " << round << " mode " << (&mode - kModes);
+      ASSERT_EQ(expected.script, Dump(distance.GetEditScript()))
+          << "round " << round << " mode " << (&mode - kModes);
+    }
   }
 }
 
