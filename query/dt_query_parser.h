@@ -20,7 +20,10 @@
 //   "x y"          DQUOTE_ with one leaf per word (keywords as their own
 //                  types, parentheses dropped), then a closing DQUOTE_ leaf
 // Parentheses make no node. Further top-level expressions, and further
-// expressions of a group, are next siblings of the first one.
+// expressions of a group, are next siblings of the first one; a group of
+// several trees gives them all, in order, as consecutive children of the
+// node that takes the group as an operand (so NOT_, AND_ and OR_ may have
+// more children than listed above).
 //
 // A term joins the juxtaposition on its left only when it and the five
 // tokens after it are free of '+', '-' and ':'; otherwise the parse stops
