@@ -166,6 +166,20 @@ Pool& ThePool() {
 }
 
 void FillFromUnit(ByteTable& table) {
+  table.asciiSame = true;
+  for (int b = 0; b < 256; ++b) {
+    const char16_t c = table.toUnit[b];
+    if (b < 0x80 && c != b) table.asciiSame = false;
+    auto& form = table.toUtf8[b];
+    if (c < 0x80) {
+      form = {1, {static_cast<char>(c), 0, 0}};
+    } else if (c < 0x800) {
+      form = {2, {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F)), 0}};
+    } else {
+      form = {3, {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+                  static_cast<char>(0x80 | (c & 0x3F))}};
+    }
+  }
   table.fromUnit.clear();
   for (int b = 0; b < 256; ++b) {
     if (table.toUnit[b] != 0xFFFD)

@@ -24,6 +24,13 @@ enum class Codec { kNone, kUtf8, kUtf16LE, kWide, kTable, kIcu };
 struct ByteTable {
   char16_t toUnit[256];
   std::vector<std::pair<char16_t, unsigned char>> fromUnit;
+  // Each byte's character in UTF-8 (length, then up to 3 bytes), and
+  // whether bytes below 0x80 are ASCII: the fast path to UTF-8.
+  struct Utf8Form {
+    unsigned char length;
+    char bytes[3];
+  } toUtf8[256];
+  bool asciiSame;
 };
 
 struct CodecInfo {

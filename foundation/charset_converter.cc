@@ -38,9 +38,12 @@ void CharsetConverter::operator()(const void* source, uint32_t sourceBytes,
   const char* src = static_cast<const char*>(source);
   char* dst = static_cast<char*>(target);
   std::size_t u = 0, p = 0;
-  if (m_Decoder.GetCodec() == Codec::kUtf8 && m_Encoder.GetCodec() == Codec::kUtf8) {
+  const Codec encoding = m_Encoder.GetCodec();
+  if (m_Decoder.GetCodec() == Codec::kUtf8 && encoding == Codec::kUtf8) {
     p = Utf8ToUtf8(src, sourceBytes, dst, targetBytes, final, &u);
-  } else if (m_Encoder.GetCodec() == Codec::kWide && Aligned(dst) && targetBytes >= 4) {
+  } else if (m_Decoder.GetCodec() == Codec::kTable && encoding == Codec::kUtf8) {
+    p = m_Decoder.DecodeTableToUtf8(src, sourceBytes, dst, targetBytes, nullptr, 0, &u);
+  } else if (encoding == Codec::kWide && Aligned(dst) && targetBytes >= 4) {
     // Straight into the caller's 16-bit buffer.
     const std::size_t units = m_Decoder.Decode(src, sourceBytes,
                                                reinterpret_cast<char16_t*>(dst),
@@ -56,26 +59,37 @@ void CharsetConverter::operator()(const void* source, uint32_t sourceBytes,
 
 // Decodes into a pivot of units, encodes what fits; when the target fills up
 // first, the source counts as used up to the first character not written.
+// ICU decoders are asked for no offsets (they cost ICU a good deal): they
+// get no more units than surely fit, and offsets are only fetched, by
+// decoding the same bytes again, should the encoder stop short anyway.
 std::size_t CharsetConverter::ThroughUnits(const char* src, std::size_t n,
                                            char* dst, std::size_t cap,
                                            bool final, std::size_t* used) {
   char16_t units[kPivotUnits];
   int32_t offsets[kPivotUnits];
+  const bool lazyOffsets = m_Decoder.GetCodec() == Codec::kIcu;
+  const std::size_t perUnit = lazyOffsets ? m_Encoder.MaxBytesPerUnit() : 2;
   std::size_t pos = 0, o = 0;
   while (pos < n && (o == 0 || cap - o >= kMinRoom)) {
     const std::size_t room = cap - o;
-    const std::size_t want = std::clamp<std::size_t>(room / 2, 2, kPivotUnits);
+    const std::size_t want = std::clamp<std::size_t>(room / perUnit, 2, kPivotUnits);
     std::size_t u = 0;
-    const std::size_t count =
-        m_Decoder.Decode(src + pos, n - pos, units, want, offsets, final, &u);
+    const std::size_t count = m_Decoder.Decode(src + pos, n - pos, units, want,
+                                               lazyOffsets ? nullptr : offsets, final, &u);
     if (u == 0) break;  // only a cut-off sequence is left
     // A high surrogate left last in the pivot waits for the next round.
     const bool encodeFinal = final && pos + u == n;
     std::size_t usedUnits = 0;
-    o += m_Encoder.Encode(units, count, dst + o, room, offsets, encodeFinal,
-                          &usedUnits);
-    const std::size_t done =
-        usedUnits == count ? u : static_cast<std::size_t>(offsets[usedUnits]);
+    o += m_Encoder.Encode(units, count, dst + o, room, lazyOffsets ? nullptr : offsets,
+                          encodeFinal, &usedUnits);
+    std::size_t done = u;
+    if (usedUnits < count) {
+      if (lazyOffsets) {
+        std::size_t again = 0;
+        m_Decoder.Decode(src + pos, n - pos, units, want, offsets, final, &again);
+      }
+      done = static_cast<std::size_t>(offsets[usedUnits]);
+    }
     m_Decoder.Commit(src + pos, done);
     pos += done;
     if (done < u) break;  // the target is full

@@ -62,15 +62,23 @@ std::size_t DecodeTable(const ByteTable& table, const char* src, std::size_t n,
 
 // ICU's 932 table gives byte 0x1A as U+001C, 0x1C as U+007F and 0x7F as
 // U+001A; the Windows code page maps all three to themselves.
+inline void UnswapControl(char16_t& c) {
+  if (c == 0x1C || c == 0x7F || c == 0x1A) c = c == 0x1C ? 0x1A : c == 0x7F ? 0x1C : 0x7F;
+}
+
 void UnswapControls(char16_t* units, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) {
-    switch (units[i]) {
-      case 0x1C: units[i] = 0x1A; break;
-      case 0x7F: units[i] = 0x1C; break;
-      case 0x1A: units[i] = 0x7F; break;
-      default: break;
-    }
+  std::size_t i = 0;
+  // Four units at a time, skipped unless one is below U+0020 or is U+007F.
+  for (; i + 4 <= n; i += 4) {
+    uint64_t w;
+    std::memcpy(&w, units + i, sizeof w);
+    const uint64_t below = (w - 0x0020002000200020ull) & ~w & 0x8000800080008000ull;
+    const uint64_t x = w ^ 0x007F007F007F007Full;
+    const uint64_t del = (x - 0x0001000100010001ull) & ~x & 0x8000800080008000ull;
+    if ((below | del) == 0) continue;
+    for (std::size_t k = 0; k < 4; ++k) UnswapControl(units[i + k]);
   }
+  for (; i < n; ++i) UnswapControl(units[i]);
 }
 
 }  // namespace
@@ -120,6 +128,38 @@ void CharsetDecoder::ReplayShift() {
                  false, &err);
 }
 
+std::size_t CharsetDecoder::DecodeTableToUtf8(const char* src, std::size_t n,
+                                               char* out, std::size_t cap,
+                                               uint32_t* byteOffsets,
+                                               uint32_t offsetBase,
+                                               std::size_t* used) const {
+  const ByteTable& table = *m_Info.table;
+  const auto* s = reinterpret_cast<const unsigned char*>(src);
+  std::size_t i = 0, o = 0;
+  while (i < n) {
+    if (table.asciiSame && !byteOffsets && i + 8 <= n && o + 8 <= cap) {
+      uint64_t word;
+      std::memcpy(&word, s + i, 8);
+      if ((word & 0x8080808080808080ull) == 0) {
+        std::memcpy(out + o, &word, 8);
+        i += 8;
+        o += 8;
+        continue;
+      }
+    }
+    const ByteTable::Utf8Form& form = table.toUtf8[s[i]];
+    if (o + form.length > cap) break;
+    for (unsigned k = 0; k < form.length; ++k) {
+      out[o + k] = form.bytes[k];
+      if (byteOffsets) byteOffsets[o + k] = offsetBase + static_cast<uint32_t>(i);
+    }
+    o += form.length;
+    ++i;
+  }
+  *used = i;
+  return o;
+}
+
 std::size_t CharsetDecoder::DecodeIcu(const char* src, std::size_t n,
                                       char16_t* out, std::size_t unitCap,
                                       int32_t* offsets, bool final,
@@ -154,7 +194,11 @@ std::size_t CharsetDecoder::DecodeIcu(const char* src, std::size_t n,
         consumed -= std::min(consumed, static_cast<std::size_t>(pending));
     }
     const std::size_t units = static_cast<std::size_t>(t - reinterpret_cast<UChar*>(out));
-    if (m_Info.swapControls) UnswapControls(out, units);
+    // Only the three bytes themselves decode to the three controls.
+    if (m_Info.swapControls &&
+        (std::memchr(src, 0x1A, consumed) || std::memchr(src, 0x1C, consumed) ||
+         std::memchr(src, 0x7F, consumed)))
+      UnswapControls(out, units);
     *used = consumed;
     return units;
   }

@@ -30,6 +30,20 @@ void RepairUtf8(std::string_view bytes, std::string* utf8,
   }
 }
 
+void DecodeTable(const CharsetDecoder& decoder, std::string_view bytes,
+                 std::string* utf8, std::vector<uint32_t>* offsets) {
+  // Sized exactly first, then decoded straight into the outputs.
+  std::size_t room = 0;
+  for (unsigned char b : bytes) room += decoder.Utf8Length(b);
+  utf8->resize(room);
+  offsets->resize(room);
+  std::size_t used = 0;
+  const std::size_t written = decoder.DecodeTableToUtf8(
+      bytes.data(), bytes.size(), &(*utf8)[0], room, offsets->data(), 0, &used);
+  utf8->resize(written);
+  offsets->resize(written);
+}
+
 void DecodeThroughUnits(CharsetDecoder& decoder, std::string_view bytes,
                         std::string* utf8, std::vector<uint32_t>* offsets) {
   constexpr std::size_t kUnits = 2048;
@@ -75,6 +89,8 @@ bool DecodeToUtf8WithOffsets(CHARSET charset, std::string_view bytes,
   sourceOffsets->reserve(bytes.size() + bytes.size() / 2 + 1);
   if (decoder.GetCodec() == Codec::kUtf8) {
     RepairUtf8(bytes, utf8, sourceOffsets);
+  } else if (decoder.GetCodec() == Codec::kTable) {
+    DecodeTable(decoder, bytes, utf8, sourceOffsets);
   } else {
     DecodeThroughUnits(decoder, bytes, utf8, sourceOffsets);
   }

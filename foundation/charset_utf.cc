@@ -154,6 +154,23 @@ std::size_t Utf16ToUtf8(const char16_t* units, std::size_t n, char* out,
   std::size_t i = 0, o = 0;
   std::size_t safeI = 0, safeO = 0;  // the last end of a source character
   while (i < n) {
+    if (!unitOffsets) {
+      // Runs of ASCII, four units at a time.
+      while (i + 4 <= n && o + 4 <= cap) {
+        uint64_t word;
+        std::memcpy(&word, units + i, sizeof word);
+        if (word & 0xFF80FF80FF80FF80ull) break;
+        out[o] = static_cast<char>(units[i]);
+        out[o + 1] = static_cast<char>(units[i + 1]);
+        out[o + 2] = static_cast<char>(units[i + 2]);
+        out[o + 3] = static_cast<char>(units[i + 3]);
+        i += 4;
+        o += 4;
+      }
+      safeI = i;
+      safeO = o;
+      if (i == n) break;
+    }
     const char16_t c = units[i];
     char32_t cp = c;
     std::size_t take = 1;

@@ -127,6 +127,10 @@ TEST(CharsetConverterTest, Windows932KeepsControlBytesAsThemselves) {
   EXPECT_EQ(u"\x001A\x001C\x007F", FromWide(Convert(932, 1201, controls)));
   EXPECT_EQ(controls, Convert(1201, 932, Wide(u"\x001A\x001C\x007F")));
   EXPECT_EQ(controls, Convert(65001, 932, controls));
+  // Inside longer text, at every place within a group of four.
+  const std::string text = "abc\x1A" "defgh\x1C" "\x7Fijklmn\x82\xA0\x1A";
+  EXPECT_EQ("abc\x1A" "defgh\x1C" "\x7Fijklmn\xE3\x81\x82\x1A", Convert(932, 65001, text));
+  EXPECT_EQ(text, Convert(65001, 932, Convert(932, 65001, text)));
 }
 
 struct Sample {
