@@ -21,9 +21,6 @@ struct KnownCodePage {
 // ICU is asked by the names of Windows tables where it has them; plain
 // "cp<N>" names would give IBM tables with other mappings.
 constexpr KnownCodePage kKnown[] = {
-    {65001, Codec::kUtf8, nullptr},
-    {1200, Codec::kUtf16LE, nullptr},
-    {1201, Codec::kWide, nullptr},
     {1250, Codec::kIcu, "windows-1250"},
     {1251, Codec::kIcu, "windows-1251"},
     {1252, Codec::kIcu, "windows-1252"},
@@ -252,18 +249,19 @@ CodecInfo Probe(const KnownCodePage& known, Entry& entry) {
 }  // namespace
 
 CodecInfo LookUpCodec(CHARSET codePage) {
+  // The library's own encodings are looked up on every string conversion.
+  if (codePage == kUtf8 || codePage == kUtf16LE || codePage == kWide) {
+    CodecInfo info;
+    info.codec = codePage == kUtf8 ? Codec::kUtf8
+                 : codePage == kWide ? Codec::kWide : Codec::kUtf16LE;
+    info.codePage = codePage;
+    return info;
+  }
   const KnownCodePage* known = nullptr;
   for (const KnownCodePage& k : kKnown) {
     if (k.codePage == codePage) known = &k;
   }
   if (known == nullptr) return CodecInfo{};
-  if (known->codec == Codec::kUtf8 || known->codec == Codec::kUtf16LE ||
-      known->codec == Codec::kWide) {
-    CodecInfo info;
-    info.codec = known->codec;
-    info.codePage = codePage;
-    return info;
-  }
   // Entries live in a node-based map until exit, so their tables stay put.
   static std::mutex mutex;
   static std::map<CHARSET, Entry> entries;

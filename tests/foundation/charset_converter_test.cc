@@ -5,6 +5,8 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "foundation/charset_utf.h"
 #include "testing/test_util.h"
@@ -324,6 +326,31 @@ TEST(CharsetConverterTest, UnalignedSixteenBitBuffers) {
   toWide(utf8.data(), static_cast<uint32_t>(utf8.size()), used, target + 1, 63, produced,
          false);
   EXPECT_EQ(Wide(text), std::string(target + 1, produced));
+}
+
+// Converters on several threads at once share the pool of ICU converters
+// and the tables, never a converter.
+TEST(CharsetConverterTest, ThreadsConvertAtTheSameTime) {
+  std::u16string text;
+  for (int i = 0; i < 2000; ++i) text += u"\x65E5\x672C\x8A9E x \x00E9 ";
+  const CHARSET sets[] = {932, 50220, 936, 1252};
+  std::vector<std::string> encoded;
+  for (CHARSET cs : sets) encoded.push_back(Convert(1201, cs, Wide(text)));
+  std::vector<int> failures(4, 0);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      for (int round = 0; round < 20; ++round) {
+        const int k = (t + round) % 4;
+        CharsetConverter c(sets[k], 1201);
+        std::string out = Chunked(std::move(c), encoded[k], 1000, 4096);
+        CharsetConverter back(1201, sets[k]);
+        if (Once(back, out, true, 1 << 20).out != encoded[k]) ++failures[t];
+      }
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ((std::vector<int>{0, 0, 0, 0}), failures);
 }
 
 }  // namespace
