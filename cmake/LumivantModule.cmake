@@ -25,5 +25,5 @@ function(lumivant_test_suite folder)
   target_link_libraries(${folder}_tests PRIVATE ${ARGN} lvt_testing GTest::gtest GTest::gtest_main)
   gtest_discover_tests(${folder}_tests
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "LUMIVANT_SOURCE_DIR=${PROJECT_SOURCE_DIR};LUMIVANT_BINARY=$<TARGET_FILE:lumivant_cli>")
+    PROPERTIES ENVIRONMENT "LUMIVANT_SOURCE_DIR=${PROJECT_SOURCE_DIR};LUMIVANT_BINARY=${PROJECT_BINARY_DIR}/tools/lumivant")
 endfunction()
