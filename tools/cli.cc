@@ -8,6 +8,7 @@
 
 #include "foundation/charset_labels.h"
 #include "foundation/file_loader.h"
+#include "foundation/transcode.h"
 
 namespace lumivant_cli {
 
@@ -91,6 +92,25 @@ LVTCharset::CHARSET ResolveCharset(const std::string& option, const std::string&
   LVTCharset::CHARSET cs = LVTCharset::CodePageFromLabel(option);
   if (cs == 0) Fail("unknown or unsupported character set: " + option);
   return cs;
+}
+
+bool LanguageFromOption(const std::string& name, LVTLanguage::Language::StemmingType* type) {
+  if (name.empty()) {
+    *type = LVTLanguage::Language::kEnglish;
+    return true;
+  }
+  if (LVTLanguage::Language::StemmingTypeFromName(name, type)) return true;
+  std::string names;
+  for (const std::string& known : LVTLanguage::Language::StemmingTypeNames())
+    names += (names.empty() ? "" : ", ") + known;
+  Fail("unknown language '" + name + "' (one of: " + names + ")");
+  return false;
+}
+
+std::u16string WideFromUtf8(const std::string& utf8) {
+  std::u16string text;
+  LVTCharset::BytesToWide(LVTCharset::kUtf8, LVTCharset::kWide, utf8, text, false);
+  return text;
 }
 
 Output::~Output() {

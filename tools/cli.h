@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "foundation/code_page.h"
+#include "foundation/language.h"
 
 namespace lumivant_cli {
 
@@ -50,6 +51,13 @@ bool LoadPage(const std::string& path, std::string* bytes);
 // the value is empty, the one detected from the page's bytes. On an unknown
 // value prints an error and returns 0.
 LVTCharset::CHARSET ResolveCharset(const std::string& option, const std::string& bytes);
+
+// The stemming language a --language value names ("english" when empty).
+// Prints the valid names and returns false for an unknown one.
+bool LanguageFromOption(const std::string& name, LVTLanguage::Language::StemmingType* type);
+
+// UTF-8 bytes (a command-line argument, a file) as 16-bit characters.
+std::u16string WideFromUtf8(const std::string& utf8);
 
 // Output to standard output, or to a file written through a temporary file
 // in the same folder that replaces the target only on Commit(), so a failed
