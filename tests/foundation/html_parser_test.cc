@@ -281,3 +281,35 @@ TEST(HtmlDocParserTest, DeepNestingParsesAndReleasesWithoutRecursion) {
 }
 
 }  // namespace
+
+namespace {
+
+// Random pages from the pieces that trouble tree builders: stray and
+// misnested tags, tables with loose text, references, comments, doctypes.
+TEST(HtmlDocParserTest, RandomMessyPagesKeepEveryTextSpanFaithful) {
+  static const char* const kPieces[] = {
+      "<table>", "</table>", "<tr>", "<td>", "</td>", "text ", "more", "&amp;", "&eacute",
+      "&#x41;", "<b>", "</b>", "<i>", "</i>", "<a href=x>", "</a>", "<p>", "</p>", "</foo>",
+      "<!-- c -->", "<!DOCTYPE html>", "<html lang=x>", "</body>", "</html>", "<div>", "</div>",
+      "<li>", "<select>", "<option>", "<br>", "\r\n", "  ", "<font color=red>", "</font>",
+      "<pre>\n", "</pre>", "<svg><text>s</text></svg>", "<xmp>a<b></xmp>", "<caption>",
+      "<script>x<y</script>", "<LumivantChanges>", "</LumivantChanges>", "< 3", "a<>b"};
+  uint64_t state = 0x2545F4914F6CDD1Dull;
+  auto next = [&state](uint32_t bound) {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return static_cast<uint32_t>(state % bound);
+  };
+  for (int round = 0; round < 400; ++round) {
+    std::string page;
+    const uint32_t pieces = 5 + next(60);
+    for (uint32_t i = 0; i < pieces; ++i) page += kPieces[next(sizeof(kPieces) / sizeof(kPieces[0]))];
+    HtmlDocTree tree;
+    Parse(page, LVTCharset::kUtf8, &tree);
+    ExpectFaithfulTextSpans(page, LVTCharset::kUtf8, tree, page);
+    if (HasFailure()) break;
+  }
+}
+
+}  // namespace
