@@ -1,9 +1,9 @@
 #include "query/parse_query.h"
 
-#include <unicode/unistr.h>
-
 #include <sstream>
 
+#include "foundation/code_page.h"
+#include "foundation/transcode.h"
 #include "query/dt_query_lexer.h"
 #include "query/dt_query_parser.h"
 
@@ -21,8 +21,7 @@ antlr::RefAST ParseQueryUtf8(const std::string& utf8) {
 
 antlr::RefAST ParsePreparedQuery(const std::u16string& prepared) {
   std::string utf8;
-  icu::UnicodeString(prepared.data(), static_cast<int32_t>(prepared.size()))
-      .toUTF8String(utf8);
+  LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, prepared, utf8, false);
   return ParseQueryUtf8(utf8);
 }
 

@@ -27,7 +27,7 @@ namespace LVTDT {
 antlr::RefAST ParseQueryUtf8(const std::string& utf8);
 
 // The same for a prepared query of 16-bit characters, converted to UTF-8
-// first (an unpaired surrogate becomes U+FFFD).
+// first with LVTCharset::WideToBytes from kWide (1201) to kUtf8 (65001).
 antlr::RefAST ParsePreparedQuery(const std::u16string& prepared);
 
 }  // namespace LVTDT

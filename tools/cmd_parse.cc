@@ -1,12 +1,13 @@
 // lumivant parse: shows what a query becomes, to see why it does not do
 // what was meant: the prepared query, then its tree.
 #include <antlr/ANTLRException.hpp>
-#include <unicode/unistr.h>
 
 #include <cstdio>
 #include <string>
 
+#include "foundation/code_page.h"
 #include "foundation/language.h"
+#include "foundation/transcode.h"
 #include "query/parse_query.h"
 #include "query/query_preparation.h"
 #include "query/query_tree_dump.h"
@@ -47,28 +48,9 @@ const char kUsage[] =
     "  lumivant parse 'a near:5 b'     ->  WEIGHTEDNEAR_[near:5](a, b)\n"
     "  lumivant parse 'e-mail OR fax'  ->  OR_(DQUOTE_(e, mail, DQUOTE_), fax)\n";
 
-bool LanguageNamed(const std::string& name, LVTLanguage::Language::StemmingType* type) {
-  if (name.empty()) {
-    *type = LVTLanguage::Language::kEnglish;
-    return true;
-  }
-  if (LVTLanguage::Language::StemmingTypeFromName(name, type)) return true;
-  std::string names;
-  for (const std::string& known : LVTLanguage::Language::StemmingTypeNames())
-    names += (names.empty() ? "" : ", ") + known;
-  Fail("parse: unknown language '" + name + "' (one of: " + names + ")");
-  return false;
-}
-
-std::u16string FromUtf8(const std::string& utf8) {
-  const icu::UnicodeString text = icu::UnicodeString::fromUTF8(utf8);
-  return std::u16string(text.getBuffer(), text.getBuffer() + text.length());
-}
-
-std::string ToUtf8(const std::u16string& text) {
-  std::string utf8;
-  icu::UnicodeString(text.data(), static_cast<int32_t>(text.size())).toUTF8String(utf8);
-  return utf8;
+void PrintLine(const std::string& line) {
+  std::fwrite(line.data(), 1, line.size(), stdout);  // NUL bytes included
+  std::fputc('\n', stdout);
 }
 
 }  // namespace
@@ -86,29 +68,29 @@ int RunParse(const Args& args) {
     return Fail("parse: expected one QUERY, quoted (try lumivant parse --help)");
 
   LVTLanguage::Language::StemmingType type;
-  if (!LanguageNamed(parsed.Value("--language"), &type)) return kExitTrouble;
+  if (!LanguageFromOption(parsed.Value("--language"), &type)) return kExitTrouble;
   const bool raw = parsed.Has("--raw");
   std::string text = parsed.operands[0];
-  std::u16string prepared;
   if (!raw) {
     const LVTLanguage::Language language(type);
+    std::u16string prepared;
     LVTDT::PrepareQueryStemMap stems;
-    LVTDT::PrepareQuery(FromUtf8(text), prepared, stems, language);
-    text = ToUtf8(prepared);
+    LVTDT::PrepareQuery(WideFromUtf8(text), prepared, stems, language);
+    text.clear();
+    LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, prepared, text, false);
   }
 
   // The query comes first even when it is rejected: the column in the
   // message is a column of that line.
-  std::printf("%s\n", text.c_str());
+  PrintLine(text);
   std::string tree;
   try {
-    tree = LVTDT::DumpQueryTree(raw ? LVTDT::ParseQueryUtf8(text)
-                                    : LVTDT::ParsePreparedQuery(prepared));
+    tree = LVTDT::DumpQueryTree(LVTDT::ParseQueryUtf8(text));
   } catch (const antlr::ANTLRException& e) {
     std::fflush(stdout);
     return Fail("bad query: " + e.toString());
   }
-  std::printf("%s\n", tree.c_str());
+  PrintLine(tree);
   if (std::fflush(stdout) != 0) return Fail("standard output: write failed");
   return kExitSame;
 }
