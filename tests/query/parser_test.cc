@@ -315,7 +315,7 @@ TEST(DTQueryParser, RandomQueriesGiveCatalogueTreesOrListedErrors) {
                                 ",",   "and"};
   std::mt19937 random(7);
   int parsed = 0;
-  for (int round = 0; round < 30000; ++round) {
+  for (int round = 0; round < 15000; ++round) {
     std::string query;
     const int count = static_cast<int>(random() % 12);
     for (int i = 0; i < count; ++i) query += pieces[random() % (sizeof(pieces) / sizeof(*pieces))];
@@ -329,7 +329,7 @@ TEST(DTQueryParser, RandomQueriesGiveCatalogueTreesOrListedErrors) {
     } catch (const antlr::TokenStreamRecognitionException&) {
     }
   }
-  EXPECT_GT(parsed, 2000);  // the generator reaches the interesting trees
+  EXPECT_GT(parsed, 1000);  // the generator reaches the interesting trees
 }
 
 }  // namespace
