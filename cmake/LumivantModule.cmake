@@ -23,7 +23,5 @@ function(lumivant_test_suite folder)
   add_executable(${folder}_tests ${sources})
   target_include_directories(${folder}_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${folder}_tests PRIVATE ${ARGN} lvt_testing GTest::gtest GTest::gtest_main)
-  gtest_discover_tests(${folder}_tests
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "LUMIVANT_SOURCE_DIR=${PROJECT_SOURCE_DIR};LUMIVANT_BINARY=${PROJECT_BINARY_DIR}/tools/lumivant")
+  gtest_discover_tests(${folder}_tests DISCOVERY_TIMEOUT 60)
 endfunction()
