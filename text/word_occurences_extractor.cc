@@ -1,5 +1,7 @@
 #include "lumivant/word_occurences_extractor.h"
 
+#include <unordered_map>
+
 #include "foundation/char_classes.h"
 #include "foundation/language.h"
 
@@ -12,6 +14,19 @@ void AddPiece(WordOccurencesExtractor::WordOccurence& occurrence, uint32_t start
   occurrence.m_Offsets.push_back(start);
   occurrence.m_Lengths.push_back(length);
   occurrence.m_RawTexts.push_back(run);
+}
+
+// The list of the key that folded stems to, made when the key is new; null
+// when the stem is empty (such words are not entered). stem is scratch.
+WordOccurencesExtractor::OccurrenceList* ListOfStem(
+    const std::u16string& folded, WordOccurencesExtractor::OccurrenceMap& occurrences,
+    const LVTLanguage::Language& language, std::u16string& stem) {
+  language.Stem(folded, stem);
+  if (stem.empty()) return nullptr;
+  auto entry = occurrences.try_emplace(stem);
+  if (entry.second)
+    entry.first->second = LVT::MakeRefCount<WordOccurencesExtractor::OccurrenceList>();
+  return entry.first->second.Get();
 }
 
 }  // namespace
@@ -66,6 +81,10 @@ void WordOccurencesExtractor::GetWordOccurences(const RawTextList& runs,
   uint32_t index = 0;
   std::u16string word;
   std::u16string folded;
+  // Folded word -> its key's list (null for an empty stem). Pages repeat
+  // their words: a repeated word costs one hash lookup instead of stemming
+  // and a walk down the ordered map, which together took most of the time.
+  std::unordered_map<std::u16string, OccurrenceList*> lists;
   while (current != last) {
     OccurrenceHandle occurrence = LVT::MakeSmart<WordOccurence>();
     if (!FindWord(current, last, position, word, occurrence, language)) break;
@@ -74,11 +93,10 @@ void WordOccurencesExtractor::GetWordOccurences(const RawTextList& runs,
     // those of the whole page.
     if (occurrence->m_RawTexts[0]->m_Excluded) continue;
     FoldString(word, folded);
-    language.Stem(folded, word);
-    if (word.empty()) continue;
-    auto entry = occurrences.try_emplace(word);
-    if (entry.second) entry.first->second = LVT::MakeRefCount<OccurrenceList>();
-    entry.first->second->push_back(std::move(occurrence));
+    auto known = lists.find(folded);
+    if (known == lists.end())
+      known = lists.emplace(folded, ListOfStem(folded, occurrences, language, word)).first;
+    if (known->second != nullptr) known->second->push_back(std::move(occurrence));
   }
 }
 
