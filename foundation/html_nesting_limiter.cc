@@ -28,12 +28,20 @@ constexpr int kFormattingKinds = sizeof(kFormatting) / sizeof(kFormatting[0]);
 
 template <std::size_t N>
 bool OneOf(uint32_t key, const GumboTag (&tags)[N]) {
-  return std::find(tags, tags + N, static_cast<GumboTag>(key)) != tags + N;
+  for (GumboTag tag : tags)
+    if (static_cast<uint32_t>(tag) == key) return true;
+  return false;
+}
+
+bool OneOf(uint32_t key, std::initializer_list<GumboTag> tags) {
+  for (GumboTag tag : tags)
+    if (static_cast<uint32_t>(tag) == key) return true;
+  return false;
 }
 
 int FormattingKind(uint32_t key) {
   for (int k = 0; k < kFormattingKinds; ++k)
-    if (kFormatting[k] == static_cast<GumboTag>(key)) return k;
+    if (static_cast<uint32_t>(kFormatting[k]) == key) return k;
   return -1;
 }
 
@@ -342,12 +350,12 @@ class NestingModel {
 
   void PopToFirst(std::initializer_list<GumboTag> wanted, std::initializer_list<GumboTag> stops) {
     for (std::size_t i = m_Stack.size(), seen = 0; i-- > 0 && seen < kScanLimit; ++seen) {
-      const GumboTag key = static_cast<GumboTag>(m_Stack[i].key);
-      if (std::find(wanted.begin(), wanted.end(), key) != wanted.end()) {
+      const uint32_t key = m_Stack[i].key;
+      if (OneOf(key, wanted)) {
         PopTo(i);
         return;
       }
-      if (key == GUMBO_TAG_HTML || std::find(stops.begin(), stops.end(), key) != stops.end()) return;
+      if (Is(key, GUMBO_TAG_HTML) || OneOf(key, stops)) return;
     }
   }
 
