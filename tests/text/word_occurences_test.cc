@@ -197,10 +197,10 @@ TEST(WordOccurencesTest, StemsAreSharedAndEmptyStemsDropped) {
         : Language(kNone, LVT::RefCount<LVTLanguage::Stemmer>(LVTMem::Create<DropX>())) {}
   };
   const DropXLanguage dropX;
-  RawTextList xs = Runs({"a X b"});
+  RawTextList xs = Runs({"a X b x a"});
   OccurrenceMap xMap;
   WordOccurencesExtractor::GetWordOccurences(xs, xMap, dropX);
-  EXPECT_EQ((Lines{"0 a 0:0:1", "2 b 0:4:1"}), Texts(Dump(xMap, xs)));
+  EXPECT_EQ((Lines{"0 a 0:0:1", "2 b 0:4:1", "4 a 0:8:1"}), Texts(Dump(xMap, xs)));
 }
 
 TEST(WordOccurencesTest, OccurrencesKeepTheirRunsAlive) {
