@@ -48,9 +48,14 @@ class LVT_EXPORT WordOccurencesExtractor {
   using OccurrenceMap = std::map<std::u16string, OccurrenceListHandle>;
 
   // Numbers the words of runs from 0 and adds the entered ones to
-  // occurrences (never cleared). language must outlive the call.
+  // occurrences (never cleared): each under its folded word's stem, words of
+  // excluded runs and words with an empty stem left out. language is asked
+  // for the stem of each distinct folded word once per call.
   static void GetWordOccurences(const RawTextList& runs, OccurrenceMap& occurrences,
                                 const LVTLanguage::Language& language);
+
+  // No state: assignment copies nothing of substance.
+  WordOccurencesExtractor& operator=(const WordOccurencesExtractor&) = default;
 
  private:
   static bool FindWord(const RawTextHandle*& current, const RawTextHandle* const& last,
