@@ -47,9 +47,14 @@ char16_t LowerLatin(char16_t c) {
 
 void TextSequenceExtractor::NormalizeText(std::u16string& text) const {
   std::u16string copy = text;
+  // Only the ignore options that blank characters need to classify them:
+  // every character of the case table is a letter.
+  const bool classify = m_bIgnoreDigits || m_bIgnoreNonAlphaNum;
   for (char16_t& c : copy) {
     if (c == kByteOrderMark) {
       c = u' ';
+    } else if (!classify) {
+      if (m_bIgnoreCase) c = LowerLatin(c);
     } else if (IsLetter(c)) {
       if (m_bIgnoreCase) c = LowerLatin(c);
     } else if (m_bIgnoreDigits && IsDigit(c)) {
