@@ -26,14 +26,8 @@ class TermDocumentEvaluatorExPeer {
   static bool ValidateTree(const antlr::RefAST& node) {
     return E::ValidateTree(node);
   }
-  static E::OperatorType GetOperatorType(int type) {
-    return E::GetOperatorType(type);
-  }
   static unsigned GetNearDistance(const antlr::RefAST& node) {
     return E::GetNearDistance(node);
-  }
-  static bool IsStopWord(const std::u16string& word) {
-    return E::IsStopWord(word);
   }
   static bool GetText(const antlr::RefAST& node, std::u16string& text) {
     return E::GetText(node, text);
@@ -78,25 +72,6 @@ class TermDocumentEvaluatorExPeer {
     evaluator.m_HighlightedWords = groups;
     evaluator.RemoveWordOverlaps();
     return evaluator.m_HighlightedWords;
-  }
-
-  // Runs Near, And or Or (by the node's type) on operands given as groups.
-  static bool Combine(const antlr::RefAST& node, const E::GroupVector& left,
-                      bool leftResult, bool leftStopWord,
-                      const E::GroupVector& right, bool rightResult,
-                      bool rightStopWord, E::GroupVector* groups) {
-    E result(node, E::OccurrenceMapHandle());
-    E l{antlr::RefAST(), E::OccurrenceMapHandle()};
-    E r{antlr::RefAST(), E::OccurrenceMapHandle()};
-    l.m_HighlightedWords = left;
-    l.m_bResult = leftResult;
-    l.m_bStopWord = leftStopWord;
-    r.m_HighlightedWords = right;
-    r.m_bResult = rightResult;
-    r.m_bStopWord = rightStopWord;
-    E::PerformBinaryOperation(result, l, r);
-    *groups = result.m_HighlightedWords;
-    return result.m_bResult;
   }
 };
 

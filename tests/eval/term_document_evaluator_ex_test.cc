@@ -72,15 +72,6 @@ TEST(EvaluatorTreeTest, ValidateTreeChecksTheNodeAndItsChildren) {
              {t.Word("c"), t.Node(Tokens::NOT_, "not ", {t.Word("a")})})));
   EXPECT_TRUE(
       Peer::ValidateTree(t.Node(Tokens::LPAREN_, "(")));  // unknown types pass
-
-  EXPECT_EQ(Evaluator::BinaryOperator, Peer::GetOperatorType(Tokens::AND_));
-  EXPECT_EQ(Evaluator::BinaryOperator, Peer::GetOperatorType(Tokens::OR_));
-  EXPECT_EQ(Evaluator::BinaryOperator, Peer::GetOperatorType(Tokens::NEAR_));
-  EXPECT_EQ(Evaluator::BinaryOperator,
-            Peer::GetOperatorType(Tokens::WEIGHTEDNEAR_));
-  EXPECT_EQ(Evaluator::UnaryOperator, Peer::GetOperatorType(Tokens::NOT_));
-  EXPECT_EQ(Evaluator::NotAnOperator, Peer::GetOperatorType(Tokens::WORD_));
-  EXPECT_EQ(Evaluator::NotAnOperator, Peer::GetOperatorType(Tokens::DQUOTE_));
 }
 
 TEST(EvaluatorTreeTest, InvalidNodesEvaluateToFalseAndNotTurnsThemTrue) {
@@ -388,12 +379,7 @@ TEST(EvaluatorPhraseTest, FindOccurenceLeavesTheCursorOnTheFirstNotBefore) {
   EXPECT_EQ(list->end(), cursor);
 }
 
-TEST(EvaluatorTest, StopWordListAndNodeTexts) {
-  EXPECT_TRUE(Peer::IsStopWord(u"the"));
-  EXPECT_TRUE(Peer::IsStopWord(u"of"));
-  EXPECT_FALSE(Peer::IsStopWord(u"gold"));
-  EXPECT_FALSE(Peer::IsStopWord(u""));
-
+TEST(EvaluatorTest, NodeTextsAreDecodedFromUtf8) {
   TreeBuilder t;
   std::u16string text = u"left over";
   EXPECT_TRUE(Peer::GetText(t.Word("caf\xC3\xA9"), text));
