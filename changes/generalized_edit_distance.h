@@ -50,6 +50,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "changes/cost_window.h"
+
 namespace LVTAlgo {
 
 // One row of the operation table. From cell (i, j) an operation reads the
@@ -157,8 +159,7 @@ class GeneralizedEditDistance {
   }
 
  private:
-  // How many rows back an operation reaches.
-  static constexpr std::size_t kDepth = 2;
+  static constexpr std::size_t kDepth = kCostWindowDepth;
   // First guess of the distance, in insertions beyond the length difference.
   static constexpr double kFirstGuess = 64.0;
 
@@ -181,73 +182,6 @@ class GeneralizedEditDistance {
     std::vector<double> m_Saved;
     std::vector<std::size_t> m_SavedFirst;
     double m_Distance = 0.0;
-  };
-
-  // Accumulated costs of the last kDepth + 1 rows; Row(0) is the current
-  // one and Row(s) holds row i - s while row i is computed. Each row knows
-  // which cells it has written, so that recycling it costs no more than
-  // computing it.
-  class Window {
-   public:
-    explicit Window(std::size_t width)
-        : m_Cells((kDepth + 1) * width, DBL_MAX) {
-      for (std::size_t s = 0; s <= kDepth; ++s) {
-        m_Rows[s] = m_Cells.data() + s * width;
-        m_First[s] = 1;
-        m_Last[s] = 0;  // nothing written
-      }
-      m_Width = width;
-    }
-    double* Row(std::size_t s) { return m_Rows[s]; }
-    // Cells first..last of the current row are about to be written.
-    void Touch(std::size_t first, std::size_t last) {
-      if (m_First[0] > m_Last[0]) {
-        m_First[0] = first;
-        m_Last[0] = last;
-      } else {
-        m_First[0] = std::min(m_First[0], first);
-        m_Last[0] = std::max(m_Last[0], last);
-      }
-    }
-    // The current row becomes Row(1), and so on; the oldest row, cleared
-    // back to DBL_MAX, becomes the current one.
-    void Slide() {
-      std::rotate(m_Rows, m_Rows + kDepth, m_Rows + kDepth + 1);
-      std::rotate(m_First, m_First + kDepth, m_First + kDepth + 1);
-      std::rotate(m_Last, m_Last + kDepth, m_Last + kDepth + 1);
-      if (m_First[0] <= m_Last[0])
-        std::fill(m_Rows[0] + m_First[0], m_Rows[0] + m_Last[0] + 1, DBL_MAX);
-      m_First[0] = 1;
-      m_Last[0] = 0;
-    }
-    // Saves `count` cells of Row(1) .. Row(kDepth) from the first written one.
-    void SaveTo(std::size_t count, std::vector<double>& values,
-                std::vector<std::size_t>& firsts) const {
-      for (std::size_t s = 1; s <= kDepth; ++s) {
-        const std::size_t first = m_First[s] <= m_Last[s] ? m_First[s] : 0;
-        const std::size_t end = std::min(m_Width, first + count);
-        values.insert(values.end(), m_Rows[s] + first, m_Rows[s] + end);
-        values.insert(values.end(), count - (end - first), DBL_MAX);
-        firsts.push_back(first);
-      }
-    }
-    void LoadFrom(std::size_t count, const double* values,
-                  const std::size_t* firsts) {
-      for (std::size_t s = 1; s <= kDepth; ++s, values += count) {
-        const std::size_t first = firsts[s - 1];
-        const std::size_t end = std::min(m_Width, first + count);
-        std::copy(values, values + (end - first), m_Rows[s] + first);
-        m_First[s] = first;
-        m_Last[s] = end - 1;
-      }
-    }
-
-   private:
-    std::vector<double> m_Cells;
-    double* m_Rows[kDepth + 1];
-    std::size_t m_First[kDepth + 1];
-    std::size_t m_Last[kDepth + 1];
-    std::size_t m_Width = 0;
   };
 
   // Costs of the operations that end in row i, indexed by column.
@@ -372,7 +306,8 @@ class GeneralizedEditDistance {
   // edges a cell is the four rows of the table written out in table order,
   // without a call.
   void ComputeRow(std::size_t i, std::size_t first, std::size_t last,
-                  Window& window, RowCosts& costs, uint8_t* pointers) const {
+                  CostWindow& window, RowCosts& costs,
+                  uint8_t* pointers) const {
     PrepareRow(i, first, last, costs);
     window.Touch(first, last);
     double* current = window.Row(0);
@@ -419,7 +354,7 @@ class GeneralizedEditDistance {
     pass.m_Block = BlockRows(pass.m_Width);
     pass.m_Whole = pass.m_Block >= rows;
     if (pass.m_Whole) pass.m_Pointers.assign(rows * pass.m_Width, 0);
-    Window window(m_B.size() + 1);
+    CostWindow window(m_B.size() + 1);
     window.Touch(0, 0);
     window.Row(0)[0] = 0.0;
     for (std::size_t i = 0; i < rows; ++i) {
@@ -440,7 +375,7 @@ class GeneralizedEditDistance {
   void RebuildBlock(Pass& pass, std::size_t first, std::size_t column,
                     RowCosts& costs) const {
     const std::size_t last = std::min(m_A.size() + 1, first + pass.m_Block);
-    Window window(m_B.size() + 1);
+    CostWindow window(m_B.size() + 1);
     if (first == 0) {
       window.Touch(0, 0);
       window.Row(0)[0] = 0.0;
