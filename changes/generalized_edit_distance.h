@@ -338,8 +338,10 @@ class GeneralizedEditDistance {
       const double vOther = other ? vLate : v0;
       const uint8_t bOther = other ? (late ? 3 : 2) : 0;
       const double c1 = ins[j] + left;
+      // Equal costs give the same cell whichever wins: the value is a plain
+      // minimum, and which operation won is worked out beside it.
+      const double cell = c1 < vOther ? c1 : vOther;
       const bool insertion = c1 < vOther || (c1 == vOther && bOther != 0);
-      const double cell = insertion ? c1 : vOther;
       current[j] = cell;
       left = cell;
       if (pointers != nullptr) pointers[j - first] = insertion ? 1 : bOther;
