@@ -1,0 +1,111 @@
+#include "highlight/hit_writer.h"
+
+#include <algorithm>
+
+#include "foundation/binary_stream.h"
+#include "foundation/code_page.h"
+#include "foundation/transcode.h"
+#include "highlight/highlight_format.h"
+
+namespace LVTDT {
+
+HitWriter::HitWriter(LVTBase::BinaryStreamBuf& page, LVTBase::BinaryStreamBuf& output)
+    : m_Page(page), m_Output(output) {
+  m_Page.DeletePeekBuffer();
+  m_Page.SeekRead(0);
+}
+
+bool HitWriter::AnchorGroup(const RawText& first, uint32_t& anchorCount) {
+  // Same text node as the previous group, or a later text node of the link
+  // whose anchor is already behind us: the earlier anchor serves this hit.
+  if (m_OpenRun.Get() == &first || Position() > first.m_AnchorPos) return false;
+  ++anchorCount;
+  const std::string anchor = highlight_format::AnchorText(anchorCount);
+  if (m_OpenRun) CloseRun();
+  CopyTo(first.m_AnchorPos);
+  LVTBase::BinaryStream stream(m_Output);
+  LVTBase::Copy(stream, anchor, static_cast<uint32_t>(anchor.size()));
+  return true;
+}
+
+void HitWriter::WrapPiece(const RawTextHandle& run, std::size_t offset, std::size_t length,
+                          std::string_view startTag, std::string_view endTag) {
+  if (!run || !OpenRun(run)) return;
+  const std::size_t size = run->m_Text.size();
+  // Pieces come from this very text, in order; anything else would make the
+  // writer go back over what it wrote, so it is skipped.
+  if (offset < m_TextPos || offset >= size) return;
+  length = std::min(length, size - offset);
+  WriteText(m_TextPos, offset - m_TextPos);
+  WriteRaw(highlight_format::kHitStart);
+  WriteRaw(startTag);
+  WriteText(offset, length);
+  m_TextPos = offset + length;
+  WriteRaw(endTag);
+  WriteRaw(highlight_format::kHitEnd);
+}
+
+void HitWriter::Finish() {
+  if (m_OpenRun) CloseRun();
+  m_Page.Copy(m_Output, LVTBase::BinaryStreamBuf::kAll);
+}
+
+uint32_t HitWriter::Position() const { return m_Page.NextReadOffset(); }
+
+void HitWriter::CopyTo(uint32_t offset) {
+  const uint32_t position = Position();
+  if (position < offset) m_Page.Copy(m_Output, offset - position);
+}
+
+bool HitWriter::OpenRun(const RawTextHandle& run) {
+  if (m_OpenRun.Get() == run.Get()) return true;
+  if (m_OpenRun) CloseRun();
+  // A text node that starts behind the bytes already copied cannot be
+  // rewritten by a forward pass; its hits stay unmarked.
+  if (Position() > run->m_Start) return false;
+  CopyTo(run->m_Start);
+  m_OpenRun = run;
+  m_TextPos = 0;
+  return true;
+}
+
+void HitWriter::CloseRun() {
+  const RawText& run = *m_OpenRun;
+  WriteText(m_TextPos, run.m_Text.size() - m_TextPos);
+  // The node's own bytes are replaced by its text: skip them.
+  const uint32_t end = run.m_Start + run.m_Length;
+  if (end == 0) m_Page.DeletePeekBuffer();
+  m_Page.SeekRead(end);
+  m_OpenRun = RawTextHandle();
+  m_TextPos = 0;
+}
+
+void HitWriter::WriteText(std::size_t from, std::size_t count) {
+  if (count == 0) return;
+  m_Scratch.clear();
+  LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8,
+                          m_OpenRun->m_Text.substr(from, count), m_Scratch, false);
+  WriteEscaped(m_Scratch);
+}
+
+void HitWriter::WriteRaw(std::string_view bytes) {
+  if (!bytes.empty()) m_Output.Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
+}
+
+void HitWriter::WriteEscaped(std::string_view bytes) {
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t special = bytes.find_first_of("&<>", from);
+    if (special == std::string_view::npos) break;
+    WriteRaw(bytes.substr(from, special - from));
+    switch (bytes[special]) {
+      case '&': WriteRaw("&amp;"); break;
+      case '<': WriteRaw("&lt;"); break;
+      default: WriteRaw("&gt;"); break;
+    }
+    from = special + 1;
+  }
+  WriteRaw(bytes.substr(from));
+}
+
+}  // namespace LVTDT
