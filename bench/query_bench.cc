@@ -80,3 +80,4 @@ void BM_SplitSeparatorWords(benchmark::State& state) {
 BENCHMARK(BM_SplitSeparatorWords)->Range(1 << 10, 1 << 20);
 
 }  // namespace
+BENCHMARK_MAIN();
