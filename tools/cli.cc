@@ -8,6 +8,7 @@
 
 #include "foundation/charset_labels.h"
 #include "foundation/file_loader.h"
+#include "query/query_preparation.h"
 #include "foundation/transcode.h"
 
 namespace lumivant_cli {
@@ -111,6 +112,26 @@ std::u16string WideFromUtf8(const std::string& utf8) {
   std::u16string text;
   LVTCharset::BytesToWide(LVTCharset::kUtf8, LVTCharset::kWide, utf8, text, false);
   return text;
+}
+
+std::string Utf8FromWide(const std::u16string& text) {
+  std::string bytes;
+  LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, text, bytes, false);
+  return bytes;
+}
+
+std::string PreparedQueryUtf8(const std::string& query, const LVTLanguage::Language& language) {
+  std::u16string prepared;
+  LVTDT::PrepareQueryStemMap stems;
+  LVTDT::PrepareQuery(WideFromUtf8(query), prepared, stems, language);
+  return Utf8FromWide(prepared);
+}
+
+bool EmitDocument(const std::string& path, const std::string& bytes) {
+  Output out;
+  if (!out.Open(path)) return false;
+  out.Write(bytes);  // a failed write is reported by Commit
+  return out.Commit();
 }
 
 Output::~Output() {

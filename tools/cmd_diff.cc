@@ -69,13 +69,6 @@ const char kUsage[] =
     "example:\n"
     "  lumivant diff -o report.html news-v1.html news-v2.html\n";
 
-std::u16string Wide(const std::string& utf8) {
-  std::u16string text;
-  LVTCharset::BytesToWide(LVTCharset::kUtf8, LVTCharset::kWide, utf8, text,
-                          false);
-  return text;
-}
-
 // One input page with its character set.
 struct Page {
   std::string bytes;
@@ -140,8 +133,8 @@ int RunDiff(const Args& args) {
   comparer.AddEncodingHeader(!parsed.Has("--no-header"));
   if (parsed.Has("--highlight-start") || parsed.Has("--highlight-end")) {
     comparer.HighlightString(
-        Wide(parsed.Value("--highlight-start", LVTDT::kDefaultHighlightStart)),
-        Wide(parsed.Value("--highlight-end", LVTDT::kDefaultHighlightEnd)));
+        WideFromUtf8(parsed.Value("--highlight-start", LVTDT::kDefaultHighlightStart)),
+        WideFromUtf8(parsed.Value("--highlight-end", LVTDT::kDefaultHighlightEnd)));
   }
 
   LVTFile::MemoryBuffer oldStream(std::move(oldPage.bytes));
@@ -154,12 +147,8 @@ int RunDiff(const Args& args) {
                          report, changes, changedWords, ratio);
 
   const bool json = parsed.Has("--json");
-  if (!json || parsed.Has("-o")) {
-    Output out;
-    if (!out.Open(parsed.Value("-o"))) return kExitTrouble;
-    out.Write(report.Bytes());  // a failed write is reported by Commit
-    if (!out.Commit()) return kExitTrouble;
-  }
+  if ((!json || parsed.Has("-o")) && !EmitDocument(parsed.Value("-o"), report.Bytes()))
+    return kExitTrouble;
   if (json) {
     std::printf("{\"changes\":%u,\"changed_words\":%u,\"change_ratio\":%s}\n",
                 changes, changedWords, FormatRatio(ratio).c_str());

@@ -104,12 +104,8 @@ int RunHighlight(const Args& args) {
   }
 
   const bool json = parsed.Has("--json");
-  if (!json || parsed.Has("-o")) {
-    Output out;
-    if (!out.Open(parsed.Value("-o"))) return kExitTrouble;
-    out.Write(written.Bytes());  // a failed write is reported by Commit
-    if (!out.Commit()) return kExitTrouble;
-  }
+  if ((!json || parsed.Has("-o")) && !EmitDocument(parsed.Value("-o"), written.Bytes()))
+    return kExitTrouble;
   if (json) {
     std::printf("{\"match\":%s,\"anchors\":%u}\n", matches ? "true" : "false",
                 static_cast<unsigned>(anchors));

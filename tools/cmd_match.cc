@@ -60,14 +60,8 @@ const char kUsage[] =
 // query it rejects.
 antlr::RefAST ParseUserQuery(const std::string& query,
                              const LVTLanguage::Language& language) {
-  std::u16string prepared;
-  LVTDT::PrepareQueryStemMap stems;
-  LVTDT::PrepareQuery(WideFromUtf8(query), prepared, stems, language);
-  std::string utf8;
-  LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, prepared, utf8,
-                          false);
   try {
-    return LVTDT::ParseQueryUtf8(utf8);
+    return LVTDT::ParseQueryUtf8(PreparedQueryUtf8(query, language));
   } catch (const antlr::ANTLRException& e) {
     Fail("bad query: " + e.toString());
     return antlr::RefAST();

@@ -71,14 +71,7 @@ int RunParse(const Args& args) {
   if (!LanguageFromOption(parsed.Value("--language"), &type)) return kExitTrouble;
   const bool raw = parsed.Has("--raw");
   std::string text = parsed.operands[0];
-  if (!raw) {
-    const LVTLanguage::Language language(type);
-    std::u16string prepared;
-    LVTDT::PrepareQueryStemMap stems;
-    LVTDT::PrepareQuery(WideFromUtf8(text), prepared, stems, language);
-    text.clear();
-    LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, prepared, text, false);
-  }
+  if (!raw) text = PreparedQueryUtf8(text, LVTLanguage::Language(type));
 
   // The query comes first even when it is rejected: the column in the
   // message is a column of that line.

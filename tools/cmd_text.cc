@@ -62,12 +62,6 @@ std::string Escape(const std::string& text) {
   return out;
 }
 
-std::string Utf8(const std::u16string& text) {
-  std::string out;
-  LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, text, out, false);
-  return out;
-}
-
 }  // namespace
 
 int RunText(const Args& args) {
@@ -98,7 +92,7 @@ int RunText(const Args& args) {
   for (const LVTDT::RawTextHandle& run : runs) {
     line = std::to_string(run->m_Start) + '\t' + std::to_string(run->m_Length) + '\t' +
            std::to_string(run->m_AnchorPos) + '\t' + (run->m_Excluded ? "1" : "0") + '\t' +
-           Escape(Utf8(run->m_Text)) + '\n';
+           Escape(Utf8FromWide(run->m_Text)) + '\n';
     output.Write(line);
   }
   return output.Commit() ? kExitSame : kExitTrouble;

@@ -87,12 +87,6 @@ std::vector<std::string> PiecesByIndex(const RawTextList& runs) {
   return pieces;
 }
 
-std::string Utf8(const std::u16string& text) {
-  std::string bytes;
-  LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, text, bytes, false);
-  return bytes;
-}
-
 }  // namespace
 
 int RunWords(const Args& args) {
@@ -131,7 +125,7 @@ int RunWords(const Args& args) {
   std::string listing;
   for (uint32_t index = 0; index < pieces.size(); ++index) {
     auto key = keys.find(index);
-    listing += std::to_string(index) + '\t' + (key == keys.end() ? "" : Utf8(key->second)) +
+    listing += std::to_string(index) + '\t' + (key == keys.end() ? "" : Utf8FromWide(key->second)) +
                '\t' + pieces[index] + '\n';
   }
   Output out;
