@@ -25,7 +25,7 @@ class LVT_EXPORT MemoryPool {
 };
 
 // Allocates from the pool or throws std::bad_alloc.
-void* Allocate(std::size_t size);
+LVT_EXPORT void* Allocate(std::size_t size);
 
 // Constructs a T in pool memory. The caller owns the result and gives it to
 // a handle (LVT::RefCount, LVT::SmartPtr) or to Destroy.
