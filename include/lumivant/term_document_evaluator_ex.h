@@ -153,7 +153,6 @@ class LVT_EXPORT TermDocumentEvaluatorEx {
                        LVT::RefCount<TermDocumentEvaluatorEx>& right);
   void FinishEvaluation(const TermDocumentEvaluatorEx* left,
                         const TermDocumentEvaluatorEx* right);
-  void AppendGroupsOf(const TermDocumentEvaluatorEx& operand);
 
   antlr::RefAST m_Query;
   bool m_bStopWord = false;
