@@ -41,8 +41,9 @@ class FastVector {
   const T* end() const noexcept { return m_pEnd; }
 
   void push_back(const T& value) {
+    const T copy = value;  // value may lie in the storage that growth frees
     if (m_pEnd == m_pStorageEnd) Grow();
-    *m_pEnd++ = value;
+    *m_pEnd++ = copy;
   }
 
   // Reallocates only when n is strictly greater than capacity().

@@ -10,6 +10,7 @@
 #define LUMIVANT_FOUNDATION_REF_COUNT_VECTOR_H_
 
 #include <cstddef>
+#include <functional>
 #include <new>
 #include <utility>
 
@@ -73,14 +74,14 @@ class RefCountVector {
   }
 
   void push_back(const H& handle) {
-    GrowIfFull();
-    *m_pEnd = handle;
+    const H* from = GrowIfFull(&handle);
+    *m_pEnd = *from;
     ++m_pEnd;
   }
 
   void push_back(H&& handle) {
-    GrowIfFull();
-    *m_pEnd = std::move(handle);
+    H* from = GrowIfFull(&handle);
+    *m_pEnd = std::move(*from);
     ++m_pEnd;
   }
 
@@ -91,8 +92,16 @@ class RefCountVector {
   }
 
  private:
-  void GrowIfFull() {
-    if (m_pEnd == m_pStorageEnd) reserve(size() == 0 ? 1 : 2 * size());
+  // Grows a full array. The handle to append may be one of the used slots,
+  // which growth moves: returns where it lives afterwards.
+  template <class P>
+  P GrowIfFull(P handle) {
+    if (m_pEnd != m_pStorageEnd) return handle;
+    const std::less<const H*> before;
+    const bool own = !before(handle, m_pFirst) && before(handle, m_pEnd);
+    const std::size_t index = own ? static_cast<std::size_t>(handle - m_pFirst) : 0;
+    reserve(size() == 0 ? 1 : 2 * size());
+    return own ? m_pFirst + index : handle;
   }
 
   static H* AllocateArray(std::size_t n) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "foundation/fast_vector.h"
 #include "foundation/ref_count.h"
 #include "foundation/ref_count_vector.h"
@@ -110,6 +112,26 @@ TEST(RefCountVectorTest, CopyHasExactCapacityAndDoublesFromThere) {
   EXPECT_EQ(3u, small.size());
 }
 
+TEST(RefCountVectorTest, AppendingItsOwnHandleWhileGrowing) {
+  // The handle to append may live in the array that growth frees.
+  Vector v;
+  for (int i = 0; i < 16; ++i) v.push_back(LVT::MakeSmart<Record>());
+  Record* last = v.back().Get();
+  v.push_back(v.back());
+  ASSERT_EQ(17u, v.size());
+  EXPECT_EQ(last, v[16].Get());
+  EXPECT_EQ(last, v[15].Get());
+  EXPECT_EQ(2, last->RefCountValue());
+
+  LVT::RefCountVector<Record, LVT::RefCount<Record>> shared;
+  for (int i = 0; i < 16; ++i) shared.push_back(LVT::MakeRefCount<Record>());
+  Record* first = shared[0].Get();
+  shared.push_back(shared[0]);
+  ASSERT_EQ(17u, shared.size());
+  EXPECT_EQ(first, shared[16].Get());
+  EXPECT_EQ(2, shared[0].UseCount());
+}
+
 TEST(FastVectorTest, GrowthRule) {
   LVT::FastVector<unsigned> v;
   EXPECT_EQ(0u, v.capacity());
@@ -132,6 +154,17 @@ TEST(FastVectorTest, GrowthRule) {
   EXPECT_EQ(256u, big[256]);
   big.reserve(321);  // not strictly greater: no change
   EXPECT_EQ(321u, big.capacity());
+
+  // The value to append may live in the storage that growth frees.
+  LVT::FastVector<unsigned> own;
+  for (unsigned i = 0; i < 16; ++i) own.push_back(100 + i);
+  own.push_back(own[0]);
+  EXPECT_EQ(32u, own.capacity());
+  EXPECT_EQ(100u, own[16]);
+  while (own.size() < 32) own.push_back(0);
+  own.push_back(own[3]);
+  EXPECT_EQ(64u, own.capacity());
+  EXPECT_EQ(103u, own[32]);
 
   LVT::FastVector<unsigned> runs;
   std::vector<std::size_t> seen;
