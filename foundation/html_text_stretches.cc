@@ -91,8 +91,9 @@ std::size_t MarkupLength(const char* p, const char* end) {
   if (IsAsciiAlpha(next)) {
     past = PastTag(p, end);
   } else if (next == '/') {
-    if (end - p >= 3 && IsAsciiAlpha(p[2])) past = PastTag(p, end);
-    else if (end - p >= 3 && p[2] == '>') past = p + 3;
+    if (end - p == 2) return 0;  // "</" where the input ends is text
+    if (IsAsciiAlpha(p[2])) past = PastTag(p, end);
+    else if (p[2] == '>') past = p + 3;
     else past = PastClosingBracket(p + 2, end);
   } else if (next == '!') {
     bool comment = end - p >= 4 && p[2] == '-' && p[3] == '-';

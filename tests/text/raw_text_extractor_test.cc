@@ -158,6 +158,15 @@ TEST(RawTextExtractorTest, OffsetsAreBytesOfTheGivenCharset) {
   EXPECT_EQ((Row{"cr\xC3\xA8me    ", 11, 5, 11, false}), rows[1]);
 }
 
+TEST(RawTextExtractorTest, LiteralLessThanSignsStayText) {
+  // A '<' that opens no markup is text, also "</" where the page ends.
+  const std::string page = "<p>a < b, x<3</p>ab</";
+  std::vector<Row> rows = Extract(page);
+  ASSERT_EQ(2u, rows.size());
+  EXPECT_EQ((Row{"a < b, x<3 ", 3, 10, 3, false}), rows[0]);
+  EXPECT_EQ((Row{"ab</   ", At(page, "ab</"), 4, At(page, "ab</"), false}), rows[1]);
+}
+
 TEST(RawTextExtractorTest, InlineKeywordsAreExactlyTheSeventeen) {
   std::vector<int> inline_ids;
   std::vector<std::thread> threads;
