@@ -22,6 +22,13 @@ const NamedId kNamedIds[] = {
     {"style", 0}, {"script", 0}, {"noscript", 0}, {"template", 0},
     {"textarea", 0}, {"iframe", 0}, {"noembed", 0}, {"noframes", 0},
     {"datalist", 0}, {"canvas", 0}, {"video", 0}, {"audio", 0},
+    // Foreign content: a tag written into its text (a change marker, a hit's
+    // colour tag) makes a browser leave the foreign content, and what
+    // followed there as text (a CDATA section, say) may then read as markup.
+    {"svg", 0}, {"math", 0},
+    // Raw text: shown as written, so a marker or colour tag written into it
+    // would show as text, and escaped text would show its references.
+    {"xmp", 0}, {"plaintext", 0},
     // Structure.
     {"html", 2}, {"body", 3},
     // Inline: they do not separate words.
@@ -58,7 +65,6 @@ const NamedId kNamedIds[] = {
     {"optgroup", 28}, {"keygen", 28}, {"meter", 28}, {"progress", 28},
     {"fieldset", 28}, {"legend", 28}, {"menuitem", 28}, {"isindex", 28},
     {"pre", 33}, {"listing", 33},
-    {"xmp", 44}, {"plaintext", 44},  // content shown as it is written
     {"blockquote", 35},
     {"figure", 37}, {"figcaption", 37}, {"details", 37}, {"summary", 37},
     {"dialog", 37},
@@ -66,7 +72,6 @@ const NamedId kNamedIds[] = {
     {"object", 40}, {"embed", 40}, {"applet", 40}, {"param", 40},
     {"source", 40}, {"track", 40}, {"map", 40}, {"area", 40},
     {"bgsound", 40},
-    {"svg", 41}, {"math", 41},
     {"rt", 42}, {"rp", 42}, {"rtc", 42},
     {"marquee", 43}, {"multicol", 43}, {"spacer", 43}, {"nextid", 43},
 };
