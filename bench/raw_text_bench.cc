@@ -1,6 +1,7 @@
 // Raw text extraction (parse, tree, runs) beside the HTML5 tokenizer library
 // parsing the same page alone, on every page of the shared corpus and on
-// generated pages of 1 MB and 10 MB, plus a page nested 200,000 levels deep.
+// generated pages of 1 MB and 10 MB, plus a page nested 200,000 levels deep
+// and two pages whose tables lose 100,000 pieces of text to the parser.
 // Counter x_parse = extraction time / parse-only time: the price of our tree
 // (page-order fixes, split text nodes, iterative release) and of the runs.
 #include <benchmark/benchmark.h>
@@ -80,6 +81,16 @@ std::vector<Input>& Inputs() {
     std::string deep;
     for (int i = 0; i < 200000; ++i) deep += "<div>x";
     list.push_back({"nested_200000", deep, LVTCharset::kUtf8});
+    // Text the parser moves out of tables, to be put back: 100,000 pieces
+    // between the cells of one row, and 100,000 tables with one piece each.
+    std::string cells = "<body><table><tr>";
+    std::string tables = "<body>";
+    for (int i = 0; i < 100000; ++i) {
+      cells += "<td>a</td>x";
+      tables += "<table>x";
+    }
+    list.push_back({"fostered_cells_100000", cells, LVTCharset::kUtf8});
+    list.push_back({"fostered_tables_100000", tables, LVTCharset::kUtf8});
     const std::string corpus = lvt_testing::CorpusDir();
     if (!corpus.empty()) {
       for (const std::string& path : lvt_testing::ListFiles(corpus + "/pages")) {

@@ -48,48 +48,71 @@ bool IsContainer(const HtmlTreeNode& node) {
   return node.KeywordId() != kTextKeyword && node.KeywordId() != kSkippedKeyword;
 }
 
-// Puts node inside table where its start falls: below the last child that
-// begins before it when that child's span holds it, else right after it.
-void InsertByOffset(HtmlTreeNode& table, HtmlNodeHandle node) {
-  const uint32_t start = StartOf(*node);
-  HtmlTreeNode* into = &table;
-  for (;;) {
-    std::vector<HtmlNodeHandle>& children = into->MutableChildren();
-    std::size_t at = 0;
-    HtmlTreeNode* before = nullptr;
-    for (std::size_t k = children.size(); k-- > 0;) {
-      uint32_t childStart = StartOf(*children[k]);
-      if (childStart == kUnsetOffset || childStart > start) continue;
-      before = children[k].Get();
-      at = k + 1;
-      break;
+// Puts nodes (in page order) inside table where their starts fall: each
+// below the last child that begins before it when that child's subtree
+// reaches past its start, else right after that child. A container's
+// children and the nodes going into it are merged in one pass, so a table
+// that lost many nodes takes them back in linear time.
+void InsertByOffset(HtmlTreeNode& table, std::vector<HtmlNodeHandle> nodes) {
+  struct Batch {
+    HtmlTreeNode* into;
+    std::vector<HtmlNodeHandle> nodes;
+  };
+  std::vector<Batch> batches;
+  batches.push_back(Batch{&table, std::move(nodes)});
+  while (!batches.empty()) {
+    Batch batch = std::move(batches.back());
+    batches.pop_back();
+    std::vector<HtmlNodeHandle> children = std::move(batch.into->MutableChildren());
+    std::vector<uint32_t> starts;
+    starts.reserve(children.size());
+    for (const HtmlNodeHandle& child : children) starts.push_back(StartOf(*child));
+    std::vector<HtmlNodeHandle>& merged = batch.into->MutableChildren();
+    merged.clear();
+    merged.reserve(children.size() + batch.nodes.size());
+    std::size_t next = 0;            // the first child not merged yet
+    HtmlTreeNode* before = nullptr;  // the last merged node that has a start
+    Batch below{nullptr, {}};        // nodes going into `before`
+    for (HtmlNodeHandle& node : batch.nodes) {
+      const uint32_t start = StartOf(*node);
+      for (; next < children.size(); ++next) {
+        if (starts[next] != kUnsetOffset && starts[next] > start) break;
+        if (starts[next] != kUnsetOffset) before = children[next].Get();
+        merged.push_back(std::move(children[next]));
+      }
+      if (before != nullptr && IsContainer(*before) && start < SubtreeEnd(*before)) {
+        if (below.into != before) {
+          if (below.into != nullptr) batches.push_back(std::move(below));
+          below = Batch{before, {}};
+        }
+        below.nodes.push_back(std::move(node));
+        continue;
+      }
+      if (start != kUnsetOffset) before = node.Get();
+      merged.push_back(std::move(node));
     }
-    if (before != nullptr && IsContainer(*before) && start < SubtreeEnd(*before)) {
-      into = before;
-      continue;
-    }
-    children.insert(children.begin() + static_cast<std::ptrdiff_t>(at), std::move(node));
-    return;
+    for (; next < children.size(); ++next) merged.push_back(std::move(children[next]));
+    if (below.into != nullptr) batches.push_back(std::move(below));
   }
 }
 
-// The fostered nodes stand right before their table and begin after its
-// start tag. Returns the table's new index.
-std::size_t ReturnBeforeTable(std::vector<HtmlNodeHandle>& siblings, std::size_t tableIndex) {
-  HtmlNodeHandle table = siblings[tableIndex];
-  const uint32_t tableStart = table->Offset();
-  std::size_t first = tableIndex;
+// The fostered nodes stand right before their table, the last of the kept
+// siblings children[0, kept), and begin after its start tag. Returns how
+// many siblings stay.
+std::size_t ReturnBeforeTable(std::vector<HtmlNodeHandle>& children, std::size_t kept,
+                              HtmlTreeNode& table) {
+  const uint32_t tableStart = table.Offset();
+  std::size_t first = kept;
   while (first > 0) {
-    uint32_t start = StartOf(*siblings[first - 1]);
+    uint32_t start = StartOf(*children[first - 1]);
     if (start == kUnsetOffset || start <= tableStart) break;
     --first;
   }
-  if (first == tableIndex) return tableIndex;
-  std::vector<HtmlNodeHandle> fostered(siblings.begin() + static_cast<std::ptrdiff_t>(first),
-                                       siblings.begin() + static_cast<std::ptrdiff_t>(tableIndex));
-  siblings.erase(siblings.begin() + static_cast<std::ptrdiff_t>(first),
-                 siblings.begin() + static_cast<std::ptrdiff_t>(tableIndex));
-  for (HtmlNodeHandle& node : fostered) InsertByOffset(*table, std::move(node));
+  if (first == kept) return kept;
+  std::vector<HtmlNodeHandle> fostered;
+  fostered.reserve(kept - first);
+  for (std::size_t k = first; k < kept; ++k) fostered.push_back(std::move(children[k]));
+  InsertByOffset(table, std::move(fostered));
   return first;
 }
 
@@ -107,11 +130,17 @@ void ReturnFosteredNodes(HtmlTreeNode& root) {
   while (!pending.empty()) {
     HtmlTreeNode* node = pending.back();
     pending.pop_back();
+    // Compacted in place: children[0, kept) stay, the slots behind them are
+    // empty until the child at i moves down.
     std::vector<HtmlNodeHandle>& children = node->MutableChildren();
+    std::size_t kept = 0;
     for (std::size_t i = 0; i < children.size(); ++i) {
-      if (children[i]->KeywordId() == kTableKeyword && children[i]->Offset() != kUnsetOffset)
-        i = ReturnBeforeTable(children, i);
+      HtmlNodeHandle child = std::move(children[i]);
+      if (child->KeywordId() == kTableKeyword && child->Offset() != kUnsetOffset)
+        kept = ReturnBeforeTable(children, kept, *child);
+      children[kept++] = std::move(child);
     }
+    children.resize(kept);
     for (HtmlNodeHandle& child : children)
       if (IsContainer(*child) && child->HasChildren()) pending.push_back(child.Get());
   }

@@ -195,6 +195,35 @@ TEST(RawTextExtractorTest, DeepPagesKeepTheirWordBreaks) {
   }
 }
 
+TEST(RawTextExtractorTest, TablesTakeBackManyFosteredTextsInPageOrder) {
+  // The parser moves text that stands between cells, or after a table's
+  // start tag, out before its table; every piece goes back where the page
+  // has it, however many there are.
+  const std::size_t kCount = 20000;
+  std::string cells = "<body><table><tr>";
+  std::string tables = "<body>";
+  std::vector<uint32_t> cellStarts, tableStarts;
+  for (std::size_t i = 0; i < kCount; ++i) {
+    cells += "<td>";
+    cellStarts.push_back(static_cast<uint32_t>(cells.size()));
+    cells += "c" + std::to_string(i) + "</td>";
+    cellStarts.push_back(static_cast<uint32_t>(cells.size()));
+    cells += "f" + std::to_string(i);
+    tables += "<table>";
+    tableStarts.push_back(static_cast<uint32_t>(tables.size()));
+    tables += "t" + std::to_string(i);
+  }
+  std::vector<Row> cellRows = Extract(cells);
+  std::vector<Row> tableRows = Extract(tables);
+  ASSERT_EQ(2 * kCount, cellRows.size());
+  ASSERT_EQ(kCount, tableRows.size());
+  for (std::size_t i = 0; i < kCount; ++i) {
+    ASSERT_EQ(cellStarts[2 * i], cellRows[2 * i].start);
+    ASSERT_EQ(cellStarts[2 * i + 1], cellRows[2 * i + 1].start);
+    ASSERT_EQ(tableStarts[i], tableRows[i].start);
+  }
+}
+
 TEST(RawTextExtractorTest, CorpusRunsLieInsideTheirPagesInOrder) {
   const std::string corpus = lvt_testing::CorpusDir();
   if (corpus.empty()) GTEST_SKIP() << "no corpus";
