@@ -259,6 +259,7 @@ class NestingModel {
     const int kind = FormattingKind(key);
     if (kind >= 0 && EndFormatting(key, kind, position, length, tag.name)) return;
     const bool special = Known(key) && OneOf(key, kSpecial);
+    bool passedUnknown = false;
     for (std::size_t i = m_Stack.size(), seen = 0; i-- > 0 && seen < kScanLimit; ++seen) {
       const Open& open = m_Stack[i];
       if (open.key == key) {
@@ -266,9 +267,16 @@ class NestingModel {
         PopTo(i);
         return;
       }
-      if (Known(open.key) && OneOf(open.key, kScopeBoundary)) return;
-      if (!special && Known(open.key) && OneOf(open.key, kSpecial)) return;
+      if (Known(open.key) && OneOf(open.key, kScopeBoundary)) break;
+      if (!special && Known(open.key) && OneOf(open.key, kSpecial)) break;
+      passedUnknown = passedUnknown || !Known(open.key);
     }
+    // An end tag of an unknown name that closes nothing: a browser ignores
+    // it, while the tokenizer library closes the nearest open element of any
+    // unknown name, and may so end an svg early that a browser keeps open
+    // (what the library would then take for page text, a browser reads as
+    // foreign content). Rewritten, the library ignores it too.
+    if (!Known(key) && passedUnknown) Rewrite(position, length, false);
   }
 
   // The end tag of a formatting element closes the newest of its kind:

@@ -9,11 +9,20 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
-fi
-echo "installing: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -ne 0 ]; then
+  echo "installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# Optional: a headless browser for the injection tests, which skip without
+# one. A failed install fails nothing; LUMIVANT_NO_BROWSER=1 skips it.
+if [ -z "${LUMIVANT_NO_BROWSER:-}" ] &&
+   ! dpkg-query -W -f='${Status}' chromium 2>/dev/null | grep -q "install ok installed"; then
+  echo "installing (optional): chromium"
+  { $sudo apt-get update -qq &&
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends chromium; } ||
+    echo "chromium is not installed: the browser checks will be skipped"
+fi
