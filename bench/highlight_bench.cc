@@ -19,7 +19,7 @@
 #include "foundation/language.h"
 #include "foundation/memory_buffer.h"
 #include "foundation/transcode.h"
-#include "highlight/occurrence_release.h"
+#include "text/occurrence_release.h"
 #include "lumivant/html_query_highlighter.h"
 #include "lumivant/raw_text_extractor.h"
 #include "highlight/highlight_testing.h"

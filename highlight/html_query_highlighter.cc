@@ -9,7 +9,7 @@
 #include "foundation/transcode.h"
 #include "highlight/highlight_format.h"
 #include "highlight/hit_writer.h"
-#include "highlight/occurrence_release.h"
+#include "text/occurrence_release.h"
 #include "lumivant/raw_text_extractor.h"
 #include "lumivant/term_document_evaluator_ex.h"
 #include "query/parse_query.h"

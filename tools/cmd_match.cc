@@ -13,6 +13,7 @@
 #include "lumivant/word_occurences_extractor.h"
 #include "query/parse_query.h"
 #include "query/query_preparation.h"
+#include "text/occurrence_release.h"
 #include "tools/cli.h"
 
 namespace lumivant_cli {
@@ -108,13 +109,19 @@ PageResult MatchPage(const std::string& path, const antlr::RefAST& query,
   if (!LoadPage(path, &bytes)) return PageResult::kTrouble;
   const LVTCharset::CHARSET charset = ResolveCharset(options.charset, bytes);
   if (charset == 0) return PageResult::kTrouble;
-  LVTDT::TermDocumentEvaluatorEx evaluator(
-      query,
-      PageWords(std::move(bytes), charset, options.changesOnly, language));
-  const bool matches = evaluator.EvaluateNode();
+  auto words = PageWords(std::move(bytes), charset, options.changesOnly, language);
+  bool matches = false;
+  std::size_t groups = 0;
+  {
+    LVTDT::TermDocumentEvaluatorEx evaluator(query, words);
+    matches = evaluator.EvaluateNode();
+    groups = evaluator.HighlightedWords().size();
+  }
+  // With the evaluator gone the map holds its records alone.
+  LVTDT::ReleaseInDocumentOrder(*words);
   const std::string name = path == "-" ? "(standard input)" : path;
   if (options.count)
-    std::printf("%s:%zu\n", name.c_str(), evaluator.HighlightedWords().size());
+    std::printf("%s:%zu\n", name.c_str(), groups);
   else if (matches)
     std::printf("%s\n", name.c_str());
   return matches ? PageResult::kMatch : PageResult::kNoMatch;

@@ -1,4 +1,4 @@
-#include "highlight/occurrence_release.h"
+#include "text/occurrence_release.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -16,7 +16,6 @@ void ReleaseInDocumentOrder(WordOccurencesExtractor::OccurrenceMap& occurrences)
       if (occurrence) records.emplace_back(occurrence->m_WordIndex, std::move(occurrence));
   }
   occurrences.clear();
-  // Word indexes are unique within a page, so no two records compare equal.
   std::sort(records.begin(), records.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
   records.clear();

@@ -5,8 +5,8 @@
 // miss, and the allocator keeps merging scattered free chunks). Releasing
 // the records in document order, the order they were allocated in, avoids
 // both.
-#ifndef LUMIVANT_HIGHLIGHT_OCCURRENCE_RELEASE_H_
-#define LUMIVANT_HIGHLIGHT_OCCURRENCE_RELEASE_H_
+#ifndef LUMIVANT_TEXT_OCCURRENCE_RELEASE_H_
+#define LUMIVANT_TEXT_OCCURRENCE_RELEASE_H_
 
 #include "lumivant/word_occurences_extractor.h"
 
@@ -19,4 +19,4 @@ void ReleaseInDocumentOrder(WordOccurencesExtractor::OccurrenceMap& occurrences)
 
 }  // namespace LVTDT
 
-#endif  // LUMIVANT_HIGHLIGHT_OCCURRENCE_RELEASE_H_
+#endif  // LUMIVANT_TEXT_OCCURRENCE_RELEASE_H_

@@ -1,4 +1,4 @@
-#include "highlight/occurrence_release.h"
+#include "text/occurrence_release.h"
 
 #include <gtest/gtest.h>
 
