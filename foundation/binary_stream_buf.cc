@@ -77,7 +77,8 @@ uint32_t BinaryStreamBuf::Copy(BinaryStreamBuf& target, uint32_t n) {
   uint32_t rest = n == kAll ? size - m_ReadPos
                             : std::min(n - pending, size - m_ReadPos);
   if (rest == 0) return copied;
-  if (const char* data = ContiguousData()) {
+  // A copy onto this stream goes through a block: writing may move the data.
+  if (const char* data = &target != this ? ContiguousData() : nullptr) {
     copied += target.Write(data + m_ReadPos, rest);
     m_ReadPos += rest;
     return copied;

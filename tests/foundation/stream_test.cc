@@ -72,4 +72,13 @@ TEST(StreamTest, WritesSeekAndRefreshPendingBytes) {
   EXPECT_EQ("he", grow.Bytes().substr(100000));
 }
 
+TEST(StreamTest, CopyOntoItselfAppendsWhatWasThere) {
+  std::string page(100000, ' ');
+  for (std::size_t i = 0; i < page.size(); ++i) page[i] = static_cast<char>('a' + i % 26);
+  MemoryBuffer s(page);
+  s.SeekWrite(s.GetSize());
+  EXPECT_EQ(page.size(), s.Copy(s, BinaryStreamBuf::kAll));
+  EXPECT_EQ(page + page, s.Bytes());
+}
+
 }  // namespace
