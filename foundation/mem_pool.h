@@ -1,7 +1,8 @@
 // The memory pool every record, counter and handle array of the library is
-// drawn from. It is a thin layer over the system allocator: New(0) gives
-// null without asking the allocator, and an exhausted allocator gets one
-// call of the installed new-handler before New gives up.
+// drawn from: a thin layer over the system allocator. The library allocates
+// through AllocateOrNull, which gives null for size 0 without asking the
+// pool and, when the pool is exhausted, calls the installed new-handler once
+// and gives null; Allocate turns that null into std::bad_alloc.
 //
 // Create/Destroy build and destroy objects in pool memory; they are what the
 // ownership templates use, so that nothing else calls new or delete.
@@ -18,12 +19,13 @@ namespace LVTMem {
 
 class LVT_EXPORT MemoryPool {
  public:
-  // Null for size 0, or when the allocator stays exhausted.
+  // Null for size 0, or when the system allocator is exhausted.
   static void* New(std::size_t size) noexcept;
   // p must come from New and must not be null.
   static void Delete(void* p) noexcept;
 };
 
+LVT_EXPORT void* AllocateOrNull(std::size_t size) noexcept;
 // Allocates from the pool or throws std::bad_alloc.
 LVT_EXPORT void* Allocate(std::size_t size);
 
