@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "foundation/charset_offsets.h"
+#include "foundation/html_attribute_limiter.h"
 #include "foundation/html_gumbo_arena.h"
 #include "foundation/html_nesting_limiter.h"
 #include "foundation/html_tree_builder.h"
@@ -66,6 +67,7 @@ bool HtmlDocParser::Parse() {
   char* text = &page.text[0] + shift;
   const uint32_t size = static_cast<uint32_t>(page.text.size()) - shift;
   LimitNesting(text, size, m_Table);
+  LimitAttributes(text, size);
 
   GumboArena arena;
   GumboOptions options = kGumboDefaultOptions;

@@ -13,7 +13,9 @@
 //
 // Nesting deeper than kMaxNestingDepth is flattened before tree building
 // (see html_nesting_limiter.h), which keeps parse time linear on pages that
-// nest hundreds of thousands of levels.
+// nest hundreds of thousands of levels. Attributes beyond kMaxAttributes on
+// one tag are dropped before tree building (see html_attribute_limiter.h),
+// which keeps the tokenizer linear on tags with thousands of them.
 //
 // A parser belongs to one thread; several parsers may share a table.
 // Not copyable.

@@ -53,7 +53,9 @@ const char* PastComment(const char* p, const char* end) {
   // "<!-->" and "<!--->" close at once; otherwise "-->" or "--!>".
   std::string_view rest(p + 2, static_cast<std::size_t>(end - p - 2));
   std::size_t close = rest.find("-->");
-  std::size_t bang = rest.find("--!>");
+  // "--!>" counts only before the first "-->" (the two cannot overlap):
+  // searching no further keeps a page of many comments linear.
+  std::size_t bang = rest.substr(0, close).find("--!>");
   if (bang != std::string_view::npos && (close == std::string_view::npos || bang < close))
     return p + 2 + bang + 4;
   return close == std::string_view::npos ? end : p + 2 + close + 3;

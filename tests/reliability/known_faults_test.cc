@@ -1,0 +1,46 @@
+// Faults found and not fixed yet, each as the test that passes once it is.
+// Disabled so that the suite stays green; run them with
+//   reliability_tests --gtest_also_run_disabled_tests --gtest_filter='KnownFaults.*'
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "foundation/code_page.h"
+#include "foundation/memory_buffer.h"
+#include "fuzz/fuzz_support.h"
+#include "fuzz/transcode_case.h"
+#include "lumivant/raw_text_extractor.h"
+
+namespace {
+
+// ISO-2022-JP: after an invalid escape sequence ("ESC ( x"), the shift state
+// the converter carries from one slice of input to the next is not the one
+// it had within a slice, so the same bytes convert differently depending on
+// where reads end (here: in double-byte mode read whole, in ASCII when the
+// reads are cut after seven bytes).
+TEST(KnownFaults, DISABLED_Iso2022JpInvalidEscape) {
+  const std::string page = "\x1b$B\x1b(xxBCD";
+  const lvt_fuzz::Transcoded whole = lvt_fuzz::Transcode(50220, LVTCharset::kUtf8, page);
+  lvt_fuzz::ChunkedStream cut(page, {7, 1});
+  const lvt_fuzz::Transcoded pieces = lvt_fuzz::Transcode(50220, LVTCharset::kUtf8, cut);
+  EXPECT_EQ(whole.bytes, pieces.bytes);
+}
+
+// Links re-opened around blocks: each "<a href>" while the last link is
+// still open makes the parser take the misnested markup apart, and the
+// tokenizer library does so in time that grows with the square of the
+// number of links (12,500: 0.5 s; 50,000: 9 s; 100,000: 45 s). The nesting
+// limiter does not model this case.
+TEST(KnownFaults, DISABLED_LinksReopenedAroundBlocksStayLinear) {
+  std::string page;
+  for (int i = 0; i < 100000; ++i) page += "<a href=x>y<div>";
+  const auto start = std::chrono::steady_clock::now();
+  LVTFile::MemoryBuffer in(page);
+  LVTDT::RawTextList runs;
+  LVTDT::RawTextExtractor::GetRawTextFromHtml(in, LVTCharset::kUtf8, runs);
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+  EXPECT_EQ(100000u, runs.size());
+}
+
+}  // namespace
