@@ -74,9 +74,24 @@ inline std::string KindOf(const GumboElement& element, const std::string& name) 
   return kind;
 }
 
+// Text without its HTML white space. A control character other than white
+// space reads as U+FFFD when it stands in the page as it is, but as itself
+// when written as a reference; a writer that writes what a reference meant
+// is right either way, so both read as U+FFFD here.
 inline void AppendText(const char* text, std::string& out) {
-  for (; *text != '\0'; ++text)
-    if (!std::isspace(static_cast<unsigned char>(*text))) out += *text;
+  for (; *text != '\0'; ++text) {
+    const unsigned char c = static_cast<unsigned char>(*text);
+    const unsigned char next = static_cast<unsigned char>(text[1]);
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r') continue;
+    if (c < 0x20 || c == 0x7F) {
+      out += "\xEF\xBF\xBD";
+    } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+      out += "\xEF\xBF\xBD";
+      ++text;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
 }
 
 }  // namespace element_list_detail
