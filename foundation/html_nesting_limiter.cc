@@ -186,7 +186,8 @@ class NestingModel {
   // Handles the markup at lt; returns where scanning goes on.
   const char* Markup(const char* lt) {
     if (m_Foreign > 0 && m_pEnd - lt > 9 && std::memcmp(lt, "<![CDATA[", 9) == 0) {
-      const char* close = std::search(lt + 9, m_pEnd, "]]>", "]]>" + 3);
+      static constexpr char kCdataEnd[] = "]]>";
+      const char* close = std::search(lt + 9, m_pEnd, kCdataEnd, kCdataEnd + 3);
       return close == m_pEnd ? m_pEnd : close + 3;
     }
     std::size_t length = MarkupLength(lt, m_pEnd);
