@@ -43,8 +43,8 @@ inline int Verify(const std::string& broken) {
 // tables, ICU's multi-byte and escape-driven sets; and one that is not
 // supported at all (its pages convert to nothing).
 inline constexpr LVTCharset::CHARSET kCharsets[] = {
-    65001, 1252, 1200, 1201, 28591, 1251, 1250, 28605, 28606, 20866, 437,
-    10000, 20127, 874,  932,  936,  949,  950,   54936, 51932, 50220, 4242};
+    65001, 1252,  1200, 1201, 28591, 1251, 1250, 28605, 28606, 20866, 437,
+    10000, 20127, 874,  932,  936,   949,  950,  54936, 51932, 50220, 4242};
 
 inline LVTCharset::CHARSET TakeCharset(FuzzInput& input) {
   return kCharsets[input.TakeIndex(sizeof(kCharsets) / sizeof(kCharsets[0]))];
@@ -62,13 +62,16 @@ class ChunkedStream : public LVTBase::BinaryStreamBuf {
  protected:
   uint32_t ReadAt(uint32_t offset, void* buffer, uint32_t n) override {
     if (offset >= m_Bytes.size()) return 0;
-    const uint32_t chunk = std::max<uint32_t>(1, m_Chunks[m_Next++ % m_Chunks.size()]);
+    const uint32_t chunk =
+        std::max<uint32_t>(1, m_Chunks[m_Next++ % m_Chunks.size()]);
     const uint32_t got = std::min<uint32_t>({n, chunk, Size() - offset});
     std::memcpy(buffer, m_Bytes.data() + offset, got);
     return got;
   }
   uint32_t WriteAt(uint32_t, const void*, uint32_t) override { return 0; }
-  uint32_t Size() const override { return static_cast<uint32_t>(m_Bytes.size()); }
+  uint32_t Size() const override {
+    return static_cast<uint32_t>(m_Bytes.size());
+  }
 
  private:
   std::string m_Bytes;
@@ -78,7 +81,8 @@ class ChunkedStream : public LVTBase::BinaryStreamBuf {
 
 // Every occurrence of needle in text overwritten by replacement (as long),
 // scanning left to right and going on behind each one.
-inline void Overwrite(std::string& text, std::string_view needle, std::string_view replacement) {
+inline void Overwrite(std::string& text, std::string_view needle,
+                      std::string_view replacement) {
   for (std::size_t at = text.find(needle); at != std::string::npos;
        at = text.find(needle, at + needle.size()))
     text.replace(at, needle.size(), replacement);

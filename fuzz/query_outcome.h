@@ -11,7 +11,6 @@
 #include <antlr/TokenStreamException.hpp>
 #include <antlr/TokenStreamIOException.hpp>
 #include <antlr/TokenStreamRecognitionException.hpp>
-
 #include <exception>
 #include <string>
 #include <typeinfo>
@@ -35,7 +34,8 @@ inline std::string DocumentedKind(const antlr::ANTLRException& e) {
   const std::type_info& type = typeid(e);
   if (type == typeid(antlr::NoViableAltException)) return "NoViableAlt";
   if (type == typeid(antlr::MismatchedTokenException)) return "MismatchedToken";
-  if (type == typeid(antlr::TokenStreamRecognitionException)) return "TokenStreamRecognition";
+  if (type == typeid(antlr::TokenStreamRecognitionException))
+    return "TokenStreamRecognition";
   if (type == typeid(antlr::TokenStreamException) ||
       type == typeid(antlr::TokenStreamIOException))
     return "TokenStream";
@@ -57,9 +57,11 @@ QueryOutcome Outcome(Call call) {
   } catch (const antlr::ANTLRException& e) {
     outcome.kind = DocumentedKind(e);
     if (outcome.kind.empty())
-      outcome.fault = std::string("undocumented ") + typeid(e).name() + ": " + e.toString();
+      outcome.fault =
+          std::string("undocumented ") + typeid(e).name() + ": " + e.toString();
   } catch (const std::exception& e) {
-    outcome.fault = std::string("standard exception ") + typeid(e).name() + ": " + e.what();
+    outcome.fault =
+        std::string("standard exception ") + typeid(e).name() + ": " + e.what();
   } catch (...) {
     outcome.fault = "unknown exception";
   }

@@ -1,6 +1,7 @@
 // Faults found and not fixed yet, each as the test that passes once it is.
 // Disabled so that the suite stays green; run them with
-//   reliability_tests --gtest_also_run_disabled_tests --gtest_filter='KnownFaults.*'
+//   reliability_tests --gtest_also_run_disabled_tests
+//   --gtest_filter='KnownFaults.*'
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -22,9 +23,11 @@ namespace {
 // reads are cut after seven bytes).
 TEST(KnownFaults, DISABLED_Iso2022JpInvalidEscape) {
   const std::string page = "\x1b$B\x1b(xxBCD";
-  const lvt_fuzz::Transcoded whole = lvt_fuzz::Transcode(50220, LVTCharset::kUtf8, page);
+  const lvt_fuzz::Transcoded whole =
+      lvt_fuzz::Transcode(50220, LVTCharset::kUtf8, page);
   lvt_fuzz::ChunkedStream cut(page, {7, 1});
-  const lvt_fuzz::Transcoded pieces = lvt_fuzz::Transcode(50220, LVTCharset::kUtf8, cut);
+  const lvt_fuzz::Transcoded pieces =
+      lvt_fuzz::Transcode(50220, LVTCharset::kUtf8, cut);
   EXPECT_EQ(whole.bytes, pieces.bytes);
 }
 
@@ -34,9 +37,10 @@ TEST(KnownFaults, DISABLED_Iso2022JpInvalidEscape) {
 // but after the last call it is lost. These 1274 bytes of windows-1251 come
 // out as 4096 bytes read whole and as the 4097 they make read in chunks.
 TEST(KnownFaults, DISABLED_Iso2022JpLastCallOverflow) {
-  const std::string input =
-      lvt_testing::ReadFile(lvt_testing::DataPath("reliability/iso2022jp-last-call-overflow"));
-  const std::string page = input.substr(3);  // after the fuzz case's control bytes
+  const std::string input = lvt_testing::ReadFile(
+      lvt_testing::DataPath("reliability/iso2022jp-last-call-overflow"));
+  const std::string page =
+      input.substr(3);  // after the fuzz case's control bytes
   const lvt_fuzz::Transcoded whole = lvt_fuzz::Transcode(1251, 50220, page);
   lvt_fuzz::ChunkedStream cut(page, {1, 5, 4096, 1});
   const lvt_fuzz::Transcoded pieces = lvt_fuzz::Transcode(1251, 50220, cut);
@@ -56,7 +60,10 @@ TEST(KnownFaults, DISABLED_LinksReopenedAroundBlocksStayLinear) {
   LVTFile::MemoryBuffer in(page);
   LVTDT::RawTextList runs;
   LVTDT::RawTextExtractor::GetRawTextFromHtml(in, LVTCharset::kUtf8, runs);
-  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+  EXPECT_LT(
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+          .count(),
+      5.0);
   EXPECT_EQ(100000u, runs.size());
 }
 
