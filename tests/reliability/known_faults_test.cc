@@ -6,12 +6,17 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "foundation/code_page.h"
 #include "foundation/memory_buffer.h"
+#include "fuzz/changes_case.h"
 #include "fuzz/fuzz_support.h"
+#include "fuzz/highlight_case.h"
 #include "fuzz/transcode_case.h"
+#include "lumivant/compare_html_documents.h"
 #include "lumivant/raw_text_extractor.h"
+#include "reliability/browser.h"
 #include "testing/test_util.h"
 
 namespace {
@@ -46,6 +51,43 @@ TEST(KnownFaults, DISABLED_Iso2022JpLastCallOverflow) {
   const lvt_fuzz::Transcoded pieces = lvt_fuzz::Transcode(1251, 50220, cut);
   EXPECT_EQ(pieces.bytes.size(), whole.bytes.size());
   EXPECT_TRUE(pieces.bytes == whole.bytes);
+}
+
+// An anchor written where the page has a link element open or waiting to be
+// re-opened (a link without "href" or "class", whose text gets its anchor
+// in place; a link the parser re-opens after a block) makes a browser close
+// that link at the anchor. A later "</a>" of the page then closes nothing,
+// so an svg it closed in the page stays open, and what followed as raw
+// text of an HTML element is read as svg markup: here a live image whose
+// handler runs (checked in chromium as well).
+TEST(KnownFaults, DISABLED_AnchorsInOpenLinksKeepForeignContentOpen) {
+  const std::string tail =
+      "<svg></a><noembed><img src=x onerror=alert(1)></noembed>";
+  const std::string open = "<p>intro</p><a name=x>new words" + tail;
+  const std::string reopened = "<p><a name=x>text<p>new words" + tail;
+  for (const std::string& page : {open, reopened}) {
+    EXPECT_EQ("",
+              lvt_fuzz::RunCase(lvt_fuzz::ChangesCase,
+                                std::string(3, '\0') + "<p>intro|||" + page))
+        << page;
+    EXPECT_EQ("", lvt_fuzz::RunCase(lvt_fuzz::HighlightCase,
+                                    std::string(2, '\0') + "words|||" + page))
+        << page;
+  }
+  if (!lvt_browser::Available()) return;
+  std::vector<lvt_browser::Rendering> renderings;
+  for (const std::string& page : {open, reopened}) {
+    const std::string armed = lvt_browser::Armed(page);
+    LVTDT::CompareHtmlDocuments comparer;
+    const lvt_fuzz::ChangeReport report = lvt_fuzz::RunComparison(
+        comparer, "<p>intro</p>", LVTCharset::kUtf8, armed, LVTCharset::kUtf8);
+    renderings.push_back({"changes",
+                          std::string(lvt_fuzz::kReportHeader) + armed,
+                          report.page, "lumivantchanges", "Change",
+                          lvt_fuzz::kHighlightChoices[0].startUtf8});
+  }
+  for (const std::string& fault : lvt_browser::CheckRenderings(renderings))
+    ADD_FAILURE() << fault;
 }
 
 // Links re-opened around blocks: each "<a href>" while the last link is
