@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "foundation/charset_labels.h"
-#include "foundation/language.h"
-#include "foundation/memory_buffer.h"
-#include "foundation/transcode.h"
+#include "foundation/charset/labels.h"
+#include "foundation/language/language.h"
+#include "foundation/base/memory_buffer.h"
+#include "foundation/charset/transcode.h"
 #include "text/occurrence_release.h"
 #include "lumivant/html_query_highlighter.h"
 #include "lumivant/raw_text_extractor.h"

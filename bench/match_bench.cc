@@ -12,9 +12,9 @@
 #include <string>
 
 #include "eval/highlight_groups.h"
-#include "foundation/language.h"
-#include "foundation/memory_buffer.h"
-#include "foundation/transcode.h"
+#include "foundation/language/language.h"
+#include "foundation/base/memory_buffer.h"
+#include "foundation/charset/transcode.h"
 #include "lumivant/raw_text_extractor.h"
 #include "lumivant/term_document_evaluator_ex.h"
 #include "lumivant/word_occurences_extractor.h"

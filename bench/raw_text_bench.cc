@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/charset_labels.h"
-#include "foundation/memory_buffer.h"
+#include "foundation/charset/labels.h"
+#include "foundation/base/memory_buffer.h"
 #include "lumivant/raw_text_extractor.h"
 #include "testing/test_util.h"
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "foundation/charset_offsets.h"
-#include "foundation/memory_buffer.h"
-#include "foundation/transcode.h"
+#include "foundation/charset/offsets.h"
+#include "foundation/base/memory_buffer.h"
+#include "foundation/charset/transcode.h"
 #include "testing/test_util.h"
 
 namespace {

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "foundation/ref_count_vector.h"
-#include "foundation/smart_ptr.h"
-#include "foundation/sp_ref_counter.h"
+#include "foundation/base/ref_count_vector.h"
+#include "foundation/base/smart_ptr.h"
+#include "foundation/base/sp_ref_counter.h"
 
 namespace LVTDT {
 

@@ -2,7 +2,7 @@
 #include <unicode/uchar.h>
 
 #include "changes/text_sequence_extractor.h"
-#include "foundation/string_utils.h"
+#include "foundation/base/string_utils.h"
 
 namespace LVTDT {
 

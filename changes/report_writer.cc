@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "changes/report_format.h"
-#include "foundation/binary_stream.h"
-#include "foundation/string_utils.h"
+#include "foundation/base/binary_stream.h"
+#include "foundation/base/string_utils.h"
 
 namespace LVTDT {
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "foundation/html_doc_parser.h"
-#include "foundation/html_keyword_table.h"
+#include "foundation/html/doc_parser.h"
+#include "foundation/html/keyword_table.h"
 #include "lumivant/raw_text_extractor.h"
 
 namespace LVTDT {

@@ -15,10 +15,10 @@
 #include <string>
 
 #include "changes/node.h"
-#include "foundation/binary_stream_buf.h"
-#include "foundation/code_page.h"
-#include "foundation/html_tree.h"
-#include "foundation/ref_count.h"
+#include "foundation/base/binary_stream_buf.h"
+#include "foundation/base/code_page.h"
+#include "foundation/html/tree.h"
+#include "foundation/base/ref_count.h"
 
 namespace LVTDT {
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "eval/node_text.h"
-#include "foundation/string_utils.h"
+#include "foundation/base/string_utils.h"
 #include "lumivant/term_document_evaluator_ex.h"
 #include "query/dt_query_parser_token_types.h"
 

@@ -18,9 +18,9 @@
 #include <string_view>
 #include <vector>
 
-#include "foundation/binary_stream_buf.h"
-#include "foundation/code_page.h"
-#include "foundation/memory_buffer.h"
+#include "foundation/base/binary_stream_buf.h"
+#include "foundation/base/code_page.h"
+#include "foundation/base/memory_buffer.h"
 #include "fuzz/fuzz_input.h"
 
 namespace lvt_fuzz {

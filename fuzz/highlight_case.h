@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/code_page.h"
-#include "foundation/memory_buffer.h"
+#include "foundation/base/code_page.h"
+#include "foundation/base/memory_buffer.h"
 #include "fuzz/element_list.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/fuzz_support.h"

@@ -19,10 +19,10 @@
 #include <string>
 #include <vector>
 
-#include "foundation/code_page.h"
-#include "foundation/language.h"
-#include "foundation/ref_count.h"
-#include "foundation/transcode.h"
+#include "foundation/base/code_page.h"
+#include "foundation/language/language.h"
+#include "foundation/base/ref_count.h"
+#include "foundation/charset/transcode.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/fuzz_support.h"
 #include "fuzz/query_outcome.h"

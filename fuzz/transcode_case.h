@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "foundation/charset_labels.h"
-#include "foundation/code_page.h"
-#include "foundation/memory_buffer.h"
-#include "foundation/transcode.h"
+#include "foundation/charset/labels.h"
+#include "foundation/base/code_page.h"
+#include "foundation/base/memory_buffer.h"
+#include "foundation/charset/transcode.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/fuzz_support.h"
 #include "fuzz/utf8_reference.h"

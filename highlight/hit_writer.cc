@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "foundation/binary_stream.h"
-#include "foundation/code_page.h"
-#include "foundation/transcode.h"
+#include "foundation/base/binary_stream.h"
+#include "foundation/base/code_page.h"
+#include "foundation/charset/transcode.h"
 #include "highlight/highlight_format.h"
 
 namespace LVTDT {

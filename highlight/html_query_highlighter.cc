@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <optional>
 
-#include "foundation/binary_stream.h"
-#include "foundation/language.h"
-#include "foundation/memory_buffer.h"
-#include "foundation/transcode.h"
+#include "foundation/base/binary_stream.h"
+#include "foundation/language/language.h"
+#include "foundation/base/memory_buffer.h"
+#include "foundation/charset/transcode.h"
 #include "highlight/highlight_format.h"
 #include "highlight/hit_writer.h"
 #include "text/occurrence_release.h"

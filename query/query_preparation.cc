@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "foundation/char_classes.h"
-#include "foundation/language.h"
+#include "foundation/language/char_classes.h"
+#include "foundation/language/language.h"
 
 namespace LVTDT {
 

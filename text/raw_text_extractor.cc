@@ -5,8 +5,8 @@
 #include <mutex>
 #include <vector>
 
-#include "foundation/html_doc_parser.h"
-#include "foundation/string_utils.h"
+#include "foundation/html/doc_parser.h"
+#include "foundation/base/string_utils.h"
 
 namespace LVTDT {
 

@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "foundation/charset_labels.h"
-#include "foundation/file_loader.h"
+#include "foundation/charset/labels.h"
+#include "foundation/base/file_loader.h"
 #include "query/query_preparation.h"
-#include "foundation/transcode.h"
+#include "foundation/charset/transcode.h"
 
 namespace lumivant_cli {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/code_page.h"
-#include "foundation/language.h"
+#include "foundation/base/code_page.h"
+#include "foundation/language/language.h"
 
 namespace lumivant_cli {
 

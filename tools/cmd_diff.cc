@@ -6,8 +6,8 @@
 #include <string>
 
 #include "changes/report_format.h"
-#include "foundation/memory_buffer.h"
-#include "foundation/transcode.h"
+#include "foundation/base/memory_buffer.h"
+#include "foundation/charset/transcode.h"
 #include "lumivant/compare_html_documents.h"
 #include "tools/cli.h"
 

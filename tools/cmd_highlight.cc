@@ -7,8 +7,8 @@
 #include <sstream>
 #include <string>
 
-#include "foundation/language.h"
-#include "foundation/memory_buffer.h"
+#include "foundation/language/language.h"
+#include "foundation/base/memory_buffer.h"
 #include "lumivant/html_query_highlighter.h"
 #include "tools/cli.h"
 

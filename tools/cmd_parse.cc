@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <string>
 
-#include "foundation/code_page.h"
-#include "foundation/language.h"
-#include "foundation/transcode.h"
+#include "foundation/base/code_page.h"
+#include "foundation/language/language.h"
+#include "foundation/charset/transcode.h"
 #include "query/parse_query.h"
 #include "query/query_preparation.h"
 #include "query/query_tree_dump.h"

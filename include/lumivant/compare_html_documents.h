@@ -23,8 +23,8 @@
 
 #include <string>
 
-#include "foundation/binary_stream_buf.h"
-#include "foundation/code_page.h"
+#include "foundation/base/binary_stream_buf.h"
+#include "foundation/base/code_page.h"
 #include "lumivant/export.h"
 
 namespace LVTDT {

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "foundation/ref_count.h"
+#include "foundation/base/ref_count.h"
 #include "lumivant/export.h"
 #include "lumivant/term_document_evaluator_ex.h"
 

@@ -17,10 +17,10 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/binary_stream_buf.h"
-#include "foundation/code_page.h"
-#include "foundation/ref_count.h"
-#include "foundation/ref_count_vector.h"
+#include "foundation/base/binary_stream_buf.h"
+#include "foundation/base/code_page.h"
+#include "foundation/base/ref_count.h"
+#include "foundation/base/ref_count_vector.h"
 #include "lumivant/export.h"
 #include "lumivant/word_occurences_extractor.h"
 

@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <string>
 
-#include "foundation/ref_count_vector.h"
-#include "foundation/smart_ptr.h"
-#include "foundation/sp_ref_counter.h"
+#include "foundation/base/ref_count_vector.h"
+#include "foundation/base/smart_ptr.h"
+#include "foundation/base/sp_ref_counter.h"
 #include "lumivant/export.h"
 
 namespace LVTDT {

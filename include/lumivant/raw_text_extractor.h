@@ -20,10 +20,10 @@
 #include <cstdint>
 #include <string>
 
-#include "foundation/binary_stream_buf.h"
-#include "foundation/code_page.h"
-#include "foundation/html_keyword_table.h"
-#include "foundation/html_tree.h"
+#include "foundation/base/binary_stream_buf.h"
+#include "foundation/base/code_page.h"
+#include "foundation/html/keyword_table.h"
+#include "foundation/html/tree.h"
 #include "lumivant/export.h"
 #include "lumivant/raw_text.h"
 

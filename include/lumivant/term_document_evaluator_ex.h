@@ -29,8 +29,8 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/ref_count.h"
-#include "foundation/ref_count_vector.h"
+#include "foundation/base/ref_count.h"
+#include "foundation/base/ref_count_vector.h"
 #include "lumivant/export.h"
 #include "lumivant/word_occurences_extractor.h"
 

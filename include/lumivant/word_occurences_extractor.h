@@ -14,11 +14,11 @@
 #include <map>
 #include <string>
 
-#include "foundation/fast_vector.h"
-#include "foundation/ref_count.h"
-#include "foundation/ref_count_vector.h"
-#include "foundation/smart_ptr.h"
-#include "foundation/sp_ref_counter.h"
+#include "foundation/base/fast_vector.h"
+#include "foundation/base/ref_count.h"
+#include "foundation/base/ref_count_vector.h"
+#include "foundation/base/smart_ptr.h"
+#include "foundation/base/sp_ref_counter.h"
 #include "lumivant/export.h"
 #include "lumivant/raw_text.h"
 

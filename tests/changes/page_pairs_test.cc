@@ -10,7 +10,7 @@
 #include <string>
 
 #include "changes/report_testing.h"
-#include "foundation/charset_labels.h"
+#include "foundation/charset/labels.h"
 #include "lumivant/compare_html_documents.h"
 #include "testing/test_util.h"
 

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "changes/report_format.h"
-#include "foundation/code_page.h"
-#include "foundation/memory_buffer.h"
-#include "foundation/transcode.h"
+#include "foundation/base/code_page.h"
+#include "foundation/base/memory_buffer.h"
+#include "foundation/charset/transcode.h"
 #include "lumivant/compare_html_documents.h"
 
 namespace lvt_changes_testing {

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "eval/eval_test_support.h"
-#include "foundation/charset_labels.h"
-#include "foundation/code_page.h"
-#include "foundation/language.h"
-#include "foundation/memory_buffer.h"
-#include "foundation/transcode.h"
+#include "foundation/charset/labels.h"
+#include "foundation/base/code_page.h"
+#include "foundation/language/language.h"
+#include "foundation/base/memory_buffer.h"
+#include "foundation/charset/transcode.h"
 #include "lumivant/create_simple_query.h"
 #include "lumivant/raw_text_extractor.h"
 #include "lumivant/word_occurences_extractor.h"

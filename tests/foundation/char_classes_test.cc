@@ -1,9 +1,9 @@
-#include "foundation/char_classes.h"
+#include "foundation/language/char_classes.h"
 
 #include <gtest/gtest.h>
 
-#include "foundation/language.h"
-#include "foundation/string_utils.h"
+#include "foundation/language/language.h"
+#include "foundation/base/string_utils.h"
 #include "testing/test_util.h"
 
 namespace {

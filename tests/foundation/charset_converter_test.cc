@@ -1,4 +1,4 @@
-#include "foundation/charset_converter.h"
+#include "foundation/charset/converter.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "foundation/charset_utf.h"
+#include "foundation/charset/utf.h"
 #include "testing/test_util.h"
 
 namespace {

@@ -1,11 +1,11 @@
-#include "foundation/charset_labels.h"
+#include "foundation/charset/labels.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "foundation/charset_offsets.h"
+#include "foundation/charset/offsets.h"
 #include "testing/test_util.h"
 
 namespace {

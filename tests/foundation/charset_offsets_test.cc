@@ -1,4 +1,4 @@
-#include "foundation/charset_offsets.h"
+#include "foundation/charset/offsets.h"
 
 #include <gtest/gtest.h>
 

@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "foundation/charset_labels.h"
-#include "foundation/html_doc_parser.h"
-#include "foundation/html_keyword_table.h"
-#include "foundation/html_nesting_limiter.h"
-#include "foundation/html_text_stretches.h"
-#include "foundation/html_tree.h"
+#include "foundation/charset/labels.h"
+#include "foundation/html/doc_parser.h"
+#include "foundation/html/keyword_table.h"
+#include "foundation/html/limiters/nesting_limiter.h"
+#include "foundation/html/text_stretches.h"
+#include "foundation/html/tree.h"
 #include "foundation/html_test_support.h"
 #include "testing/test_util.h"
 

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "foundation/charset_offsets.h"
-#include "foundation/code_page.h"
-#include "foundation/html_doc_parser.h"
-#include "foundation/html_text_stretches.h"
-#include "foundation/html_tree.h"
-#include "foundation/memory_buffer.h"
+#include "foundation/charset/offsets.h"
+#include "foundation/base/code_page.h"
+#include "foundation/html/doc_parser.h"
+#include "foundation/html/text_stretches.h"
+#include "foundation/html/tree.h"
+#include "foundation/base/memory_buffer.h"
 
 namespace lvt_html_testing {
 

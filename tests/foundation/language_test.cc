@@ -1,4 +1,4 @@
-#include "foundation/language.h"
+#include "foundation/language/language.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "foundation/stemmer_snowball.h"
-#include "foundation/stop_words.h"
+#include "foundation/language/stemmer_snowball.h"
+#include "foundation/language/stop_words.h"
 #include "testing/test_util.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <new>
 
-#include "foundation/mem_pool.h"
+#include "foundation/base/mem_pool.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include <vector>
 
-#include "foundation/fast_vector.h"
-#include "foundation/ref_count.h"
-#include "foundation/ref_count_vector.h"
-#include "foundation/smart_ptr.h"
-#include "foundation/sp_ref_counter.h"
+#include "foundation/base/fast_vector.h"
+#include "foundation/base/ref_count.h"
+#include "foundation/base/ref_count_vector.h"
+#include "foundation/base/smart_ptr.h"
+#include "foundation/base/sp_ref_counter.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "foundation/binary_stream.h"
-#include "foundation/memory_buffer.h"
+#include "foundation/base/binary_stream.h"
+#include "foundation/base/memory_buffer.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "foundation/file_loader.h"
-#include "foundation/string_utils.h"
+#include "foundation/base/file_loader.h"
+#include "foundation/base/string_utils.h"
 
 namespace {
 

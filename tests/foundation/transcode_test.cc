@@ -1,11 +1,11 @@
-#include "foundation/transcode.h"
+#include "foundation/charset/transcode.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "foundation/charset_offsets.h"
-#include "foundation/memory_buffer.h"
+#include "foundation/charset/offsets.h"
+#include "foundation/base/memory_buffer.h"
 #include "testing/test_util.h"
 
 namespace {

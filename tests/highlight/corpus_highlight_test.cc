@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/charset_labels.h"
+#include "foundation/charset/labels.h"
 #include "highlight_testing.h"
 #include "lumivant/html_query_highlighter.h"
 #include "testing/test_util.h"

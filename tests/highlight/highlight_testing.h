@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "foundation/code_page.h"
-#include "foundation/language.h"
-#include "foundation/memory_buffer.h"
-#include "foundation/string_utils.h"
-#include "foundation/transcode.h"
+#include "foundation/base/code_page.h"
+#include "foundation/language/language.h"
+#include "foundation/base/memory_buffer.h"
+#include "foundation/base/string_utils.h"
+#include "foundation/charset/transcode.h"
 #include "lumivant/html_query_highlighter.h"
 #include "lumivant/raw_text_extractor.h"
 #include "lumivant/word_occurences_extractor.h"

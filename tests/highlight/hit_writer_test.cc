@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "foundation/memory_buffer.h"
+#include "foundation/base/memory_buffer.h"
 #include "testing/test_util.h"
 
 namespace {

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "foundation/language.h"
-#include "foundation/memory_buffer.h"
+#include "foundation/language/language.h"
+#include "foundation/base/memory_buffer.h"
 #include "highlight_testing.h"
 #include "testing/test_util.h"
 

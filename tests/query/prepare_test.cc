@@ -6,8 +6,8 @@
 #include <random>
 #include <string>
 
-#include "foundation/char_classes.h"
-#include "foundation/language.h"
+#include "foundation/language/char_classes.h"
+#include "foundation/language/language.h"
 #include "query/parse_query.h"
 #include "query/query_test_support.h"
 #include "query/query_tree_dump.h"

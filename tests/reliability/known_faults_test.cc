@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/code_page.h"
-#include "foundation/memory_buffer.h"
+#include "foundation/base/code_page.h"
+#include "foundation/base/memory_buffer.h"
 #include "fuzz/changes_case.h"
 #include "fuzz/fuzz_support.h"
 #include "fuzz/highlight_case.h"

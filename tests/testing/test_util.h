@@ -1,5 +1,5 @@
-// Helpers for the test suites: test data, the shared page corpus, and
-// running the command-line tool.
+// Helpers for the test suites and the benchmarks (no GoogleTest here): test
+// data, the shared page corpus, and running the command-line tool.
 #ifndef LUMIVANT_TESTS_TESTING_TEST_UTIL_H_
 #define LUMIVANT_TESTS_TESTING_TEST_UTIL_H_
 
@@ -15,7 +15,7 @@ std::string ExamplePath(const std::string& relative);
 // The shared corpus (../shared/corpus beside the checkout); empty when absent.
 std::string CorpusDir();
 
-// Whole file as bytes; fails the current test when unreadable.
+// Whole file as bytes; throws std::runtime_error when unreadable.
 std::string ReadFile(const std::string& path);
 // Files of a folder, sorted, full paths; folders excluded.
 std::vector<std::string> ListFiles(const std::string& dir);

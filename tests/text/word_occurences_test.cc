@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/char_classes.h"
-#include "foundation/language.h"
+#include "foundation/language/char_classes.h"
+#include "foundation/language/language.h"
 #include "testing/test_util.h"
 
 namespace {

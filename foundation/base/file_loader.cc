@@ -1,0 +1,40 @@
+#include "foundation/base/file_loader.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+namespace LVTFile {
+
+bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error) {
+  const bool isStdin = path == "-";
+  std::FILE* file = isStdin ? stdin : std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    *error = std::strerror(errno);
+    return false;
+  }
+  bytes->clear();
+  char block[65536];
+  bool ok = true;
+  for (;;) {
+    std::size_t got = std::fread(block, 1, sizeof block, file);
+    bytes->append(block, got);
+    if (bytes->size() >= std::numeric_limits<uint32_t>::max()) {
+      *error = "file too large (4 GiB or more)";
+      ok = false;
+      break;
+    }
+    if (got < sizeof block) {
+      if (std::ferror(file)) {
+        *error = std::strerror(errno != 0 ? errno : EIO);
+        ok = false;
+      }
+      break;
+    }
+  }
+  if (!isStdin) std::fclose(file);
+  return ok;
+}
+
+}  // namespace LVTFile

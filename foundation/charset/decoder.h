@@ -1,0 +1,84 @@
+// CharsetDecoder: bytes of one character set to UTF-16 units, the first
+// stage of every conversion. Each call starts afresh (nothing of a cut-off
+// sequence is kept inside), except the shift state of escape-driven
+// character sets (ISO-2022-JP), which the decoder carries from one call to
+// the next as the escape sequence in force, told by Commit.
+//
+// Move-only: it may hold an ICU converter lent from the pool. Use from one
+// thread at a time.
+#ifndef LUMIVANT_FOUNDATION_CHARSET_DECODER_H_
+#define LUMIVANT_FOUNDATION_CHARSET_DECODER_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "foundation/charset/codecs.h"
+
+namespace LVTCharset {
+
+class CharsetDecoder {
+ public:
+  CharsetDecoder() = default;
+  explicit CharsetDecoder(CHARSET codePage);
+  CharsetDecoder(CharsetDecoder&&) noexcept = default;
+  CharsetDecoder& operator=(CharsetDecoder&&) noexcept = default;
+
+  bool IsValid() const { return m_Info.codec != Codec::kNone; }
+  Codec GetCodec() const { return m_Info.codec; }
+
+  // Decodes a prefix of the n bytes at src into at most unitCap units (at
+  // least 2), never half of a surrogate pair. Every ill-formed or unmappable
+  // sequence becomes U+FFFD. A sequence cut off by the end of src is left
+  // unconsumed, unless final, when it becomes U+FFFD. offsets (may be null)
+  // receive, for each unit, the offset in src of the sequence that produced
+  // it. Returns the units written; *used is the number of bytes they stand
+  // for (escape sequences produce no unit but are counted).
+  std::size_t Decode(const char* src, std::size_t n, char16_t* out,
+                     std::size_t unitCap, int32_t* offsets, bool final,
+                     std::size_t* used);
+
+  // Single-byte sets only (GetCodec() == Codec::kTable): decodes straight to
+  // UTF-8, at most cap bytes of whole characters. byteOffsets (may be null)
+  // receive, for each byte written, offsetBase plus the offset of its source
+  // byte. Returns the bytes written; *used is the source bytes consumed.
+  std::size_t DecodeTableToUtf8(const char* src, std::size_t n, char* out,
+                                std::size_t cap, uint32_t* byteOffsets,
+                                uint32_t offsetBase, std::size_t* used) const;
+
+  // Single-byte sets only: the length in UTF-8 of the byte's character.
+  std::size_t Utf8Length(unsigned char byte) const {
+    return m_Info.table->toUtf8[byte].length;
+  }
+
+  // The first `done` bytes at src (as passed to Decode) are converted: the
+  // shift state moves past them. Without shift state, nothing to do.
+  void Commit(const char* src, std::size_t done) {
+    if (m_Info.escapeState) ScanEscapes(src, done);
+  }
+
+  // Forgets the shift state: the next bytes start a new text.
+  void Restart() {
+    m_G0.clear();
+    m_G2.clear();
+    m_EndsOnEscape = false;
+  }
+
+ private:
+  std::size_t DecodeIcu(const char* src, std::size_t n, char16_t* out,
+                        std::size_t unitCap, int32_t* offsets, bool final,
+                        std::size_t* used);
+  void ScanEscapes(const char* src, std::size_t n);
+  void ReplayShift();
+
+  CodecInfo m_Info;
+  IcuLease m_Icu;
+  // The designations in force, replayed at the start of each call.
+  std::string m_G0;
+  std::string m_G2;
+  bool m_EndsOnEscape = false;  // nothing but escapes since the last one
+};
+
+}  // namespace LVTCharset
+
+#endif  // LUMIVANT_FOUNDATION_CHARSET_DECODER_H_

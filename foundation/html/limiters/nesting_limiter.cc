@@ -1,0 +1,540 @@
+#include "foundation/html/limiters/nesting_limiter.h"
+
+#include <gumbo.h>
+
+#include <algorithm>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "foundation/html/text_stretches.h"
+
+namespace LVTParser {
+
+namespace {
+
+// Scans of the model's stack look at most this many entries from the top,
+// which keeps the model itself linear.
+constexpr std::size_t kScanLimit = 4096;
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+const GumboTag kFormatting[] = {GUMBO_TAG_A,     GUMBO_TAG_B,      GUMBO_TAG_BIG,
+                                GUMBO_TAG_CODE,  GUMBO_TAG_EM,     GUMBO_TAG_FONT,
+                                GUMBO_TAG_I,     GUMBO_TAG_NOBR,   GUMBO_TAG_S,
+                                GUMBO_TAG_SMALL, GUMBO_TAG_STRIKE, GUMBO_TAG_STRONG,
+                                GUMBO_TAG_TT,    GUMBO_TAG_U};
+constexpr int kFormattingKinds = sizeof(kFormatting) / sizeof(kFormatting[0]);
+
+template <std::size_t N>
+bool OneOf(uint32_t key, const GumboTag (&tags)[N]) {
+  for (GumboTag tag : tags)
+    if (static_cast<uint32_t>(tag) == key) return true;
+  return false;
+}
+
+bool OneOf(uint32_t key, std::initializer_list<GumboTag> tags) {
+  for (GumboTag tag : tags)
+    if (static_cast<uint32_t>(tag) == key) return true;
+  return false;
+}
+
+int FormattingKind(uint32_t key) {
+  for (int k = 0; k < kFormattingKinds; ++k)
+    if (static_cast<uint32_t>(kFormatting[k]) == key) return k;
+  return -1;
+}
+
+const GumboTag kVoid[] = {GUMBO_TAG_AREA,  GUMBO_TAG_BASE,    GUMBO_TAG_BASEFONT,
+                          GUMBO_TAG_BGSOUND, GUMBO_TAG_BR,    GUMBO_TAG_COL,
+                          GUMBO_TAG_EMBED, GUMBO_TAG_FRAME,   GUMBO_TAG_HR,
+                          GUMBO_TAG_IMAGE, GUMBO_TAG_IMG,     GUMBO_TAG_INPUT,
+                          GUMBO_TAG_KEYGEN, GUMBO_TAG_LINK,   GUMBO_TAG_META,
+                          GUMBO_TAG_PARAM, GUMBO_TAG_SOURCE,  GUMBO_TAG_TRACK,
+                          GUMBO_TAG_WBR,   GUMBO_TAG_ISINDEX};
+const GumboTag kRawText[] = {GUMBO_TAG_SCRIPT, GUMBO_TAG_STYLE,   GUMBO_TAG_TEXTAREA,
+                             GUMBO_TAG_TITLE,  GUMBO_TAG_XMP,     GUMBO_TAG_IFRAME,
+                             GUMBO_TAG_NOEMBED, GUMBO_TAG_NOFRAMES};
+const GumboTag kScopeBoundary[] = {GUMBO_TAG_HTML,    GUMBO_TAG_TABLE,  GUMBO_TAG_TD,
+                                   GUMBO_TAG_TH,      GUMBO_TAG_CAPTION, GUMBO_TAG_MARQUEE,
+                                   GUMBO_TAG_OBJECT,  GUMBO_TAG_APPLET, GUMBO_TAG_TEMPLATE};
+const GumboTag kMarkerElements[] = {GUMBO_TAG_TD,      GUMBO_TAG_TH,     GUMBO_TAG_CAPTION,
+                                    GUMBO_TAG_APPLET,  GUMBO_TAG_MARQUEE, GUMBO_TAG_OBJECT,
+                                    GUMBO_TAG_TEMPLATE};
+const GumboTag kTableParts[] = {GUMBO_TAG_CAPTION, GUMBO_TAG_COL,   GUMBO_TAG_COLGROUP,
+                                GUMBO_TAG_TBODY,   GUMBO_TAG_TD,    GUMBO_TAG_TFOOT,
+                                GUMBO_TAG_TH,      GUMBO_TAG_THEAD, GUMBO_TAG_TR};
+const GumboTag kHeadings[] = {GUMBO_TAG_H1, GUMBO_TAG_H2, GUMBO_TAG_H3,
+                              GUMBO_TAG_H4, GUMBO_TAG_H5, GUMBO_TAG_H6};
+// Start tags that close an open <p>.
+const GumboTag kClosesP[] = {
+    GUMBO_TAG_ADDRESS, GUMBO_TAG_ARTICLE, GUMBO_TAG_ASIDE,   GUMBO_TAG_BLOCKQUOTE,
+    GUMBO_TAG_CENTER,  GUMBO_TAG_DETAILS, GUMBO_TAG_DIR,     GUMBO_TAG_DIV,
+    GUMBO_TAG_DL,      GUMBO_TAG_FIELDSET, GUMBO_TAG_FIGCAPTION, GUMBO_TAG_FIGURE,
+    GUMBO_TAG_FOOTER,  GUMBO_TAG_HEADER,  GUMBO_TAG_HGROUP,  GUMBO_TAG_MAIN,
+    GUMBO_TAG_MENU,    GUMBO_TAG_NAV,     GUMBO_TAG_OL,      GUMBO_TAG_P,
+    GUMBO_TAG_SECTION, GUMBO_TAG_SUMMARY, GUMBO_TAG_UL,      GUMBO_TAG_H1,
+    GUMBO_TAG_H2,      GUMBO_TAG_H3,      GUMBO_TAG_H4,      GUMBO_TAG_H5,
+    GUMBO_TAG_H6,      GUMBO_TAG_PRE,     GUMBO_TAG_LISTING, GUMBO_TAG_FORM,
+    GUMBO_TAG_TABLE,   GUMBO_TAG_HR,      GUMBO_TAG_XMP,     GUMBO_TAG_PLAINTEXT,
+    GUMBO_TAG_LI,      GUMBO_TAG_DD,      GUMBO_TAG_DT};
+// Start tags before which open formatting elements are not re-opened.
+const GumboTag kNoReconstruct[] = {
+    GUMBO_TAG_HTML,  GUMBO_TAG_HEAD,   GUMBO_TAG_BODY,   GUMBO_TAG_FRAMESET,
+    GUMBO_TAG_BASE,  GUMBO_TAG_LINK,   GUMBO_TAG_META,   GUMBO_TAG_SCRIPT,
+    GUMBO_TAG_STYLE, GUMBO_TAG_TEMPLATE, GUMBO_TAG_TITLE, GUMBO_TAG_TEXTAREA,
+    GUMBO_TAG_IFRAME, GUMBO_TAG_NOEMBED, GUMBO_TAG_RB,   GUMBO_TAG_RP,
+    GUMBO_TAG_RT,    GUMBO_TAG_RTC,    GUMBO_TAG_PARAM,  GUMBO_TAG_SOURCE,
+    GUMBO_TAG_TRACK};
+// Elements whose end tags are not passed by end tags of ordinary elements.
+const GumboTag kSpecial[] = {
+    GUMBO_TAG_ADDRESS, GUMBO_TAG_APPLET,  GUMBO_TAG_AREA,    GUMBO_TAG_ARTICLE,
+    GUMBO_TAG_ASIDE,   GUMBO_TAG_BLOCKQUOTE, GUMBO_TAG_BODY, GUMBO_TAG_BUTTON,
+    GUMBO_TAG_CAPTION, GUMBO_TAG_CENTER,  GUMBO_TAG_COLGROUP, GUMBO_TAG_DD,
+    GUMBO_TAG_DETAILS, GUMBO_TAG_DIR,     GUMBO_TAG_DIV,     GUMBO_TAG_DL,
+    GUMBO_TAG_DT,      GUMBO_TAG_FIELDSET, GUMBO_TAG_FIGCAPTION, GUMBO_TAG_FIGURE,
+    GUMBO_TAG_FOOTER,  GUMBO_TAG_FORM,    GUMBO_TAG_H1,      GUMBO_TAG_H2,
+    GUMBO_TAG_H3,      GUMBO_TAG_H4,      GUMBO_TAG_H5,      GUMBO_TAG_H6,
+    GUMBO_TAG_HEADER,  GUMBO_TAG_HGROUP,  GUMBO_TAG_HTML,    GUMBO_TAG_LI,
+    GUMBO_TAG_LISTING, GUMBO_TAG_MAIN,    GUMBO_TAG_MARQUEE, GUMBO_TAG_MENU,
+    GUMBO_TAG_NAV,     GUMBO_TAG_OBJECT,  GUMBO_TAG_OL,      GUMBO_TAG_P,
+    GUMBO_TAG_PRE,     GUMBO_TAG_SECTION, GUMBO_TAG_SELECT,  GUMBO_TAG_SUMMARY,
+    GUMBO_TAG_TABLE,   GUMBO_TAG_TBODY,   GUMBO_TAG_TD,      GUMBO_TAG_TEMPLATE,
+    GUMBO_TAG_TFOOT,   GUMBO_TAG_TH,      GUMBO_TAG_THEAD,   GUMBO_TAG_TR,
+    GUMBO_TAG_UL,      GUMBO_TAG_XMP};
+
+bool IsTagSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
+}
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// One start or end tag as the model needs it.
+struct Tag {
+  uint32_t key = 0;    // the parser's tag number, or a hash of an unknown name
+  uint32_t attrs = 0;  // hash of the attribute text, for telling clones apart
+  std::string name;    // lower case
+  bool end = false;
+  bool selfClosing = false;
+};
+
+constexpr uint32_t kUnknownKeyBit = 0x80000000u;
+
+Tag ReadTag(const char* p, std::size_t length) {
+  Tag tag;
+  const char* q = p + 1;
+  const char* stop = p + length - 1;  // the closing '>'
+  if (*q == '/') {
+    tag.end = true;
+    ++q;
+  }
+  while (q < stop && !IsTagSpace(*q) && *q != '/') tag.name.push_back(LowerAscii(*q++));
+  uint32_t hash = 2166136261u;
+  for (; q < stop; ++q) hash = (hash ^ static_cast<unsigned char>(LowerAscii(*q))) * 16777619u;
+  tag.attrs = hash;
+  tag.selfClosing = stop > p + 1 && stop[-1] == '/';
+  GumboTag known = gumbo_tagn_enum(tag.name.data(), static_cast<unsigned>(tag.name.size()));
+  if (known != GUMBO_TAG_UNKNOWN) {
+    tag.key = known;
+  } else {
+    uint32_t nameHash = 2166136261u;
+    for (char c : tag.name) nameHash = (nameHash ^ static_cast<unsigned char>(c)) * 16777619u;
+    tag.key = kUnknownKeyBit | nameHash;
+  }
+  return tag;
+}
+
+class NestingModel {
+ public:
+  NestingModel(char* text, uint32_t size, const HtmlKeywordTable& table)
+      : m_pText(text), m_pEnd(text + size), m_Table(table),
+        m_OpenCount(GUMBO_TAG_LAST + 1, 0), m_Budget(65536 + size / 32) {
+    Push(GUMBO_TAG_HTML, false);
+    Push(GUMBO_TAG_BODY, false);
+  }
+
+  NestingReport Run() {
+    const char* p = m_pText;
+    while (p < m_pEnd) {
+      const void* hit = std::memchr(p, '<', static_cast<std::size_t>(m_pEnd - p));
+      const char* lt = hit == nullptr ? m_pEnd : static_cast<const char*>(hit);
+      if (lt > p) Reconstruct();  // text
+      if (lt == m_pEnd) break;
+      p = Markup(lt);
+    }
+    return m_Report;
+  }
+
+ private:
+  struct Open {
+    uint32_t key;
+    uint32_t serial;
+    bool phantom;  // rewritten away: the parser never sees it
+  };
+  // An entry of the list of formatting elements waiting to be re-opened.
+  struct Entry {
+    uint32_t key;
+    uint32_t attrs;
+    uint32_t born;    // serial of the start tag
+    uint32_t serial;  // serial of the element that stands for it now
+    std::size_t index;
+    uint32_t position;  // of the start tag in the text
+    uint32_t length;
+    bool marker;
+  };
+
+  // Handles the markup at lt; returns where scanning goes on.
+  const char* Markup(const char* lt) {
+    if (m_Foreign > 0 && m_pEnd - lt > 9 && std::memcmp(lt, "<![CDATA[", 9) == 0) {
+      static constexpr char kCdataEnd[] = "]]>";
+      const char* close = std::search(lt + 9, m_pEnd, kCdataEnd, kCdataEnd + 3);
+      return close == m_pEnd ? m_pEnd : close + 3;
+    }
+    std::size_t length = MarkupLength(lt, m_pEnd);
+    if (length == 0) {
+      Reconstruct();  // a literal '<'
+      return lt + 1;
+    }
+    const char next = lt[1];
+    const bool tag = next != '!' && next != '?' && (next != '/' || length > 3);
+    if (!tag || lt[length - 1] != '>') return lt + length;
+    if (next == '/' && !((lt[2] >= 'a' && lt[2] <= 'z') || (lt[2] >= 'A' && lt[2] <= 'Z')))
+      return lt + length;  // a bogus comment
+    Tag parsed = ReadTag(lt, length);
+    const uint32_t position = static_cast<uint32_t>(lt - m_pText);
+    if (parsed.end) {
+      EndTag(parsed, position, static_cast<uint32_t>(length));
+      return lt + length;
+    }
+    return StartTag(parsed, position, static_cast<uint32_t>(length), lt + length);
+  }
+
+  bool Is(uint32_t key, GumboTag tag) const { return key == static_cast<uint32_t>(tag); }
+  bool Known(uint32_t key) const { return (key & kUnknownKeyBit) == 0; }
+
+  const char* StartTag(const Tag& tag, uint32_t position, uint32_t length, const char* after) {
+    const uint32_t key = tag.key;
+    if (Is(key, GUMBO_TAG_PLAINTEXT)) return m_pEnd;  // the rest is text
+    if (Is(key, GUMBO_TAG_HTML) || Is(key, GUMBO_TAG_HEAD) || Is(key, GUMBO_TAG_BODY) ||
+        Is(key, GUMBO_TAG_FRAMESET))
+      return after;
+    if (Known(key) && OneOf(key, kTableParts) && m_OpenCount[GUMBO_TAG_TABLE] == 0) return after;
+    const bool reconstructs = !Known(key) || !(OneOf(key, kNoReconstruct) || OneOf(key, kClosesP) ||
+                                                OneOf(key, kTableParts));
+    if ((Known(key) && OneOf(key, kVoid)) || (m_Foreign > 0 && tag.selfClosing)) {
+      if (reconstructs) Reconstruct();
+      return after;
+    }
+    if (Known(key) && OneOf(key, kRawText) && m_Foreign == 0) return SkipRawText(tag.name, after);
+    CloseImplied(key);
+    OpenImpliedTableParts(key);
+    if (Is(key, GUMBO_TAG_A) || Is(key, GUMBO_TAG_NOBR)) CloseActive(key);
+    if (reconstructs) Reconstruct();
+    const int kind = FormattingKind(key);
+    if (m_Real >= kMaxNestingDepth) {
+      Rewrite(position, length, Separates(tag.name));
+      Push(key, true);
+      return after;
+    }
+    if (kind >= 0 && ActiveCount() >= kMaxActiveFormatting) {
+      Rewrite(position, length, false);
+      m_Ghosts[kind].push_back(++m_Serial);
+      return after;
+    }
+    Push(key, false);
+    if (kind >= 0) {
+      NoahsArk(key, tag.attrs);
+      m_List.push_back(Entry{key, tag.attrs, m_Serial, m_Serial, m_Stack.size() - 1, position,
+                             length, false});
+    }
+    if (Known(key) && OneOf(key, kMarkerElements))
+      m_List.push_back(Entry{key, 0, m_Serial, m_Serial, m_Stack.size() - 1, 0, 0, true});
+    return after;
+  }
+
+  void EndTag(const Tag& tag, uint32_t position, uint32_t length) {
+    const uint32_t key = tag.key;
+    if (Is(key, GUMBO_TAG_HTML) || Is(key, GUMBO_TAG_BODY) || Is(key, GUMBO_TAG_HEAD) ||
+        Is(key, GUMBO_TAG_BR))
+      return;
+    const int kind = FormattingKind(key);
+    if (kind >= 0 && EndFormatting(key, kind, position, length, tag.name)) return;
+    const bool special = Known(key) && OneOf(key, kSpecial);
+    bool passedUnknown = false;
+    for (std::size_t i = m_Stack.size(), seen = 0; i-- > 0 && seen < kScanLimit; ++seen) {
+      const Open& open = m_Stack[i];
+      if (open.key == key) {
+        if (open.phantom) Rewrite(position, length, Separates(tag.name));
+        PopTo(i);
+        return;
+      }
+      if (Known(open.key) && OneOf(open.key, kScopeBoundary)) break;
+      if (!special && Known(open.key) && OneOf(open.key, kSpecial)) break;
+      passedUnknown = passedUnknown || !Known(open.key);
+    }
+    // An end tag of an unknown name that closes nothing: a browser ignores
+    // it, while the tokenizer library closes the nearest open element of any
+    // unknown name, and may so end an svg early that a browser keeps open
+    // (what the library would then take for page text, a browser reads as
+    // foreign content). Rewritten, the library ignores it too.
+    if (!Known(key) && passedUnknown) Rewrite(position, length, false);
+  }
+
+  // The end tag of a formatting element closes the newest of its kind:
+  // one rewritten away (its end tag goes too) or a real one.
+  bool EndFormatting(uint32_t key, int kind, uint32_t position, uint32_t length,
+                     const std::string& name) {
+    std::size_t phantom = kNone;
+    for (std::size_t i = m_Stack.size(), seen = 0;
+         i-- > 0 && m_Stack[i].phantom && seen < kScanLimit; ++seen) {
+      if (m_Stack[i].key == key) {
+        phantom = i;
+        break;
+      }
+    }
+    std::size_t entry = kNone;
+    for (std::size_t i = m_List.size(); i-- > 0 && !m_List[i].marker;) {
+      if (m_List[i].key == key) {
+        entry = i;
+        break;
+      }
+    }
+    const uint32_t ghost = m_Ghosts[kind].empty() ? 0 : m_Ghosts[kind].back();
+    const uint32_t phantomBorn = phantom == kNone ? 0 : m_Stack[phantom].serial;
+    const uint32_t entryBorn = entry == kNone ? 0 : m_List[entry].born;
+    if (phantomBorn == 0 && ghost == 0 && entryBorn == 0) return false;
+    if (phantomBorn > ghost && phantomBorn > entryBorn) {
+      Rewrite(position, length, Separates(name));
+      PopTo(phantom);
+    } else if (ghost > entryBorn) {
+      Rewrite(position, length, false);
+      m_Ghosts[kind].pop_back();
+    } else {
+      if (IsOpen(m_List[entry])) PopTo(m_List[entry].index);
+      m_List.erase(m_List.begin() + static_cast<std::ptrdiff_t>(entry));
+    }
+    return true;
+  }
+
+  // End tags a start tag implies.
+  void CloseImplied(uint32_t key) {
+    if (!Known(key)) return;
+    if (OneOf(key, kClosesP) && m_OpenCount[GUMBO_TAG_P] > 0) {
+      std::size_t p = FindInScope(GUMBO_TAG_P, true);
+      if (p != kNone) PopTo(p);
+    }
+    const GumboTag tag = static_cast<GumboTag>(key);
+    if (tag == GUMBO_TAG_LI) {
+      PopToListItem(GUMBO_TAG_LI, GUMBO_TAG_LI);
+    } else if (tag == GUMBO_TAG_DD || tag == GUMBO_TAG_DT) {
+      PopToListItem(GUMBO_TAG_DD, GUMBO_TAG_DT);
+    } else if (OneOf(key, kHeadings)) {
+      if (OneOf(m_Stack.back().key, kHeadings)) PopTo(m_Stack.size() - 1);
+    } else if (tag == GUMBO_TAG_OPTION || tag == GUMBO_TAG_OPTGROUP) {
+      if (Is(m_Stack.back().key, GUMBO_TAG_OPTION)) PopTo(m_Stack.size() - 1);
+    } else if (tag == GUMBO_TAG_TD || tag == GUMBO_TAG_TH) {
+      PopToFirst({GUMBO_TAG_TD, GUMBO_TAG_TH}, {GUMBO_TAG_TR, GUMBO_TAG_TABLE});
+    } else if (tag == GUMBO_TAG_TR) {
+      PopToFirst({GUMBO_TAG_TR}, {GUMBO_TAG_TBODY, GUMBO_TAG_THEAD, GUMBO_TAG_TFOOT, GUMBO_TAG_TABLE});
+    } else if (tag == GUMBO_TAG_TBODY || tag == GUMBO_TAG_THEAD || tag == GUMBO_TAG_TFOOT) {
+      PopToFirst({GUMBO_TAG_TBODY, GUMBO_TAG_THEAD, GUMBO_TAG_TFOOT}, {GUMBO_TAG_TABLE});
+    } else if (tag == GUMBO_TAG_TABLE) {
+      PopToFirst({GUMBO_TAG_TABLE}, {GUMBO_TAG_TD, GUMBO_TAG_TH, GUMBO_TAG_CAPTION});
+    } else if (tag == GUMBO_TAG_BUTTON) {
+      std::size_t button = FindInScope(GUMBO_TAG_BUTTON, false);
+      if (button != kNone) PopTo(button);
+    }
+  }
+
+  // A row opens a table body and a cell a row where the page left them out.
+  void OpenImpliedTableParts(uint32_t key) {
+    if (m_Real >= kMaxNestingDepth) return;
+    const uint32_t top = m_Stack.back().key;
+    const bool cell = Is(key, GUMBO_TAG_TD) || Is(key, GUMBO_TAG_TH);
+    if ((Is(key, GUMBO_TAG_TR) || cell) && Is(top, GUMBO_TAG_TABLE)) Push(GUMBO_TAG_TBODY, false);
+    const uint32_t now = m_Stack.back().key;
+    if (cell && (Is(now, GUMBO_TAG_TBODY) || Is(now, GUMBO_TAG_THEAD) || Is(now, GUMBO_TAG_TFOOT)))
+      Push(GUMBO_TAG_TR, false);
+  }
+
+  void PopToFirst(std::initializer_list<GumboTag> wanted, std::initializer_list<GumboTag> stops) {
+    for (std::size_t i = m_Stack.size(), seen = 0; i-- > 0 && seen < kScanLimit; ++seen) {
+      const uint32_t key = m_Stack[i].key;
+      if (OneOf(key, wanted)) {
+        PopTo(i);
+        return;
+      }
+      if (Is(key, GUMBO_TAG_HTML) || OneOf(key, stops)) return;
+    }
+  }
+
+  void PopToListItem(GumboTag first, GumboTag second) {
+    for (std::size_t i = m_Stack.size(), seen = 0; i-- > 0 && seen < kScanLimit; ++seen) {
+      const uint32_t key = m_Stack[i].key;
+      if (Is(key, first) || Is(key, second)) {
+        PopTo(i);
+        return;
+      }
+      if (Known(key) && OneOf(key, kSpecial) && !Is(key, GUMBO_TAG_ADDRESS) &&
+          !Is(key, GUMBO_TAG_DIV) && !Is(key, GUMBO_TAG_P))
+        return;
+    }
+  }
+
+  std::size_t FindInScope(GumboTag wanted, bool buttonScope) const {
+    for (std::size_t i = m_Stack.size(), seen = 0; i-- > 0 && seen < kScanLimit; ++seen) {
+      const uint32_t key = m_Stack[i].key;
+      if (Is(key, wanted)) return i;
+      if (Known(key) && OneOf(key, kScopeBoundary)) return kNone;
+      if (buttonScope && Is(key, GUMBO_TAG_BUTTON)) return kNone;
+    }
+    return kNone;
+  }
+
+  // A new <a> (or <nobr>) first closes the one still active.
+  void CloseActive(uint32_t key) {
+    for (std::size_t i = m_List.size(); i-- > 0 && !m_List[i].marker;) {
+      if (m_List[i].key != key) continue;
+      if (IsOpen(m_List[i])) PopTo(m_List[i].index);
+      m_List.erase(m_List.begin() + static_cast<std::ptrdiff_t>(i));
+      return;
+    }
+  }
+
+  // At most three equal formatting elements wait to be re-opened.
+  void NoahsArk(uint32_t key, uint32_t attrs) {
+    std::size_t equal = 0;
+    std::size_t earliest = kNone;
+    for (std::size_t i = m_List.size(); i-- > 0 && !m_List[i].marker;) {
+      if (m_List[i].key != key || m_List[i].attrs != attrs) continue;
+      ++equal;
+      earliest = i;
+    }
+    if (equal >= 3) m_List.erase(m_List.begin() + static_cast<std::ptrdiff_t>(earliest));
+  }
+
+  std::size_t ActiveCount() const {
+    std::size_t count = 0;
+    for (std::size_t i = m_List.size(); i-- > 0 && !m_List[i].marker;) ++count;
+    return count;
+  }
+
+  bool IsOpen(const Entry& entry) const {
+    return entry.index < m_Stack.size() && m_Stack[entry.index].serial == entry.serial;
+  }
+
+  // Re-opens the formatting elements that text or a tag is about to go in,
+  // unless that would nest too deep or clone too much: then their start
+  // tags are rewritten away instead.
+  void Reconstruct() {
+    std::size_t first = m_List.size();
+    while (first > 0 && !m_List[first - 1].marker && !IsOpen(m_List[first - 1])) --first;
+    const std::size_t count = m_List.size() - first;
+    if (count == 0) return;
+    if (m_Real + count > kMaxNestingDepth || m_Clones + count > m_Budget) {
+      for (std::size_t i = first; i < m_List.size(); ++i) {
+        const Entry& entry = m_List[i];
+        Rewrite(entry.position, entry.length, false);
+        std::vector<uint32_t>& ghosts = m_Ghosts[FormattingKind(entry.key)];
+        ghosts.insert(std::upper_bound(ghosts.begin(), ghosts.end(), entry.born), entry.born);
+      }
+      m_List.resize(first);
+      return;
+    }
+    for (std::size_t i = first; i < m_List.size(); ++i) {
+      Push(m_List[i].key, false);
+      m_List[i].serial = m_Serial;
+      m_List[i].index = m_Stack.size() - 1;
+    }
+    m_Clones += count;
+  }
+
+  void Push(uint32_t key, bool phantom) {
+    m_Stack.push_back(Open{key, ++m_Serial, phantom});
+    if (Known(key)) ++m_OpenCount[key];
+    if (Is(key, GUMBO_TAG_SVG) || Is(key, GUMBO_TAG_MATH)) ++m_Foreign;
+    if (!phantom) m_Report.maxDepth = std::max<uint32_t>(m_Report.maxDepth, ++m_Real);
+  }
+
+  // Pops the stack down to and including index (html and body stay).
+  void PopTo(std::size_t index) {
+    index = std::max<std::size_t>(index, 2);
+    while (m_Stack.size() > index) {
+      const Open open = m_Stack.back();
+      m_Stack.pop_back();
+      if (Known(open.key)) --m_OpenCount[open.key];
+      if (Is(open.key, GUMBO_TAG_SVG) || Is(open.key, GUMBO_TAG_MATH)) --m_Foreign;
+      if (open.phantom) continue;
+      --m_Real;
+      if (Known(open.key) && OneOf(open.key, kMarkerElements)) ClearToMarker();
+    }
+  }
+
+  void ClearToMarker() {
+    while (!m_List.empty()) {
+      const Entry entry = m_List.back();
+      m_List.pop_back();
+      if (!entry.marker) continue;
+      for (std::vector<uint32_t>& ghosts : m_Ghosts)
+        while (!ghosts.empty() && ghosts.back() > entry.born) ghosts.pop_back();
+      return;
+    }
+  }
+
+  const char* SkipRawText(const std::string& name, const char* from) {
+    for (const char* p = from; p < m_pEnd; ++p) {
+      const void* hit = std::memchr(p, '<', static_cast<std::size_t>(m_pEnd - p));
+      if (hit == nullptr) break;
+      p = static_cast<const char*>(hit);
+      const std::size_t need = name.size() + 2;
+      if (static_cast<std::size_t>(m_pEnd - p) <= need || p[1] != '/') continue;
+      bool same = true;
+      for (std::size_t i = 0; i < name.size() && same; ++i) same = LowerAscii(p[2 + i]) == name[i];
+      if (same && (IsTagSpace(p[need]) || p[need] == '/' || p[need] == '>')) return p;
+    }
+    return m_pEnd;
+  }
+
+  bool Separates(const std::string& name) const {
+    return !HtmlKeywordTable::IsInlineId(m_Table.IdForName(name));
+  }
+
+  // Same length: "<br   >" keeps the word break of a block element, "<!xx>"
+  // is an empty comment.
+  void Rewrite(uint32_t position, uint32_t length, bool separates) {
+    char* tag = m_pText + position;
+    if (separates && length >= 4) {
+      std::memcpy(tag, "<br", 3);
+      std::memset(tag + 3, ' ', length - 4);
+    } else {
+      tag[1] = '!';
+      std::memset(tag + 2, 'x', length - 3);
+    }
+    tag[length - 1] = '>';
+    ++m_Report.rewrittenTags;
+  }
+
+  char* m_pText;
+  const char* m_pEnd;
+  const HtmlKeywordTable& m_Table;
+  std::vector<Open> m_Stack;
+  std::vector<uint32_t> m_OpenCount;
+  std::vector<Entry> m_List;
+  // Start tags of formatting elements rewritten away whose end tag is still
+  // to come, by kind, oldest first.
+  std::vector<uint32_t> m_Ghosts[kFormattingKinds];
+  uint32_t m_Serial = 0;
+  uint32_t m_Real = 0;
+  uint32_t m_Foreign = 0;
+  uint64_t m_Clones = 0;
+  uint64_t m_Budget;
+  NestingReport m_Report;
+};
+
+}  // namespace
+
+NestingReport LimitNesting(char* text, uint32_t size, const HtmlKeywordTable& table) {
+  return NestingModel(text, size, table).Run();
+}
+
+}  // namespace LVTParser

@@ -1,0 +1,47 @@
+// Keeping the tree builder's work linear on pathologically nested pages.
+//
+// Building an HTML5 tree costs time in proportion to the depth of open
+// elements for every tag and every character (scope checks walk the stack
+// of open elements), so a page that opens 200,000 <div>s without closing
+// them takes minutes, and unclosed formatting elements (<b id=1>, <b id=2>,
+// ...) re-opened in every paragraph make the tree itself grow with the
+// square of the page.
+//
+// LimitNesting reads the page once with a small model of the tree builder
+// (open elements with their implied end tags, formatting elements that get
+// re-opened) and rewrites in place, byte for byte the same length, the tags
+// that would go too far:
+//  - a start tag that would open an element deeper than kMaxNestingDepth,
+//    and its end tag: elements that separate words become <br> (padded with
+//    blanks), the others an empty comment <!xx>;
+//  - a formatting element that would make more than kMaxActiveFormatting of
+//    them wait to be re-opened, or that would be re-opened beyond a budget of
+//    clones proportional to the page, becomes a comment (and its end tag
+//    too). Formatting elements do not separate words, so the text of the
+//    page reads the same without them.
+// Offsets do not move and text is never touched. Browsers also stop nesting
+// at a few hundred levels. Ordinary pages are left alone: their nesting
+// stays far below the bound (the corpus pages reach at most a few dozen).
+#ifndef LUMIVANT_FOUNDATION_HTML_LIMITERS_NESTING_LIMITER_H_
+#define LUMIVANT_FOUNDATION_HTML_LIMITERS_NESTING_LIMITER_H_
+
+#include <cstdint>
+
+#include "foundation/html/keyword_table.h"
+
+namespace LVTParser {
+
+constexpr uint32_t kMaxNestingDepth = 512;
+constexpr uint32_t kMaxActiveFormatting = 12;
+
+struct NestingReport {
+  uint32_t maxDepth = 0;       // deepest nesting the model saw (after rewriting)
+  uint32_t rewrittenTags = 0;  // tags turned into <br> or comments
+};
+
+// text: the UTF-8 page the tree will be built from, rewritten in place.
+NestingReport LimitNesting(char* text, uint32_t size, const HtmlKeywordTable& table);
+
+}  // namespace LVTParser
+
+#endif  // LUMIVANT_FOUNDATION_HTML_LIMITERS_NESTING_LIMITER_H_

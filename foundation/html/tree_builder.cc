@@ -1,0 +1,150 @@
+#include "foundation/html/tree_builder.h"
+
+#include <gumbo.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "foundation/html/text_stretches.h"
+
+namespace LVTParser {
+
+namespace {
+
+std::string_view OriginalTagName(const GumboElement& element) {
+  GumboStringPiece piece = element.original_tag;
+  if (piece.length < 2) return std::string_view();
+  gumbo_tag_from_original_text(&piece);
+  return std::string_view(piece.data, piece.length);
+}
+
+std::string Lower(const char* text) {
+  std::string lower(text);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return lower;
+}
+
+// Elements whose content the tokenizer reads as text, not markup.
+bool HoldsRawText(const GumboNode* node) {
+  if (node->type != GUMBO_NODE_ELEMENT) return false;
+  GumboTag tag = node->v.element.tag;
+  return tag == GUMBO_TAG_XMP || tag == GUMBO_TAG_PLAINTEXT ||
+         tag == GUMBO_TAG_TITLE || tag == GUMBO_TAG_TEXTAREA ||
+         tag == GUMBO_TAG_STYLE || tag == GUMBO_TAG_SCRIPT ||
+         tag == GUMBO_TAG_IFRAME || tag == GUMBO_TAG_NOEMBED ||
+         tag == GUMBO_TAG_NOFRAMES;
+}
+
+class Builder {
+ public:
+  Builder(const char* buffer, uint32_t size, const HtmlKeywordTable& table)
+      : m_pBuffer(buffer), m_Size(size), m_Table(table) {}
+
+  BuiltTree Build(const GumboNode* document) {
+    BuiltTree built;
+    built.root = LVT::MakeRefCount<HtmlTreeNode>(kDocumentKeyword, 0, m_Size);
+    m_Count = 1;
+    m_Frames.push_back(Frame{document, built.root.Get(), 0});
+    while (!m_Frames.empty()) Step();
+    built.nodeCount = m_Count;
+    return built;
+  }
+
+ private:
+  struct Frame {
+    const GumboNode* source;
+    HtmlTreeNode* target;
+    unsigned next;
+  };
+
+  static const GumboVector& ChildrenOf(const GumboNode* node) {
+    return node->type == GUMBO_NODE_DOCUMENT ? node->v.document.children
+                                             : node->v.element.children;
+  }
+
+  void Step() {
+    Frame& frame = m_Frames.back();
+    const GumboVector& children = ChildrenOf(frame.source);
+    if (frame.next == children.length) {
+      m_Frames.pop_back();
+      return;
+    }
+    const GumboNode* child = static_cast<const GumboNode*>(children.data[frame.next++]);
+    HtmlTreeNode* parent = frame.target;
+    const bool rawContext = HoldsRawText(frame.source);
+    switch (child->type) {
+      case GUMBO_NODE_ELEMENT:
+      case GUMBO_NODE_TEMPLATE:
+        AddElement(child, parent);  // may grow m_Frames: frame is stale now
+        break;
+      case GUMBO_NODE_TEXT:
+      case GUMBO_NODE_WHITESPACE:
+        AddText(child, parent, rawContext);
+        break;
+      default:  // comments, and CDATA sections (in SVG they hold scripts and
+                // styles; a writer must not put markup inside them)
+        Append(parent, kSkippedKeyword, child->v.text.start_pos.offset,
+               child->v.text.start_pos.offset + static_cast<uint32_t>(child->v.text.original_text.length));
+        break;
+    }
+  }
+
+  HtmlTreeNode* Append(HtmlTreeNode* parent, uint8_t id, uint32_t offset, uint32_t lengthOrEnd) {
+    parent->MutableChildren().push_back(LVT::MakeRefCount<HtmlTreeNode>(id, offset, lengthOrEnd));
+    ++m_Count;
+    return parent->MutableChildren().back().Get();
+  }
+
+  void AddElement(const GumboNode* source, HtmlTreeNode* parent) {
+    const GumboElement& element = source->v.element;
+    uint8_t id = source->type == GUMBO_NODE_TEMPLATE
+                     ? kSkippedKeyword
+                     : m_Table.IdForTag(element.tag, OriginalTagName(element));
+    // Clones the parser made of formatting elements carry the position of
+    // the original start tag, which lies before text already seen.
+    const int cloned = GUMBO_INSERTION_RECONSTRUCTED_FORMATTING_ELEMENT |
+                       GUMBO_INSERTION_ADOPTION_AGENCY_CLONED;
+    const bool written = element.original_tag.length > 0 && (source->parse_flags & cloned) == 0;
+    uint32_t offset = written ? element.start_pos.offset : kUnsetOffset;
+    uint32_t ownEnd = 0;
+    if (element.original_end_tag.length > 0)
+      ownEnd = element.end_pos.offset + static_cast<uint32_t>(element.original_end_tag.length);
+    else if (written)
+      ownEnd = offset + static_cast<uint32_t>(element.original_tag.length);
+    HtmlTreeNode* node = Append(parent, id, offset, ownEnd);
+    for (unsigned i = 0; i < element.attributes.length; ++i) {
+      const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
+      node->AddParam(Lower(attribute->name), attribute->value);
+    }
+    // What lies below a skipped element is never read.
+    if (id != kSkippedKeyword && element.children.length > 0)
+      m_Frames.push_back(Frame{source, node, 0});
+  }
+
+  void AddText(const GumboNode* source, HtmlTreeNode* parent, bool rawContext) {
+    const GumboText& text = source->v.text;
+    m_Stretches.clear();
+    SplitTextSpan(m_pBuffer, text.start_pos.offset, static_cast<uint32_t>(text.original_text.length),
+                  text.text, rawContext, &m_Stretches);
+    for (TextStretch& stretch : m_Stretches)
+      Append(parent, kTextKeyword, stretch.offset, stretch.length)->SetText(std::move(stretch.text));
+  }
+
+  const char* m_pBuffer;
+  uint32_t m_Size;
+  const HtmlKeywordTable& m_Table;
+  uint32_t m_Count = 0;
+  std::vector<Frame> m_Frames;
+  std::vector<TextStretch> m_Stretches;
+};
+
+}  // namespace
+
+BuiltTree BuildTree(const GumboNode* document, const char* buffer, uint32_t size,
+                    const HtmlKeywordTable& table) {
+  return Builder(buffer, size, table).Build(document);
+}
+
+}  // namespace LVTParser
