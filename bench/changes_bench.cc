@@ -23,8 +23,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/charset/labels.h"
 #include "foundation/base/memory_buffer.h"
+#include "foundation/charset/labels.h"
 #include "lumivant/compare_html_documents.h"
 #include "testing/test_util.h"
 
@@ -35,8 +35,7 @@ namespace {
 double CpuSeconds() {
   timespec now{};
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) +
-         static_cast<double>(now.tv_nsec) * 1e-9;
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
 // A small deterministic generator.
@@ -55,15 +54,12 @@ class Random {
 };
 
 const char* const kWords[] = {
-    "station",  "driver",  "city",   "council", "report",   "said",   "market",
-    "crude",    "barrel",  "queue",  "analyst", "coast",    "region", "weather",
-    "traffic",  "harbour", "budget", "the",     "minister", "school", "river",
-    "election", "prices",  "week",   "court",   "voters",   "energy", "plan",
-    "bridge",   "museum",  "season", "police"};
+    "station", "driver", "city",     "council", "report", "said",     "market",  "crude",
+    "barrel",  "queue",  "analyst",  "coast",   "region", "weather",  "traffic", "harbour",
+    "budget",  "the",    "minister", "school",  "river",  "election", "prices",  "week",
+    "court",   "voters", "energy",   "plan",    "bridge", "museum",   "season",  "police"};
 
-std::string Word(Random& random) {
-  return kWords[random.Next(sizeof(kWords) / sizeof(kWords[0]))];
-}
+std::string Word(Random& random) { return kWords[random.Next(sizeof(kWords) / sizeof(kWords[0]))]; }
 
 // One block of a news or reference page: a paragraph with inline markup and
 // links, a small table or a list of links. Each is several text nodes.
@@ -71,8 +67,8 @@ std::string Block(Random& random) {
   std::string block;
   switch (random.Next(6)) {
     case 0:
-      block = "<table class=data><tr><th>" + Word(random) + "</th><th>" +
-              Word(random) + "</th></tr>";
+      block =
+          "<table class=data><tr><th>" + Word(random) + "</th><th>" + Word(random) + "</th></tr>";
       for (int row = 0; row < 4; ++row) {
         block += "<tr><td>" + Word(random) + " " + Word(random) + "</td><td>" +
                  std::to_string(random.Next(1000)) + "&nbsp;&euro;</td></tr>";
@@ -81,8 +77,8 @@ std::string Block(Random& random) {
     case 1:
       block = "<ul>";
       for (int item = 0; item < 4; ++item) {
-        block += "<li><a href=\"/" + Word(random) + "\">" + Word(random) + " " +
-                 Word(random) + "</a></li>";
+        block += "<li><a href=\"/" + Word(random) + "\">" + Word(random) + " " + Word(random) +
+                 "</a></li>";
       }
       return block + "</ul>\n";
     default:
@@ -91,8 +87,7 @@ std::string Block(Random& random) {
         if (random.Next(15) == 0) {
           block += "<b>" + Word(random) + "</b> ";
         } else if (random.Next(25) == 0) {
-          block +=
-              "<a href=\"/x\">" + Word(random) + " " + Word(random) + "</a> ";
+          block += "<a href=\"/x\">" + Word(random) + " " + Word(random) + "</a> ";
         } else {
           block += Word(random) + (random.Next(9) == 0 ? ", " : " ");
         }
@@ -123,8 +118,7 @@ std::vector<std::string> Blocks(std::size_t size, uint64_t seed) {
 
 // Changes one word in a paragraph (or a number in a table).
 void EditBlock(std::string& block, Random& random) {
-  const std::size_t at =
-      block.find(' ', random.Next(static_cast<uint32_t>(block.size())));
+  const std::size_t at = block.find(' ', random.Next(static_cast<uint32_t>(block.size())));
   if (at == std::string::npos) {
     block.insert(block.size() - 1, " edited");
   } else {
@@ -139,8 +133,7 @@ std::string Unrelated(std::size_t nodes, uint64_t seed) {
   for (std::size_t k = 0; k < nodes; ++k) {
     std::string text;
     for (int w = 0; w < 8; ++w) text += Word(random) + " ";
-    blocks.push_back("<p>" + text + std::to_string(seed) + "-" +
-                     std::to_string(k) + "</p>\n");
+    blocks.push_back("<p>" + text + std::to_string(seed) + "-" + std::to_string(k) + "</p>\n");
   }
   return Join(blocks);
 }
@@ -170,12 +163,11 @@ std::vector<PagePair>& Generated() {
       for (std::size_t k = 0; k < some.size(); ++k) {
         if (random.Next(100) == 0) EditBlock(some[k], random);
       }
-      list.push_back(
-          {std::string("one_percent/") + size.first, old, Join(some)});
+      list.push_back({std::string("one_percent/") + size.first, old, Join(some)});
     }
     for (std::size_t nodes : {2000, 10000, 20000}) {
-      list.push_back({"unrelated/" + std::to_string(nodes) + "_nodes",
-                      Unrelated(nodes, 1), Unrelated(nodes, 2)});
+      list.push_back({"unrelated/" + std::to_string(nodes) + "_nodes", Unrelated(nodes, 1),
+                      Unrelated(nodes, 2)});
     }
     return list;
   }();
@@ -205,8 +197,7 @@ double GumboSeconds(const std::string& bytes) {
   GumboOptions options = kGumboDefaultOptions;
   options.max_errors = 0;
   const double start = CpuSeconds();
-  GumboOutput* output =
-      gumbo_parse_with_options(&options, bytes.data(), bytes.size());
+  GumboOutput* output = gumbo_parse_with_options(&options, bytes.data(), bytes.size());
   const double seconds = CpuSeconds() - start;
   gumbo_destroy_output(&options, output);
   return seconds;
@@ -216,8 +207,7 @@ double GumboSeconds(const std::string& bytes) {
 double ParseOnlySeconds(const PagePair& pair) {
   double best = 1e9;
   for (int k = 0; k < 3; ++k)
-    best =
-        std::min(best, GumboSeconds(pair.oldPage) + GumboSeconds(pair.newPage));
+    best = std::min(best, GumboSeconds(pair.oldPage) + GumboSeconds(pair.newPage));
   return best;
 }
 
@@ -233,9 +223,9 @@ Result Detect(const PagePair& pair) {
   LVTFile::MemoryBuffer out;
   Result result;
   double ratio = 0.0;
-  LVTDT::CompareHtmlDocuments().DetectChanges(
-      oldStream, pair.oldCharset, newStream, pair.newCharset, out,
-      result.changes, result.changedWords, ratio);
+  LVTDT::CompareHtmlDocuments().DetectChanges(oldStream, pair.oldCharset, newStream,
+                                              pair.newCharset, out, result.changes,
+                                              result.changedWords, ratio);
   result.reportBytes = out.Bytes().size();
   return result;
 }
@@ -302,14 +292,12 @@ void BM_DetectChanges(benchmark::State& state, const PagePair* pair) {
     result = Detect(*pair);
     total += CpuSeconds() - start;
   }
-  state.SetBytesProcessed(static_cast<int64_t>(
-      state.iterations() * (pair->oldPage.size() + pair->newPage.size())));
-  state.counters["x_parse"] =
-      total / static_cast<double>(state.iterations()) / parseOnly;
+  state.SetBytesProcessed(
+      static_cast<int64_t>(state.iterations() * (pair->oldPage.size() + pair->newPage.size())));
+  state.counters["x_parse"] = total / static_cast<double>(state.iterations()) / parseOnly;
   state.counters["changes"] = result.changes;
   state.counters["words"] = result.changedWords;
-  if (pair->name.rfind("unrelated", 0) == 0)
-    state.counters["peak_MB"] = PeakGrowthMegabytes(*pair);
+  if (pair->name.rfind("unrelated", 0) == 0) state.counters["peak_MB"] = PeakGrowthMegabytes(*pair);
 }
 
 // Every corpus pair once per iteration.
@@ -334,21 +322,19 @@ void BM_DetectChangesCorpus(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
   state.counters["pairs"] = static_cast<double>(pairs.size());
-  state.counters["x_parse"] =
-      total / static_cast<double>(state.iterations()) / parseOnly;
+  state.counters["x_parse"] = total / static_cast<double>(state.iterations()) / parseOnly;
   state.counters["slowest_ms"] = slowest * 1000;
 }
 
 int Register() {
   for (const PagePair& pair : Generated()) {
-    auto* benchmark = benchmark::RegisterBenchmark(
-        ("DetectChanges/" + pair.name).c_str(), BM_DetectChanges, &pair);
+    auto* benchmark = benchmark::RegisterBenchmark(("DetectChanges/" + pair.name).c_str(),
+                                                   BM_DetectChanges, &pair);
     benchmark->Unit(benchmark::kMillisecond);
     if (pair.name == "unrelated/20000_nodes") benchmark->Iterations(1);
   }
   if (!Corpus().empty()) {
-    benchmark::RegisterBenchmark("DetectChanges/corpus_all_pairs",
-                                 BM_DetectChangesCorpus)
+    benchmark::RegisterBenchmark("DetectChanges/corpus_all_pairs", BM_DetectChangesCorpus)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(2);
   }

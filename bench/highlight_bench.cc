@@ -5,7 +5,6 @@
 // Goal: the 3-term query on the 1 MB page within 2.5x the parse-only time.
 #include <benchmark/benchmark.h>
 #include <gumbo.h>
-
 #include <time.h>
 
 #include <algorithm>
@@ -15,15 +14,15 @@
 #include <string>
 #include <vector>
 
-#include "foundation/charset/labels.h"
-#include "foundation/language/language.h"
 #include "foundation/base/memory_buffer.h"
+#include "foundation/charset/labels.h"
 #include "foundation/charset/transcode.h"
-#include "text/occurrence_release.h"
+#include "foundation/language/language.h"
+#include "highlight/highlight_testing.h"
 #include "lumivant/html_query_highlighter.h"
 #include "lumivant/raw_text_extractor.h"
-#include "highlight/highlight_testing.h"
 #include "testing/test_util.h"
+#include "text/occurrence_release.h"
 
 namespace {
 
@@ -40,10 +39,11 @@ double ThreadSeconds() {
 // holds the query words at realistic rates.
 std::string GeneratePage(std::size_t size) {
   static const char* const kCommon[] = {
-      "the", "of", "and", "a", "to", "in", "is", "was", "for", "on", "that", "with", "as", "by",
-      "at", "from", "this", "week", "station", "driver", "city", "council", "report", "said",
-      "year", "market", "oil", "crude", "barrel", "pump", "queue", "analyst", "coast", "inland",
-      "region", "weather", "forecast", "traffic", "road", "harbour", "ferry", "school", "budget"};
+      "the",      "of",      "and",  "a",       "to",      "in",     "is",     "was",    "for",
+      "on",       "that",    "with", "as",      "by",      "at",     "from",   "this",   "week",
+      "station",  "driver",  "city", "council", "report",  "said",   "year",   "market", "oil",
+      "crude",    "barrel",  "pump", "queue",   "analyst", "coast",  "inland", "region", "weather",
+      "forecast", "traffic", "road", "harbour", "ferry",   "school", "budget"};
   static const char* const kRare[] = {"price", "prices", "drop", "fuel", "diesel", "petrol"};
   std::minstd_rand random(20260514);
   auto next = [&random](uint32_t bound) { return static_cast<uint32_t>(random() % bound); };
@@ -56,22 +56,30 @@ std::string GeneratePage(std::size_t size) {
       "<style>p{margin:0}</style></head>\n<body>\n";
   page.reserve(size + 4096);
   for (uint32_t section = 0; page.size() < size; ++section) {
-    page += "<section id=\"s" + std::to_string(section) + "\"><h2>" + word() + " " + word() +
-            "</h2>\n";
+    page +=
+        "<section id=\"s" + std::to_string(section) + "\"><h2>" + word() + " " + word() + "</h2>\n";
     for (int p = 0; p < 6; ++p) {
       page += "<p>";
       for (int w = 0; w < 60; ++w) {
         switch (next(30)) {
-          case 0: page += "<a href=\"/n/" + std::to_string(next(9999)) + "\">" + word() + " " +
-                          word() + "</a> "; break;
-          case 1: page += "<b>" + word() + "</b> "; break;
+          case 0:
+            page += "<a href=\"/n/" + std::to_string(next(9999)) + "\">" + word() + " " + word() +
+                    "</a> ";
+            break;
+          case 1:
+            page += "<b>" + word() + "</b> ";
+            break;
           case 2: {  // a word split by inline markup
             const std::string x = word();
             page += x.size() < 4 ? x + " " : x.substr(0, 2) + "<i>" + x.substr(2) + "</i> ";
             break;
           }
-          case 3: page += word() + " &amp; "; break;
-          default: page += word() + (next(12) == 0 ? ". " : " "); break;
+          case 3:
+            page += word() + " &amp; ";
+            break;
+          default:
+            page += word() + (next(12) == 0 ? ". " : " ");
+            break;
         }
       }
       page += "</p>\n";
@@ -95,8 +103,8 @@ const char* const kGeneratedQueries[] = {
 std::vector<std::string> QueriesFromPage(const std::string& utf8) {
   std::vector<std::string> queries;
   for (std::size_t terms : {1, 3, 8}) {
-    const std::string query = lvt_highlight_testing::AnyOf(
-        lvt_highlight_testing::WordsOfPage(utf8, terms, 3, 1));
+    const std::string query =
+        lvt_highlight_testing::AnyOf(lvt_highlight_testing::WordsOfPage(utf8, terms, 3, 1));
     queries.push_back(query.empty() ? "zebra" : query);
   }
   return queries;
@@ -163,7 +171,8 @@ void BM_HighlightHtml(benchmark::State& state, const Page* page, std::string que
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page->bytes.size()));
   state.counters["anchors"] = anchors;
-  state.counters["x_parse"] = seconds / static_cast<double>(state.iterations()) / page->parseSeconds;
+  state.counters["x_parse"] =
+      seconds / static_cast<double>(state.iterations()) / page->parseSeconds;
 }
 
 void Register(const Page* page, const std::vector<std::string>& queries) {
@@ -175,9 +184,8 @@ void Register(const Page* page, const std::vector<std::string>& queries) {
       ->Unit(benchmark::kMillisecond);
   static const char* const kTerms[] = {"1", "3", "8"};
   for (std::size_t i = 0; i < queries.size(); ++i)
-    benchmark::RegisterBenchmark(
-        ("HighlightHtml/" + page->name + "/terms:" + kTerms[i]).c_str(), BM_HighlightHtml,
-        page, queries[i])
+    benchmark::RegisterBenchmark(("HighlightHtml/" + page->name + "/terms:" + kTerms[i]).c_str(),
+                                 BM_HighlightHtml, page, queries[i])
         ->Unit(benchmark::kMillisecond);
 }
 

@@ -12,9 +12,9 @@
 #include <string>
 
 #include "eval/highlight_groups.h"
-#include "foundation/language/language.h"
 #include "foundation/base/memory_buffer.h"
 #include "foundation/charset/transcode.h"
+#include "foundation/language/language.h"
 #include "lumivant/raw_text_extractor.h"
 #include "lumivant/term_document_evaluator_ex.h"
 #include "lumivant/word_occurences_extractor.h"
@@ -38,18 +38,15 @@ const int kQueryTerms[] = {1, 3, 8};
 // real reporting: a few per paragraph, the phrase words sometimes together.
 std::string GenerateNewsPage(std::size_t size) {
   static const char* const kFiller[] = {
-      "the",       "a",      "of",       "to",        "and",    "in",
-      "on",        "for",    "was",      "is",        "with",   "that",
-      "by",        "at",     "city",     "engineers", "said",   "morning",
-      "week",      "lane",   "cyclists", "drivers",   "road",   "river",
-      "repairs",   "cost",   "million",  "winter",    "spring", "passengers",
-      "residents", "mayor",  "deputy",   "plans",     "opened", "closed",
-      "night",     "works",  "crossing", "east",      "west",   "north",
-      "south",     "market", "station",  "bus",       "tram",   "tolls",
-      "forecast"};
-  static const char* const kTopic[] = {
-      "bridge",  "harbour", "traffic", "commuters", "ferry",
-      "closure", "council", "budget",  "steel",     "deck"};
+      "the",     "a",          "of",        "to",       "and",    "in",      "on",
+      "for",     "was",        "is",        "with",     "that",   "by",      "at",
+      "city",    "engineers",  "said",      "morning",  "week",   "lane",    "cyclists",
+      "drivers", "road",       "river",     "repairs",  "cost",   "million", "winter",
+      "spring",  "passengers", "residents", "mayor",    "deputy", "plans",   "opened",
+      "closed",  "night",      "works",     "crossing", "east",   "west",    "north",
+      "south",   "market",     "station",   "bus",      "tram",   "tolls",   "forecast"};
+  static const char* const kTopic[] = {"bridge",  "harbour", "traffic", "commuters", "ferry",
+                                       "closure", "council", "budget",  "steel",     "deck"};
   uint64_t state = 0x2545F4914F6CDD1Dull;
   auto next = [&state](uint32_t bound) {
     state ^= state >> 12;
@@ -70,15 +67,14 @@ std::string GenerateNewsPage(std::size_t size) {
       "1;</script></head>\n<body>\n";
   page.reserve(size + 4096);
   for (unsigned article = 0; page.size() < size; ++article) {
-    page += "<article id=\"a" + std::to_string(article) + "\"><h1>" + word() +
-            " " + word() + " " + word() + "</h1>\n";
+    page += "<article id=\"a" + std::to_string(article) + "\"><h1>" + word() + " " + word() + " " +
+            word() + "</h1>\n";
     for (int paragraph = 0; paragraph < 5; ++paragraph) {
       page += "<p>";
       for (int w = 0; w < 70; ++w) {
         switch (next(40)) {
           case 0:
-            page += "<a href=\"/story/" + std::to_string(next(100000)) + "\">" +
-                    word() + "</a> ";
+            page += "<a href=\"/story/" + std::to_string(next(100000)) + "\">" + word() + "</a> ";
             break;
           case 1:
             page += "<em>" + word() + "</em> ";
@@ -94,10 +90,9 @@ std::string GenerateNewsPage(std::size_t size) {
       }
       page += "</p>\n";
     }
-    page += "<ul><li>" + word() + " " + word() + "</li><li>" + word() +
-            "</li></ul>\n";
-    page += "<table><tr><td>" + word() + "</td><td>" +
-            std::to_string(next(90000)) + "</td></tr></table></article>\n";
+    page += "<ul><li>" + word() + " " + word() + "</li><li>" + word() + "</li></ul>\n";
+    page += "<table><tr><td>" + word() + "</td><td>" + std::to_string(next(90000)) +
+            "</td></tr></table></article>\n";
   }
   return page + "</body></html>\n";
 }
@@ -123,14 +118,12 @@ Evaluator::OccurrenceMapHandle ExtractWords(const std::string& bytes) {
 
 antlr::RefAST ParseQuery(const std::string& query) {
   std::u16string wide;
-  LVTCharset::BytesToWide(LVTCharset::kUtf8, LVTCharset::kWide, query, wide,
-                          false);
+  LVTCharset::BytesToWide(LVTCharset::kUtf8, LVTCharset::kWide, query, wide, false);
   std::u16string prepared;
   LVTDT::PrepareQueryStemMap stems;
   LVTDT::PrepareQuery(wide, prepared, stems, English());
   std::string utf8;
-  LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, prepared, utf8,
-                          false);
+  LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, prepared, utf8, false);
   return LVTDT::ParseQueryUtf8(utf8);
 }
 
@@ -144,12 +137,9 @@ double ThreadMilliseconds() {
 void BM_TextAndWordExtraction(benchmark::State& state) {
   const std::string& page = TenMegabytePage();
   for (auto _ : state) benchmark::DoNotOptimize(ExtractWords(page));
-  state.SetBytesProcessed(
-      static_cast<int64_t>(state.iterations() * page.size()));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
 }
-BENCHMARK(BM_TextAndWordExtraction)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3);
+BENCHMARK(BM_TextAndWordExtraction)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_Match(benchmark::State& state) {
   const std::string& page = TenMegabytePage();
@@ -181,13 +171,9 @@ void BM_Match(benchmark::State& state) {
   state.counters["release_ms"] = releaseMs / n;
   state.counters["groups"] = static_cast<double>(groups);
   state.counters["matched"] = matched ? 1 : 0;
-  state.SetBytesProcessed(
-      static_cast<int64_t>(state.iterations() * page.size()));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
 }
-BENCHMARK(BM_Match)
-    ->DenseRange(0, 2)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3);
+BENCHMARK(BM_Match)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // "the near of" on the page: two words with tens of thousands of hits each.
 void BM_NearFrequentWords(benchmark::State& state) {
@@ -201,25 +187,19 @@ void BM_NearFrequentWords(benchmark::State& state) {
   for (auto _ : state) {
     Evaluator::GroupVector out;
     if (sweep)
-      LVTDT::eval_groups::AppendNearPairs(left.HighlightedWords(),
-                                          right.HighlightedWords(), 10, out);
+      LVTDT::eval_groups::AppendNearPairs(left.HighlightedWords(), right.HighlightedWords(), 10,
+                                          out);
     else
-      LVTDT::eval_groups::AppendNearPairsAllPairs(
-          left.HighlightedWords(), right.HighlightedWords(), 10, out);
+      LVTDT::eval_groups::AppendNearPairsAllPairs(left.HighlightedWords(), right.HighlightedWords(),
+                                                  10, out);
     appended = out.size();
   }
-  state.counters["left_groups"] =
-      static_cast<double>(left.HighlightedWords().size());
-  state.counters["right_groups"] =
-      static_cast<double>(right.HighlightedWords().size());
+  state.counters["left_groups"] = static_cast<double>(left.HighlightedWords().size());
+  state.counters["right_groups"] = static_cast<double>(right.HighlightedWords().size());
   state.counters["appended"] = static_cast<double>(appended);
   state.SetLabel(sweep ? "sweep" : "every pair");
 }
-BENCHMARK(BM_NearFrequentWords)
-    ->Arg(1)
-    ->Arg(0)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1);
+BENCHMARK(BM_NearFrequentWords)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

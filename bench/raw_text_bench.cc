@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/charset/labels.h"
 #include "foundation/base/memory_buffer.h"
+#include "foundation/charset/labels.h"
 #include "lumivant/raw_text_extractor.h"
 #include "testing/test_util.h"
 
@@ -25,9 +25,9 @@ using Clock = std::chrono::steady_clock;
 // Paragraphs with links, inline markup inside words, entities, tables and
 // lists: what raw text extraction meets on news and reference pages.
 std::string GeneratePage(std::size_t size) {
-  static const char* const kWords[] = {"station", "driver", "city", "council", "report", "said",
-                                       "market", "crude", "barrel", "queue", "analyst", "coast",
-                                       "region", "weather", "traffic", "harbour", "budget", "the"};
+  static const char* const kWords[] = {
+      "station", "driver",  "city",  "council", "report",  "said",    "market",  "crude",  "barrel",
+      "queue",   "analyst", "coast", "region",  "weather", "traffic", "harbour", "budget", "the"};
   uint64_t state = 0x9E3779B97F4A7C15ull;
   auto next = [&state](uint32_t bound) {
     state ^= state << 13;
@@ -36,14 +36,16 @@ std::string GeneratePage(std::size_t size) {
     return static_cast<uint32_t>(state % bound);
   };
   auto word = [&]() { return std::string(kWords[next(sizeof(kWords) / sizeof(kWords[0]))]); };
-  std::string page = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Generated</title>"
-                     "<style>p{margin:0}</style></head><body>\n";
+  std::string page =
+      "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Generated</title>"
+      "<style>p{margin:0}</style></head><body>\n";
   while (page.size() < size) {
     switch (next(4)) {
       case 0:
         page += "<table class=data><tr><th>" + word() + "</th><th>" + word() + "</th></tr>";
         for (int row = 0; row < 5; ++row)
-          page += "<tr><td>" + word() + "</td><td>" + std::to_string(next(1000)) + "&nbsp;&euro;</td></tr>";
+          page += "<tr><td>" + word() + "</td><td>" + std::to_string(next(1000)) +
+                  "&nbsp;&euro;</td></tr>";
         page += "</table>\n";
         break;
       case 1:
@@ -55,11 +57,16 @@ std::string GeneratePage(std::size_t size) {
       default:
         page += "<p>";
         for (int w = 0; w < 40; ++w) {
-          if (next(12) == 0) page += "<b>" + word() + "</b> ";
-          else if (next(20) == 0) page += "<a href=\"/x\">" + word() + "</a> ";
-          else if (next(30) == 0) page += "su<i>per</i>" + word() + " ";
-          else if (next(40) == 0) page += word() + " &amp; ";
-          else page += word() + " ";
+          if (next(12) == 0)
+            page += "<b>" + word() + "</b> ";
+          else if (next(20) == 0)
+            page += "<a href=\"/x\">" + word() + "</a> ";
+          else if (next(30) == 0)
+            page += "su<i>per</i>" + word() + " ";
+          else if (next(40) == 0)
+            page += word() + " &amp; ";
+          else
+            page += word() + " ";
         }
         page += "</p>\n";
     }
@@ -133,7 +140,8 @@ void BM_RawTextFromHtml(benchmark::State& state, const Input* input) {
   double parseOnly = 1e9;
   // The nested page takes the library minutes; it gets no baseline.
   const bool baseline = input->name.rfind("nested", 0) != 0;
-  for (int i = 0; baseline && i < 3; ++i) parseOnly = std::min(parseOnly, GumboSeconds(input->bytes));
+  for (int i = 0; baseline && i < 3; ++i)
+    parseOnly = std::min(parseOnly, GumboSeconds(input->bytes));
   double total = 0;
   std::size_t runs = 0;
   for (auto _ : state) {
@@ -146,15 +154,18 @@ void BM_RawTextFromHtml(benchmark::State& state, const Input* input) {
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * input->bytes.size()));
   state.counters["runs"] = static_cast<double>(runs);
-  if (baseline) state.counters["x_parse"] = total / static_cast<double>(state.iterations()) / parseOnly;
+  if (baseline)
+    state.counters["x_parse"] = total / static_cast<double>(state.iterations()) / parseOnly;
 }
 
 int Register() {
   for (const Input& input : Inputs()) {
     if (input.name.rfind("nested", 0) != 0)
-      benchmark::RegisterBenchmark(("GumboParseOnly/" + input.name).c_str(), BM_GumboParseOnly, &input)
+      benchmark::RegisterBenchmark(("GumboParseOnly/" + input.name).c_str(), BM_GumboParseOnly,
+                                   &input)
           ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark(("RawTextFromHtml/" + input.name).c_str(), BM_RawTextFromHtml, &input)
+    benchmark::RegisterBenchmark(("RawTextFromHtml/" + input.name).c_str(), BM_RawTextFromHtml,
+                                 &input)
         ->Unit(benchmark::kMillisecond);
   }
   return 0;

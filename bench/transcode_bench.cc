@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/charset/offsets.h"
 #include "foundation/base/memory_buffer.h"
+#include "foundation/charset/offsets.h"
 #include "foundation/charset/transcode.h"
 #include "testing/test_util.h"
 
@@ -38,7 +38,8 @@ std::string Generated(LVTCharset::CHARSET charset) {
   std::u16string text;
   for (int i = 0; i < 200; ++i) {
     text += u"<p class=\"x\">Grüße aus Köln, ";
-    text += charset == 932 ? u"\x65E5\x672C\x8A9E\x306E\x30DA\x30FC\x30B8" : u"caf\x00E9 na\x00EFve";
+    text +=
+        charset == 932 ? u"\x65E5\x672C\x8A9E\x306E\x30DA\x30FC\x30B8" : u"caf\x00E9 na\x00EFve";
     text += u" text.</p>\n";
   }
   std::string bytes;
@@ -98,9 +99,9 @@ void BM_IcuWholeBuffer(benchmark::State& state) {
   for (auto _ : state) {
     err = U_ZERO_ERROR;
     ucnv_reset(cnv);
-    const int32_t n = ucnv_toUChars(cnv, reinterpret_cast<UChar*>(&units[0]),
-                                    static_cast<int32_t>(units.size()), bytes.data(),
-                                    static_cast<int32_t>(bytes.size()), &err);
+    const int32_t n =
+        ucnv_toUChars(cnv, reinterpret_cast<UChar*>(&units[0]), static_cast<int32_t>(units.size()),
+                      bytes.data(), static_cast<int32_t>(bytes.size()), &err);
     int32_t written = 0;
     u_strToUTF8(&utf8[0], static_cast<int32_t>(utf8.size()), &written,
                 reinterpret_cast<const UChar*>(units.data()), n, &err);
@@ -123,8 +124,7 @@ void BM_BytesToWide(benchmark::State& state) {
 
 void BM_WideToBytes(benchmark::State& state) {
   std::u16string wide;
-  LVTCharset::BytesToWide(LVTCharset::kUtf8, LVTCharset::kWide, Bytes(kInputs[0]), wide,
-                          false);
+  LVTCharset::BytesToWide(LVTCharset::kUtf8, LVTCharset::kWide, Bytes(kInputs[0]), wide, false);
   for (auto _ : state) {
     std::string bytes;
     LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, wide, bytes, false);

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "foundation/base/code_page.h"
-#include "foundation/language/language.h"
 #include "foundation/base/memory_buffer.h"
+#include "foundation/language/language.h"
 #include "foundation/language/stemmer_snowball.h"
 #include "lumivant/raw_text.h"
 #include "lumivant/raw_text_extractor.h"
@@ -45,14 +45,14 @@ struct Rng {
 class Vocabulary {
  public:
   Vocabulary() {
-    static const char* const kSyllables[] = {"con", "nect", "ra", "ti", "on", "mar", "ket", "ol",
-                                             "pri", "ce", "sta", "der", "vi", "lo", "pen", "tur",
-                                             "al", "ex", "pro", "cu", "men", "ber", "ga", "sol"};
-    static const char* const kEndings[] = {"", "", "", "s", "ed", "ing", "ion", "ly", "ness",
-                                           "ers", "ation", "ies"};
-    static const char* const kCommon[] = {"the", "of", "and", "a", "to", "in", "is", "was",
-                                          "for", "on", "that", "with", "as", "by", "Café",
-                                          "Straße", "naïve", "2024", "3.5"};
+    static const char* const kSyllables[] = {
+        "con", "nect", "ra",  "ti",  "on", "mar", "ket", "ol", "pri", "ce",  "sta", "der",
+        "vi",  "lo",   "pen", "tur", "al", "ex",  "pro", "cu", "men", "ber", "ga",  "sol"};
+    static const char* const kEndings[] = {"",    "",   "",     "s",   "ed",    "ing",
+                                           "ion", "ly", "ness", "ers", "ation", "ies"};
+    static const char* const kCommon[] = {"the",  "of",     "and",   "a",    "to",   "in", "is",
+                                          "was",  "for",    "on",    "that", "with", "as", "by",
+                                          "Café", "Straße", "naïve", "2024", "3.5"};
     Rng rng;
     for (const char* word : kCommon) m_Words.emplace_back(word);
     while (m_Words.size() < 4000) {
@@ -231,7 +231,11 @@ void BM_StemGuarded(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_RawTextExtractor)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WordOccurencesEnglish)->Arg(1)->Arg(10)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WordOccurencesEnglish)
+    ->Arg(1)
+    ->Arg(10)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WordOccurencesNoStemming)
     ->Arg(1)
     ->Arg(10)

@@ -40,12 +40,10 @@ void Rewind(LVTBase::BinaryStreamBuf& page) {
 void ConvertPage(LVTBase::BinaryStreamBuf& page, LVTCharset::CHARSET charset,
                  LVTFile::MemoryBuffer& converted) {
   Rewind(page);
-  LVTCharset::TranscodeStream(charset, LVTCharset::kUtf8, page, converted,
-                              false);
+  LVTCharset::TranscodeStream(charset, LVTCharset::kUtf8, page, converted, false);
 }
 
-NodeSequence Slice(const NodeSequence& nodes, std::size_t first,
-                   std::size_t last) {
+NodeSequence Slice(const NodeSequence& nodes, std::size_t first, std::size_t last) {
   NodeSequence slice;
   slice.reserve(last - first + 1);
   for (std::size_t k = first; k <= last; ++k) slice.push_back(nodes[k]);
@@ -54,10 +52,8 @@ NodeSequence Slice(const NodeSequence& nodes, std::size_t first,
 
 // Aligns O[p..a] with N[p..b] and lists the new nodes of that stretch in
 // page order, each flagged changed or not; removed old nodes are counted.
-std::vector<AlignedNode> AlignMiddle(const NodeSequence& o,
-                                     const NodeSequence& n, std::size_t p,
-                                     std::size_t a, std::size_t b,
-                                     WordCounts& counts) {
+std::vector<AlignedNode> AlignMiddle(const NodeSequence& o, const NodeSequence& n, std::size_t p,
+                                     std::size_t a, std::size_t b, WordCounts& counts) {
   std::vector<AlignedNode> aligned;
   aligned.reserve(b - p + 1);
   TextSequenceEditDistance distance(Slice(o, p, a), Slice(n, p, b));
@@ -89,8 +85,8 @@ std::vector<AlignedNode> AlignMiddle(const NodeSequence& o,
 
 // Marks the changed nodes of the aligned middle; a group of changes runs
 // until an unchanged node. Returns the number of groups.
-unsigned MarkMiddle(const std::vector<AlignedNode>& aligned,
-                    ReportWriter& writer, WordCounts& counts) {
+unsigned MarkMiddle(const std::vector<AlignedNode>& aligned, ReportWriter& writer,
+                    WordCounts& counts) {
   unsigned groups = 0;
   bool inGroup = false;
   for (const AlignedNode& entry : aligned) {
@@ -111,27 +107,19 @@ unsigned MarkMiddle(const std::vector<AlignedNode>& aligned,
 }  // namespace
 
 CompareHtmlDocuments::CompareHtmlDocuments()
-    : m_sHighlightStart(kDefaultHighlightStart),
-      m_sHighlightEnd(kDefaultHighlightEnd) {}
+    : m_sHighlightStart(kDefaultHighlightStart), m_sHighlightEnd(kDefaultHighlightEnd) {}
 
 CompareHtmlDocuments::~CompareHtmlDocuments() = default;
 
 void CompareHtmlDocuments::IgnoreCase(bool ignore) { m_bIgnoreCase = ignore; }
 
-void CompareHtmlDocuments::IgnoreDigits(bool ignore) {
-  m_bIgnoreDigits = ignore;
-}
+void CompareHtmlDocuments::IgnoreDigits(bool ignore) { m_bIgnoreDigits = ignore; }
 
-void CompareHtmlDocuments::IgnoreNonAlphaNum(bool ignore) {
-  m_bIgnoreNonAlphaNum = ignore;
-}
+void CompareHtmlDocuments::IgnoreNonAlphaNum(bool ignore) { m_bIgnoreNonAlphaNum = ignore; }
 
-void CompareHtmlDocuments::AddEncodingHeader(bool add) {
-  m_bAddEncodingHeader = add;
-}
+void CompareHtmlDocuments::AddEncodingHeader(bool add) { m_bAddEncodingHeader = add; }
 
-void CompareHtmlDocuments::HighlightString(const std::u16string& start,
-                                           const std::u16string& end) {
+void CompareHtmlDocuments::HighlightString(const std::u16string& start, const std::u16string& end) {
   m_sHighlightStart.clear();
   m_sHighlightEnd.clear();
   LVTCharset::ConversionClass converter(LVTCharset::kWide, LVTCharset::kUtf8);
@@ -139,8 +127,8 @@ void CompareHtmlDocuments::HighlightString(const std::u16string& start,
   LVTCharset::WideToBytes(converter, end, m_sHighlightEnd, false);
 }
 
-void CompareHtmlDocuments::RemoveSpecialString(
-    LVTBase::BinaryStreamBuf& page, const std::string& marker) const {
+void CompareHtmlDocuments::RemoveSpecialString(LVTBase::BinaryStreamBuf& page,
+                                               const std::string& marker) const {
   ClearMarker(page, marker);
 }
 
@@ -152,29 +140,28 @@ void CompareHtmlDocuments::DetectChanges(LVTBase::BinaryStreamBuf& oldPage,
   unsigned changeCount = 0;
   unsigned changedWords = 0;
   double changeRatio = 0.0;
-  DetectChanges(oldPage, oldCharset, newPage, newCharset, out, changeCount,
-                changedWords, changeRatio);
+  DetectChanges(oldPage, oldCharset, newPage, newCharset, out, changeCount, changedWords,
+                changeRatio);
 }
 
-void CompareHtmlDocuments::DetectChanges(
-    LVTBase::BinaryStreamBuf& oldPage, LVTCharset::CHARSET oldCharset,
-    LVTBase::BinaryStreamBuf& newPage, LVTCharset::CHARSET newCharset,
-    LVTBase::BinaryStreamBuf& out, unsigned& changeCount,
-    unsigned& changedWords, double& changeRatio) const {
+void CompareHtmlDocuments::DetectChanges(LVTBase::BinaryStreamBuf& oldPage,
+                                         LVTCharset::CHARSET oldCharset,
+                                         LVTBase::BinaryStreamBuf& newPage,
+                                         LVTCharset::CHARSET newCharset,
+                                         LVTBase::BinaryStreamBuf& out, unsigned& changeCount,
+                                         unsigned& changedWords, double& changeRatio) const {
   // Both pages in UTF-8, cleared of the markers of an earlier report.
   LVTFile::MemoryBuffer oldBuffer(oldPage.GetSize());
   ConvertPage(oldPage, oldCharset, oldBuffer);
   LVTFile::MemoryBuffer newBuffer(newPage.GetSize());
   ConvertPage(newPage, newCharset, newBuffer);
-  for (LVTBase::BinaryStreamBuf* buffer :
-       {static_cast<LVTBase::BinaryStreamBuf*>(&oldBuffer),
-        static_cast<LVTBase::BinaryStreamBuf*>(&newBuffer)}) {
+  for (LVTBase::BinaryStreamBuf* buffer : {static_cast<LVTBase::BinaryStreamBuf*>(&oldBuffer),
+                                           static_cast<LVTBase::BinaryStreamBuf*>(&newBuffer)}) {
     RemoveSpecialString(*buffer, kChangeOpen);
     RemoveSpecialString(*buffer, kChangeClose);
   }
 
-  const TextSequenceExtractor extractor(m_bIgnoreCase, m_bIgnoreDigits,
-                                        m_bIgnoreNonAlphaNum);
+  const TextSequenceExtractor extractor(m_bIgnoreCase, m_bIgnoreDigits, m_bIgnoreNonAlphaNum);
   NodeSequence o;
   NodeSequence n;
   extractor.GetTextSequence(oldBuffer, LVTCharset::kUtf8, o);
@@ -205,8 +192,7 @@ void CompareHtmlDocuments::DetectChanges(
     }
   } else if (p == n.size()) {
     // Text was only removed from the end.
-    for (std::size_t k = p; k < o.size(); ++k)
-      counts.deleted += CountWords(o[k]->m_Text);
+    for (std::size_t k = p; k < o.size(); ++k) counts.deleted += CountWords(o[k]->m_Text);
     changeCount = 0;
   } else {
     // The common end stops short of p, so both middles keep a node.
@@ -222,8 +208,7 @@ void CompareHtmlDocuments::DetectChanges(
   }
 
   if (counts.total > 0) {
-    changeRatio =
-        static_cast<double>(counts.changed) / static_cast<double>(counts.total);
+    changeRatio = static_cast<double>(counts.changed) / static_cast<double>(counts.total);
   }
   changedWords = counts.deleted + counts.changed;
   writer.Finish();

@@ -21,8 +21,7 @@ constexpr std::size_t kCostWindowDepth = 2;
 class CostWindow {
  public:
   // All cells DBL_MAX.
-  explicit CostWindow(std::size_t width)
-      : m_Cells((kCostWindowDepth + 1) * width, DBL_MAX) {
+  explicit CostWindow(std::size_t width) : m_Cells((kCostWindowDepth + 1) * width, DBL_MAX) {
     for (std::size_t s = 0; s <= kCostWindowDepth; ++s) {
       m_Rows[s] = m_Cells.data() + s * width;
       m_First[s] = 1;
@@ -47,12 +46,9 @@ class CostWindow {
   // The current row becomes Row(1), and so on; the oldest row, cleared
   // back to DBL_MAX, becomes the current one.
   void Slide() {
-    std::rotate(m_Rows, m_Rows + kCostWindowDepth,
-                m_Rows + kCostWindowDepth + 1);
-    std::rotate(m_First, m_First + kCostWindowDepth,
-                m_First + kCostWindowDepth + 1);
-    std::rotate(m_Last, m_Last + kCostWindowDepth,
-                m_Last + kCostWindowDepth + 1);
+    std::rotate(m_Rows, m_Rows + kCostWindowDepth, m_Rows + kCostWindowDepth + 1);
+    std::rotate(m_First, m_First + kCostWindowDepth, m_First + kCostWindowDepth + 1);
+    std::rotate(m_Last, m_Last + kCostWindowDepth, m_Last + kCostWindowDepth + 1);
     if (m_First[0] <= m_Last[0])
       std::fill(m_Rows[0] + m_First[0], m_Rows[0] + m_Last[0] + 1, DBL_MAX);
     m_First[0] = 1;
@@ -71,8 +67,7 @@ class CostWindow {
     }
   }
   // Restores rows saved by SaveTo as Row(1) .. Row(kCostWindowDepth).
-  void LoadFrom(std::size_t count, const double* values,
-                const std::size_t* firsts) {
+  void LoadFrom(std::size_t count, const double* values, const std::size_t* firsts) {
     for (std::size_t s = 1; s <= kCostWindowDepth; ++s, values += count) {
       const std::size_t first = firsts[s - 1];
       const std::size_t end = std::min(m_Width, first + count);

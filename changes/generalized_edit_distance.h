@@ -94,8 +94,7 @@ class GeneralizedEditDistance {
   static constexpr std::size_t kDefaultBandThreshold = std::size_t{1} << 16;
 
   // Copies both sequences and fills the operation table; computes nothing.
-  GeneralizedEditDistance(const Sequence& a, const Sequence& b)
-      : m_A(a), m_B(b) {
+  GeneralizedEditDistance(const Sequence& a, const Sequence& b) : m_A(a), m_B(b) {
     m_Operations.push_back({kSubstitution, -1, -1});
     m_Operations.push_back({kInsertion, 0, -1});
     m_Operations.push_back({kDeletion, -1, 0});
@@ -134,8 +133,7 @@ class GeneralizedEditDistance {
   virtual double SubstitutionCost(const Element& a, const Element& b) const = 0;
   virtual double InsertionCost(const Element& b) const = 0;
   virtual double DeletionCost(const Element& a) const = 0;
-  virtual double TranspositionCost(const Element& a1, const Element& a2,
-                                   const Element& b1,
+  virtual double TranspositionCost(const Element& a1, const Element& a2, const Element& b1,
                                    const Element& b2) const = 0;
 
  protected:
@@ -143,16 +141,15 @@ class GeneralizedEditDistance {
   const Sequence& Second() const { return m_B; }
 
   // costs[j] = SubstitutionCost(A[i], B[j]) for first <= j < last.
-  virtual void SubstitutionRow(std::size_t i, std::size_t first,
-                               std::size_t last, double* costs) const {
-    for (std::size_t j = first; j < last; ++j)
-      costs[j] = SubstitutionCost(m_A[i], m_B[j]);
+  virtual void SubstitutionRow(std::size_t i, std::size_t first, std::size_t last,
+                               double* costs) const {
+    for (std::size_t j = first; j < last; ++j) costs[j] = SubstitutionCost(m_A[i], m_B[j]);
   }
 
   // costs[j] = TranspositionCost(A[i], A[i + 1], B[j], B[j + 1]) for
   // first <= j < last.
-  virtual void TranspositionRow(std::size_t i, std::size_t first,
-                                std::size_t last, double* costs) const {
+  virtual void TranspositionRow(std::size_t i, std::size_t first, std::size_t last,
+                                double* costs) const {
     for (std::size_t j = first; j < last; ++j) {
       costs[j] = TranspositionCost(m_A[i], m_A[i + 1], m_B[j], m_B[j + 1]);
     }
@@ -201,12 +198,10 @@ class GeneralizedEditDistance {
     return std::min(m_B.size(), static_cast<std::size_t>(last));
   }
   Band FullBand() const {
-    return {-static_cast<std::ptrdiff_t>(m_B.size()),
-            static_cast<std::ptrdiff_t>(m_A.size())};
+    return {-static_cast<std::ptrdiff_t>(m_B.size()), static_cast<std::ptrdiff_t>(m_A.size())};
   }
   std::size_t BandWidth(const Band& band) const {
-    return std::min(m_B.size() + 1,
-                    static_cast<std::size_t>(band.m_High - band.m_Low + 1));
+    return std::min(m_B.size() + 1, static_cast<std::size_t>(band.m_High - band.m_Low + 1));
   }
 
   // Every cell of a path that costs at most bound lies on the diagonals of
@@ -218,10 +213,10 @@ class GeneralizedEditDistance {
     const double m = static_cast<double>(m_B.size());
     const double steps = bound / (cheapest * (1.0 - 1e-6));
     if (!(steps < n + m)) return FullBand();
-    const std::ptrdiff_t delta = static_cast<std::ptrdiff_t>(m_A.size()) -
-                                 static_cast<std::ptrdiff_t>(m_B.size());
-    const double spare = std::max(
-        0.0, std::floor((steps - std::fabs(static_cast<double>(delta))) / 2.0));
+    const std::ptrdiff_t delta =
+        static_cast<std::ptrdiff_t>(m_A.size()) - static_cast<std::ptrdiff_t>(m_B.size());
+    const double spare =
+        std::max(0.0, std::floor((steps - std::fabs(static_cast<double>(delta))) / 2.0));
     const std::ptrdiff_t reach = static_cast<std::ptrdiff_t>(spare) + 1;
     Band band{std::min<std::ptrdiff_t>(0, delta) - reach,
               std::max<std::ptrdiff_t>(0, delta) + reach};
@@ -232,9 +227,7 @@ class GeneralizedEditDistance {
   }
 
   // Worth a pass of its own only when it leaves out most of the matrix.
-  bool IsNarrow(const Band& band) const {
-    return 2 * BandWidth(band) < m_B.size() + 1;
-  }
+  bool IsNarrow(const Band& band) const { return 2 * BandWidth(band) < m_B.size() + 1; }
 
   // Rows per block of back-pointers: all of them while the table fits.
   std::size_t BlockRows(std::size_t width) const {
@@ -243,13 +236,11 @@ class GeneralizedEditDistance {
     // Balances the saved cost rows (2 x 8 bytes per column, once per block)
     // against one block of back-pointers (1 byte per cell).
     const double ideal = std::sqrt(16.0 * static_cast<double>(rows));
-    return std::min(rows - 1,
-                    std::max<std::size_t>(1, static_cast<std::size_t>(ideal)));
+    return std::min(rows - 1, std::max<std::size_t>(1, static_cast<std::size_t>(ideal)));
   }
 
   // Costs for row i, columns first..last.
-  void PrepareRow(std::size_t i, std::size_t first, std::size_t last,
-                  RowCosts& costs) const {
+  void PrepareRow(std::size_t i, std::size_t first, std::size_t last, RowCosts& costs) const {
     if (i == 0) return;
     if (last >= 1)
       SubstitutionRow(i - 1, std::max<std::size_t>(first, 1) - 1, last,
@@ -263,9 +254,8 @@ class GeneralizedEditDistance {
   // One cell near the edges of the matrix, where some operations do not
   // apply: the operations of the table in order, a later one winning only
   // when strictly cheaper.
-  uint8_t EdgeCell(std::size_t i, std::size_t j, const RowCosts& costs,
-                   const double* up2, const double* up1,
-                   double* current) const {
+  uint8_t EdgeCell(std::size_t i, std::size_t j, const RowCosts& costs, const double* up2,
+                   const double* up1, double* current) const {
     uint8_t best = 0;
     double cell = current[j];
     for (std::size_t t = 0; t < m_Operations.size(); ++t) {
@@ -305,16 +295,14 @@ class GeneralizedEditDistance {
   // null. This runs once per row and cell of every pass, so away from the
   // edges a cell is the four rows of the table written out in table order,
   // without a call.
-  void ComputeRow(std::size_t i, std::size_t first, std::size_t last,
-                  CostWindow& window, RowCosts& costs,
-                  uint8_t* pointers) const {
+  void ComputeRow(std::size_t i, std::size_t first, std::size_t last, CostWindow& window,
+                  RowCosts& costs, uint8_t* pointers) const {
     PrepareRow(i, first, last, costs);
     window.Touch(first, last);
     double* current = window.Row(0);
     const double* up1 = window.Row(1);
     const double* up2 = window.Row(2);
-    const std::size_t edgeEnd =
-        i < kDepth ? last + 1 : std::min(last + 1, std::max(first, kDepth));
+    const std::size_t edgeEnd = i < kDepth ? last + 1 : std::min(last + 1, std::max(first, kDepth));
     for (std::size_t j = first; j < edgeEnd; ++j) {
       const uint8_t best = EdgeCell(i, j, costs, up2, up1, current);
       if (pointers != nullptr) pointers[j - first] = best;
@@ -363,10 +351,9 @@ class GeneralizedEditDistance {
       if (!pass.m_Whole && i != 0 && i % pass.m_Block == 0) {
         window.SaveTo(pass.m_Width, pass.m_Saved, pass.m_SavedFirst);
       }
-      uint8_t* pointers =
-          pass.m_Whole ? pass.m_Pointers.data() + i * pass.m_Width : nullptr;
-      ComputeRow(i, FirstColumn(pass.m_Band, i), LastColumn(pass.m_Band, i),
-                 window, costs, pointers);
+      uint8_t* pointers = pass.m_Whole ? pass.m_Pointers.data() + i * pass.m_Width : nullptr;
+      ComputeRow(i, FirstColumn(pass.m_Band, i), LastColumn(pass.m_Band, i), window, costs,
+                 pointers);
       if (i + 1 == rows) pass.m_Distance = window.Row(0)[m_B.size()];
       window.Slide();
     }
@@ -374,8 +361,7 @@ class GeneralizedEditDistance {
 
   // Recomputes the back-pointers of the block of rows that starts at
   // `first`, up to column `column`, from the rows saved in front of it.
-  void RebuildBlock(Pass& pass, std::size_t first, std::size_t column,
-                    RowCosts& costs) const {
+  void RebuildBlock(Pass& pass, std::size_t first, std::size_t column, RowCosts& costs) const {
     const std::size_t last = std::min(m_A.size() + 1, first + pass.m_Block);
     CostWindow window(m_B.size() + 1);
     if (first == 0) {
@@ -383,8 +369,7 @@ class GeneralizedEditDistance {
       window.Row(0)[0] = 0.0;
     } else {
       const std::size_t k = first / pass.m_Block - 1;
-      window.LoadFrom(pass.m_Width,
-                      pass.m_Saved.data() + k * kDepth * pass.m_Width,
+      window.LoadFrom(pass.m_Width, pass.m_Saved.data() + k * kDepth * pass.m_Width,
                       pass.m_SavedFirst.data() + k * kDepth);
     }
     pass.m_Pointers.assign((last - first) * pass.m_Width, 0);
@@ -392,8 +377,7 @@ class GeneralizedEditDistance {
       const std::size_t from = FirstColumn(pass.m_Band, i);
       const std::size_t to = std::min(column, LastColumn(pass.m_Band, i));
       if (from <= to) {
-        ComputeRow(i, from, to, window, costs,
-                   pass.m_Pointers.data() + (i - first) * pass.m_Width);
+        ComputeRow(i, from, to, window, costs, pass.m_Pointers.data() + (i - first) * pass.m_Width);
       }
       window.Slide();
     }
@@ -411,14 +395,11 @@ class GeneralizedEditDistance {
         loaded = i / pass.m_Block * pass.m_Block;
         RebuildBlock(pass, loaded, j, costs);
       }
-      const std::size_t at =
-          (i - loaded) * pass.m_Width + (j - FirstColumn(pass.m_Band, i));
+      const std::size_t at = (i - loaded) * pass.m_Width + (j - FirstColumn(pass.m_Band, i));
       const EditOperation& o = m_Operations[pass.m_Pointers[at]];
       m_Script.push_back(MakeStep(o.m_Kind, i, j));
-      i = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(i) +
-                                   o.m_RowStep);
-      j = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(j) +
-                                   o.m_ColumnStep);
+      i = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(i) + o.m_RowStep);
+      j = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(j) + o.m_ColumnStep);
     }
     std::reverse(m_Script.begin(), m_Script.end());
   }
@@ -434,18 +415,14 @@ class GeneralizedEditDistance {
     const std::size_t n = m_A.size();
     const std::size_t m = m_B.size();
     if (n == 0 || m == 0 ||
-        static_cast<double>(n) * static_cast<double>(m) <
-            static_cast<double>(m_BandThreshold)) {
+        static_cast<double>(n) * static_cast<double>(m) < static_cast<double>(m_BandThreshold)) {
       return FullBand();
     }
     double cheapest = DBL_MAX;
-    for (std::size_t j = 1; j <= m; ++j)
-      cheapest = std::min(cheapest, costs.m_Insertion[j]);
-    for (std::size_t i = 1; i <= n; ++i)
-      cheapest = std::min(cheapest, costs.m_Deletion[i]);
+    for (std::size_t j = 1; j <= m; ++j) cheapest = std::min(cheapest, costs.m_Insertion[j]);
+    for (std::size_t i = 1; i <= n; ++i) cheapest = std::min(cheapest, costs.m_Deletion[i]);
     if (!(cheapest > 0.0) || !(cheapest < DBL_MAX)) return FullBand();
-    const double delta =
-        std::fabs(static_cast<double>(n) - static_cast<double>(m));
+    const double delta = std::fabs(static_cast<double>(n) - static_cast<double>(m));
     const double guess = (delta + kFirstGuess) * cheapest;
     first.m_Band = BandFor(guess, cheapest);
     if (!IsNarrow(first.m_Band)) return FullBand();
@@ -466,10 +443,8 @@ class GeneralizedEditDistance {
     costs.m_Deletion.assign(n + 1, DBL_MAX);
     costs.m_Substitution.assign(m + 1, DBL_MAX);
     costs.m_Transposition.assign(m + 1, DBL_MAX);
-    for (std::size_t j = 1; j <= m; ++j)
-      costs.m_Insertion[j] = InsertionCost(m_B[j - 1]);
-    for (std::size_t i = 1; i <= n; ++i)
-      costs.m_Deletion[i] = DeletionCost(m_A[i - 1]);
+    for (std::size_t j = 1; j <= m; ++j) costs.m_Insertion[j] = InsertionCost(m_B[j - 1]);
+    for (std::size_t i = 1; i <= n; ++i) costs.m_Deletion[i] = DeletionCost(m_A[i - 1]);
 
     Pass first;
     bool firstIsFinal = false;

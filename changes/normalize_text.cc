@@ -10,9 +10,7 @@ namespace {
 
 // Letters as the Unicode character database classes them; never the
 // process locale.
-bool IsLetter(char16_t c) {
-  return u_isalpha(c) || u_isupper(c) || u_islower(c);
-}
+bool IsLetter(char16_t c) { return u_isalpha(c) || u_isupper(c) || u_islower(c); }
 
 bool IsDigit(char16_t c) { return u_isdigit(c) != 0; }
 
@@ -20,24 +18,20 @@ bool IsDigit(char16_t c) { return u_isdigit(c) != 0; }
 // from the start of the page, it must not read as text.
 constexpr char16_t kByteOrderMark = 0xFEFF;
 
-bool Between(char16_t c, char16_t low, char16_t high) {
-  return c >= low && c <= high;
-}
+bool Between(char16_t c, char16_t low, char16_t high) { return c >= low && c <= high; }
 
 // Lower case for comparison, on purpose limited to the Latin capitals that
 // have a lower case a fixed step away: ASCII, Latin-1, fullwidth and the
 // paired letters of Latin Extended-A. Every other letter (sharp s, Y with
 // diaeresis, Greek, Cyrillic, ...) stays as it is.
 char16_t LowerLatin(char16_t c) {
-  if (Between(c, 0x41, 0x5A) || Between(c, 0xC0, 0xD6) ||
-      Between(c, 0xD8, 0xDE) || Between(c, 0xFF21, 0xFF3A)) {
+  if (Between(c, 0x41, 0x5A) || Between(c, 0xC0, 0xD6) || Between(c, 0xD8, 0xDE) ||
+      Between(c, 0xFF21, 0xFF3A)) {
     return static_cast<char16_t>(c + 0x20);
   }
   const bool even = c % 2 == 0;
-  if ((Between(c, 0x100, 0x136) && even) ||
-      (Between(c, 0x139, 0x147) && !even) ||
-      (Between(c, 0x14A, 0x176) && even) ||
-      (Between(c, 0x179, 0x17D) && !even)) {
+  if ((Between(c, 0x100, 0x136) && even) || (Between(c, 0x139, 0x147) && !even) ||
+      (Between(c, 0x14A, 0x176) && even) || (Between(c, 0x179, 0x17D) && !even)) {
     return static_cast<char16_t>(c + 1);
   }
   return c;

@@ -23,14 +23,9 @@ bool IsWhiteSpace(const std::u16string& piece) {
 
 }  // namespace
 
-ReportWriter::ReportWriter(LVTBase::BinaryStreamBuf& page,
-                           LVTBase::BinaryStreamBuf& out,
-                           const std::string& highlightStart,
-                           const std::string& highlightEnd)
-    : m_Page(page),
-      m_Out(out),
-      m_HighlightStart(highlightStart),
-      m_HighlightEnd(highlightEnd) {}
+ReportWriter::ReportWriter(LVTBase::BinaryStreamBuf& page, LVTBase::BinaryStreamBuf& out,
+                           const std::string& highlightStart, const std::string& highlightEnd)
+    : m_Page(page), m_Out(out), m_HighlightStart(highlightStart), m_HighlightEnd(highlightEnd) {}
 
 void ReportWriter::WriteHeader() { Write(kReportHeader); }
 
@@ -42,8 +37,7 @@ void ReportWriter::WriteAnchor(const Node& node, unsigned group) {
 }
 
 void ReportWriter::MarkPieces(const Node& node) {
-  const std::size_t count =
-      std::min(node.m_PieceOffsets.size(), node.m_PieceLengths.size());
+  const std::size_t count = std::min(node.m_PieceOffsets.size(), node.m_PieceLengths.size());
   for (std::size_t k = 0; k < count; ++k) {
     if (k < node.m_Pieces.size() && IsWhiteSpace(node.m_Pieces[k])) continue;
     const uint32_t start = node.m_PieceOffsets[k];
@@ -73,8 +67,7 @@ void ReportWriter::CopyUpTo(uint32_t offset) {
 }
 
 void ReportWriter::Write(const std::string& bytes) {
-  if (!bytes.empty())
-    m_Out.Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
+  if (!bytes.empty()) m_Out.Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
 }
 
 }  // namespace LVTDT

@@ -19,8 +19,7 @@ class ReportWriter {
   // The page must be rewound to offset 0. page and out must outlive the
   // writer; the highlight strings are copied.
   ReportWriter(LVTBase::BinaryStreamBuf& page, LVTBase::BinaryStreamBuf& out,
-               const std::string& highlightStart,
-               const std::string& highlightEnd);
+               const std::string& highlightStart, const std::string& highlightEnd);
   ReportWriter(const ReportWriter&) = delete;
   ReportWriter& operator=(const ReportWriter&) = delete;
 

@@ -12,20 +12,17 @@ using TextIds = std::unordered_map<std::u16string_view, uint32_t>;
 
 // Numbers each node's text, the same number for the same text. The views
 // point into the nodes, which the sequences keep alive.
-void NumberTexts(const NodeSequence& nodes, TextIds& ids,
-                 std::vector<uint32_t>& out) {
+void NumberTexts(const NodeSequence& nodes, TextIds& ids, std::vector<uint32_t>& out) {
   out.reserve(nodes.size());
   for (const NodeHandle& node : nodes) {
-    auto inserted =
-        ids.emplace(node->m_Text, static_cast<uint32_t>(ids.size()));
+    auto inserted = ids.emplace(node->m_Text, static_cast<uint32_t>(ids.size()));
     out.push_back(inserted.first->second);
   }
 }
 
 }  // namespace
 
-TextSequenceEditDistance::TextSequenceEditDistance(const NodeSequence& a,
-                                                   const NodeSequence& b)
+TextSequenceEditDistance::TextSequenceEditDistance(const NodeSequence& a, const NodeSequence& b)
     : GeneralizedEditDistance(a, b) {
   TextIds ids;
   ids.reserve(First().size() + Second().size());
@@ -37,38 +34,28 @@ TextSequenceEditDistance::~TextSequenceEditDistance() = default;
 
 double TextSequenceEditDistance::InsertOrDelete() { return kInsertDeleteCost; }
 
-double TextSequenceEditDistance::SubstitutionCost(const NodeHandle& a,
-                                                  const NodeHandle& b) const {
+double TextSequenceEditDistance::SubstitutionCost(const NodeHandle& a, const NodeHandle& b) const {
   return a->SameText(*b) ? kMatchCost : kSubstitutionCost;
 }
 
-double TextSequenceEditDistance::InsertionCost(const NodeHandle&) const {
-  return InsertOrDelete();
-}
+double TextSequenceEditDistance::InsertionCost(const NodeHandle&) const { return InsertOrDelete(); }
 
-double TextSequenceEditDistance::DeletionCost(const NodeHandle&) const {
-  return InsertOrDelete();
-}
+double TextSequenceEditDistance::DeletionCost(const NodeHandle&) const { return InsertOrDelete(); }
 
-double TextSequenceEditDistance::TranspositionCost(const NodeHandle& a1,
-                                                   const NodeHandle& a2,
+double TextSequenceEditDistance::TranspositionCost(const NodeHandle& a1, const NodeHandle& a2,
                                                    const NodeHandle& b1,
                                                    const NodeHandle& b2) const {
   return a1->SameText(*b2) && a2->SameText(*b1) ? kTranspositionCost : DBL_MAX;
 }
 
-void TextSequenceEditDistance::SubstitutionRow(std::size_t i, std::size_t first,
-                                               std::size_t last,
+void TextSequenceEditDistance::SubstitutionRow(std::size_t i, std::size_t first, std::size_t last,
                                                double* costs) const {
   const uint32_t a = m_TextIdsA[i];
   const uint32_t* b = m_TextIdsB.data();
-  for (std::size_t j = first; j < last; ++j)
-    costs[j] = a == b[j] ? kMatchCost : kSubstitutionCost;
+  for (std::size_t j = first; j < last; ++j) costs[j] = a == b[j] ? kMatchCost : kSubstitutionCost;
 }
 
-void TextSequenceEditDistance::TranspositionRow(std::size_t i,
-                                                std::size_t first,
-                                                std::size_t last,
+void TextSequenceEditDistance::TranspositionRow(std::size_t i, std::size_t first, std::size_t last,
                                                 double* costs) const {
   const uint32_t a1 = m_TextIdsA[i];
   const uint32_t a2 = m_TextIdsA[i + 1];

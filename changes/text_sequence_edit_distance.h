@@ -18,8 +18,7 @@
 
 namespace LVTDT {
 
-class TextSequenceEditDistance
-    : public LVTAlgo::GeneralizedEditDistance<NodeHandle, NodeSequence> {
+class TextSequenceEditDistance : public LVTAlgo::GeneralizedEditDistance<NodeHandle, NodeSequence> {
  public:
   static constexpr double kMatchCost = 0.0;
   static constexpr double kSubstitutionCost = 1.2;
@@ -30,12 +29,10 @@ class TextSequenceEditDistance
   TextSequenceEditDistance(const NodeSequence& a, const NodeSequence& b);
   ~TextSequenceEditDistance() override;
 
-  double SubstitutionCost(const NodeHandle& a,
-                          const NodeHandle& b) const override;
+  double SubstitutionCost(const NodeHandle& a, const NodeHandle& b) const override;
   double InsertionCost(const NodeHandle& b) const override;
   double DeletionCost(const NodeHandle& a) const override;
-  double TranspositionCost(const NodeHandle& a1, const NodeHandle& a2,
-                           const NodeHandle& b1,
+  double TranspositionCost(const NodeHandle& a1, const NodeHandle& a2, const NodeHandle& b1,
                            const NodeHandle& b2) const override;
 
  protected:

@@ -32,8 +32,7 @@ struct Level {
 };
 
 bool IsLinkNode(const LVTParser::HtmlTreeNode& h) {
-  return h.KeywordId() == LVTParser::kLinkKeyword &&
-         (h.IsParam("href") || h.IsParam("class"));
+  return h.KeywordId() == LVTParser::kLinkKeyword && (h.IsParam("href") || h.IsParam("class"));
 }
 
 // The nodes of one walk; the node before them (if any) only receives the
@@ -59,8 +58,7 @@ class NodeList {
   // A block boundary: one blank behind the last piece of the last node.
   void AddBoundaryBlank() const {
     Node* last = Last();
-    if (last != nullptr && !last->m_Pieces.empty())
-      last->m_Pieces.back().push_back(u' ');
+    if (last != nullptr && !last->m_Pieces.empty()) last->m_Pieces.back().push_back(u' ');
   }
   void MoveTo(NodeSequence& out) {
     for (NodeHandle& node : m_Nodes) out.push_back(std::move(node));
@@ -72,8 +70,7 @@ class NodeList {
   std::vector<NodeHandle> m_Nodes;
 };
 
-void AddPiece(Node& node, std::u16string raw,
-              const LVTParser::HtmlTreeNode& h) {
+void AddPiece(Node& node, std::u16string raw, const LVTParser::HtmlTreeNode& h) {
   node.m_Pieces.push_back(std::move(raw));
   node.m_PieceOffsets.push_back(h.Offset());
   node.m_PieceLengths.push_back(h.Length());
@@ -82,21 +79,17 @@ void AddPiece(Node& node, std::u16string raw,
 }  // namespace
 
 void TextSequenceExtractor::GetTextSequence(LVTBase::BinaryStreamBuf& page,
-                                            LVTCharset::CHARSET charset,
-                                            NodeSequence& out) const {
+                                            LVTCharset::CHARSET charset, NodeSequence& out) const {
   LVTParser::HtmlDocTree tree(charset);
   LVTParser::HtmlDocParser parser(page, KeywordTable(), tree);
   parser.Parse();
   const LVTParser::HtmlNodeRange top = tree.TopLevel();
-  if (tree.NodeCount() == 0 || top.empty() || !(*top.begin())->HasChildren())
-    return;
+  if (tree.NodeCount() == 0 || top.empty() || !(*top.begin())->HasChildren()) return;
   CollectTextNodes(top.begin(), top.end(), false, out);
 }
 
-void TextSequenceExtractor::CollectTextNodes(const TreeHandle* first,
-                                             const TreeHandle* last,
-                                             bool inLink,
-                                             NodeSequence& out) const {
+void TextSequenceExtractor::CollectTextNodes(const TreeHandle* first, const TreeHandle* last,
+                                             bool inLink, NodeSequence& out) const {
   NodeList nodes(out);
   // A link node's text is all its pieces, blanks of inner blocks included.
   auto finishLink = [this, &nodes](Node& link) {
@@ -142,8 +135,7 @@ void TextSequenceExtractor::CollectTextNodes(const TreeHandle* first,
       node->m_Offset = h.Offset();
       nodes.Append(node);
       if (h.HasChildren()) {
-        levels.push_back({h.Children().begin(), h.Children().end(), true,
-                          After::kLinkEnd, node});
+        levels.push_back({h.Children().begin(), h.Children().end(), true, After::kLinkEnd, node});
       } else {
         finishLink(*node);
       }
@@ -153,8 +145,7 @@ void TextSequenceExtractor::CollectTextNodes(const TreeHandle* first,
     if (separates) nodes.AddBoundaryBlank();
     if (h.HasChildren()) {
       levels.push_back({h.Children().begin(), h.Children().end(), linked,
-                        separates ? After::kBlockEnd : After::kNothing,
-                        NodeHandle()});
+                        separates ? After::kBlockEnd : After::kNothing, NodeHandle()});
     } else if (separates) {
       nodes.AddBoundaryBlank();
     }

@@ -17,15 +17,14 @@
 #include "changes/node.h"
 #include "foundation/base/binary_stream_buf.h"
 #include "foundation/base/code_page.h"
-#include "foundation/html/tree.h"
 #include "foundation/base/ref_count.h"
+#include "foundation/html/tree.h"
 
 namespace LVTDT {
 
 class TextSequenceExtractor {
  public:
-  TextSequenceExtractor(bool ignoreCase, bool ignoreDigits,
-                        bool ignoreNonAlphaNum)
+  TextSequenceExtractor(bool ignoreCase, bool ignoreDigits, bool ignoreNonAlphaNum)
       : m_bIgnoreCase(ignoreCase),
         m_bIgnoreDigits(ignoreDigits),
         m_bIgnoreNonAlphaNum(ignoreNonAlphaNum) {}
@@ -33,8 +32,8 @@ class TextSequenceExtractor {
   // Parses page from its read position and appends its text nodes to out in
   // document order; offsets count from the start of the stream. A page
   // without a usable tree appends nothing.
-  void GetTextSequence(LVTBase::BinaryStreamBuf& page,
-                       LVTCharset::CHARSET charset, NodeSequence& out) const;
+  void GetTextSequence(LVTBase::BinaryStreamBuf& page, LVTCharset::CHARSET charset,
+                       NodeSequence& out) const;
 
   // The comparable form of a text, in place: with the options, letters of
   // the Latin case table lowered, digits or all non-alphanumerics made
@@ -47,8 +46,8 @@ class TextSequenceExtractor {
 
   // Walks the sibling range [first, last) and everything below it, in
   // document order, with an explicit stack: pages nest as deep as they like.
-  void CollectTextNodes(const TreeHandle* first, const TreeHandle* last,
-                        bool inLink, NodeSequence& out) const;
+  void CollectTextNodes(const TreeHandle* first, const TreeHandle* last, bool inLink,
+                        NodeSequence& out) const;
 
   bool m_bIgnoreCase;
   bool m_bIgnoreDigits;

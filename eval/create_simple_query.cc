@@ -22,8 +22,7 @@ const LVTLanguage::Language& SimpleQueryLanguage() {
 }  // namespace
 
 LVT::RefCount<TermDocumentEvaluatorEx> CreateSimpleQuery(
-    const std::u16string& query,
-    const TermDocumentEvaluatorEx::OccurrenceMapHandle& occurrences) {
+    const std::u16string& query, const TermDocumentEvaluatorEx::OccurrenceMapHandle& occurrences) {
   std::u16string prepared;
   PrepareQueryStemMap stems;
   PrepareQuery(query, prepared, stems, SimpleQueryLanguage());

@@ -21,8 +21,7 @@ void TermDocumentEvaluatorEx::ConstructExactPhrase() {
   // The parser closes the phrase with a DQUOTE_ leaf; keyword tokens between
   // the quotes are leaves of their own types whose text ends with a blank,
   // and are taken as plain words once that blank is gone.
-  for (antlr::RefAST child = m_Query->getFirstChild();
-       child && child->getType() != Tokens::DQUOTE_;
+  for (antlr::RefAST child = m_Query->getFirstChild(); child && child->getType() != Tokens::DQUOTE_;
        child = child->getNextSibling()) {
     GetText(child, word);
     const std::size_t blank = word.rfind(u' ');
@@ -43,20 +42,17 @@ void TermDocumentEvaluatorEx::ConstructExactPhrase() {
     // A quoted single word: its occurrences are hits like a plain word's,
     // but it is never treated as a stop word, since it was quoted on purpose.
     if (phrase[0].first)
-      eval_groups::AppendOneGroupPerOccurrence(*phrase[0].first,
-                                               m_HighlightedWords);
+      eval_groups::AppendOneGroupPerOccurrence(*phrase[0].first, m_HighlightedWords);
     m_bResult = true;
   }
 }
 
-bool TermDocumentEvaluatorEx::FindOccurence(Cursor& cursor, Cursor end,
-                                            unsigned index) {
+bool TermDocumentEvaluatorEx::FindOccurence(Cursor& cursor, Cursor end, unsigned index) {
   while (cursor != end && (*cursor)->m_WordIndex < index) ++cursor;
   return cursor != end && (*cursor)->m_WordIndex == index;
 }
 
-bool TermDocumentEvaluatorEx::IsExactPhrase(const PhraseList& phrase,
-                                            GroupVector& groups) {
+bool TermDocumentEvaluatorEx::IsExactPhrase(const PhraseList& phrase, GroupVector& groups) {
   // Linear in the total length of the lists: the expected index of each
   // later word only grows with the first word's occurrence, so every cursor
   // moves forward only.
@@ -74,9 +70,8 @@ bool TermDocumentEvaluatorEx::IsExactPhrase(const PhraseList& phrase,
     bool found = true;
     for (std::size_t i = 1; i < n && found; ++i) {
       expected += phrase[i].second;
-      found =
-          expected <= std::numeric_limits<unsigned>::max() &&
-          FindOccurence(cursors[i], ends[i], static_cast<unsigned>(expected));
+      found = expected <= std::numeric_limits<unsigned>::max() &&
+              FindOccurence(cursors[i], ends[i], static_cast<unsigned>(expected));
     }
     if (!found) continue;
     GroupHandle group = eval_groups::SingleOccurrenceGroup(*o);

@@ -5,8 +5,7 @@
 namespace LVTDT {
 namespace eval_groups {
 
-GroupHandle SingleOccurrenceGroup(
-    const WordOccurencesExtractor::OccurrenceHandle& occurrence) {
+GroupHandle SingleOccurrenceGroup(const WordOccurencesExtractor::OccurrenceHandle& occurrence) {
   GroupHandle group = LVT::MakeRefCount<Group>();
   group->push_back(occurrence);
   return group;
@@ -15,15 +14,13 @@ GroupHandle SingleOccurrenceGroup(
 void AppendOneGroupPerOccurrence(const Group& list, GroupVector& groups) {
   const std::size_t needed = groups.size() + list.size();
   if (needed > groups.capacity()) groups.reserve(needed);
-  for (const auto& occurrence : list)
-    groups.push_back(SingleOccurrenceGroup(occurrence));
+  for (const auto& occurrence : list) groups.push_back(SingleOccurrenceGroup(occurrence));
 }
 
 void MergeInto(const Group& a, const Group& b, Group& out) {
   out = a;
   for (const auto& occurrence : b)
-    if (occurrence->m_WordIndex > out.back()->m_WordIndex)
-      out.push_back(occurrence);
+    if (occurrence->m_WordIndex > out.back()->m_WordIndex) out.push_back(occurrence);
 }
 
 GroupHandle Merge(const GroupHandle& x, const GroupHandle& y) {
@@ -52,8 +49,7 @@ bool AscendingSpans(const GroupVector& groups) {
 namespace {
 
 // One pair of the proximity rule; true when it appended.
-bool AppendIfNear(const GroupHandle& l, const GroupHandle& r, unsigned distance,
-                  GroupVector& out) {
+bool AppendIfNear(const GroupHandle& l, const GroupHandle& r, unsigned distance, GroupVector& out) {
   const unsigned lf = FirstIndex(*l), ll = LastIndex(*l);
   const unsigned rf = FirstIndex(*r), rl = LastIndex(*r);
   if (lf <= rl && ll >= rf) {
@@ -70,8 +66,8 @@ bool AppendIfNear(const GroupHandle& l, const GroupHandle& r, unsigned distance,
 
 }  // namespace
 
-bool AppendNearPairsAllPairs(const GroupVector& left, const GroupVector& right,
-                             unsigned distance, GroupVector& out) {
+bool AppendNearPairsAllPairs(const GroupVector& left, const GroupVector& right, unsigned distance,
+                             GroupVector& out) {
   // Quadratic: |left| x |right| pairs. Used only when the groups are not
   // ascending, which normalised operands always are.
   bool any = false;
@@ -81,8 +77,8 @@ bool AppendNearPairsAllPairs(const GroupVector& left, const GroupVector& right,
   return any;
 }
 
-bool AppendNearPairs(const GroupVector& left, const GroupVector& right,
-                     unsigned distance, GroupVector& out) {
+bool AppendNearPairs(const GroupVector& left, const GroupVector& right, unsigned distance,
+                     GroupVector& out) {
   if (!AscendingSpans(left) || !AscendingSpans(right))
     return AppendNearPairsAllPairs(left, right, distance, out);
   // A pair qualifies exactly when rf <= ll + d and rl + d >= lf. Along the

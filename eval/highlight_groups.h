@@ -15,13 +15,10 @@ using GroupHandle = TermDocumentEvaluatorEx::GroupHandle;
 using GroupVector = TermDocumentEvaluatorEx::GroupVector;
 
 inline unsigned FirstIndex(const Group& group) { return group[0]->m_WordIndex; }
-inline unsigned LastIndex(const Group& group) {
-  return group.back()->m_WordIndex;
-}
+inline unsigned LastIndex(const Group& group) { return group.back()->m_WordIndex; }
 
 // A new group holding one occurrence.
-GroupHandle SingleOccurrenceGroup(
-    const WordOccurencesExtractor::OccurrenceHandle& occurrence);
+GroupHandle SingleOccurrenceGroup(const WordOccurencesExtractor::OccurrenceHandle& occurrence);
 
 // Appends one single-occurrence group per occurrence of list, in order.
 void AppendOneGroupPerOccurrence(const Group& list, GroupVector& groups);
@@ -51,10 +48,10 @@ bool AscendingSpans(const GroupVector& groups);
 // forward, so the cost is linear in the input plus the output instead of
 // |left| x |right|. It appends exactly what the all-pairs version does and
 // falls back to it for vectors that are not ascending.
-bool AppendNearPairs(const GroupVector& left, const GroupVector& right,
-                     unsigned distance, GroupVector& out);
-bool AppendNearPairsAllPairs(const GroupVector& left, const GroupVector& right,
-                             unsigned distance, GroupVector& out);
+bool AppendNearPairs(const GroupVector& left, const GroupVector& right, unsigned distance,
+                     GroupVector& out);
+bool AppendNearPairsAllPairs(const GroupVector& left, const GroupVector& right, unsigned distance,
+                             GroupVector& out);
 
 }  // namespace eval_groups
 }  // namespace LVTDT

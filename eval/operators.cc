@@ -20,12 +20,9 @@ constexpr unsigned kDefaultNearDistance = 10;
 // And and Or collect their operands' groups whatever the match result is;
 // a stop word written as a plain word counts for the match but its
 // occurrences are not highlighted.
-void CombineGroups(TermDocumentEvaluatorEx::GroupVector& result,
-                   bool ignoreStopWords,
-                   const TermDocumentEvaluatorEx::GroupVector& left,
-                   bool leftStopWord,
-                   const TermDocumentEvaluatorEx::GroupVector& right,
-                   bool rightStopWord) {
+void CombineGroups(TermDocumentEvaluatorEx::GroupVector& result, bool ignoreStopWords,
+                   const TermDocumentEvaluatorEx::GroupVector& left, bool leftStopWord,
+                   const TermDocumentEvaluatorEx::GroupVector& right, bool rightStopWord) {
   if (ignoreStopWords && (leftStopWord || rightStopWord)) {
     if (leftStopWord && rightStopWord) return;
     result = leftStopWord ? right : left;
@@ -43,18 +40,16 @@ void TermDocumentEvaluatorEx::And(TermDocumentEvaluatorEx& result,
                                   const TermDocumentEvaluatorEx& left,
                                   const TermDocumentEvaluatorEx& right) {
   result.m_bResult = left.m_bResult && right.m_bResult;
-  CombineGroups(result.m_HighlightedWords, result.m_bIgnoreStopWords,
-                left.m_HighlightedWords, left.m_bStopWord,
-                right.m_HighlightedWords, right.m_bStopWord);
+  CombineGroups(result.m_HighlightedWords, result.m_bIgnoreStopWords, left.m_HighlightedWords,
+                left.m_bStopWord, right.m_HighlightedWords, right.m_bStopWord);
 }
 
 void TermDocumentEvaluatorEx::Or(TermDocumentEvaluatorEx& result,
                                  const TermDocumentEvaluatorEx& left,
                                  const TermDocumentEvaluatorEx& right) {
   result.m_bResult = left.m_bResult || right.m_bResult;
-  CombineGroups(result.m_HighlightedWords, result.m_bIgnoreStopWords,
-                left.m_HighlightedWords, left.m_bStopWord,
-                right.m_HighlightedWords, right.m_bStopWord);
+  CombineGroups(result.m_HighlightedWords, result.m_bIgnoreStopWords, left.m_HighlightedWords,
+                left.m_bStopWord, right.m_HighlightedWords, right.m_bStopWord);
 }
 
 void TermDocumentEvaluatorEx::Not(TermDocumentEvaluatorEx& result,
@@ -64,14 +59,14 @@ void TermDocumentEvaluatorEx::Not(TermDocumentEvaluatorEx& result,
   result.m_bResult = !operand.m_bResult;
 }
 
-void TermDocumentEvaluatorEx::PerformUnaryOperation(
-    TermDocumentEvaluatorEx& result, const TermDocumentEvaluatorEx& operand) {
+void TermDocumentEvaluatorEx::PerformUnaryOperation(TermDocumentEvaluatorEx& result,
+                                                    const TermDocumentEvaluatorEx& operand) {
   Not(result, operand);
 }
 
-void TermDocumentEvaluatorEx::PerformBinaryOperation(
-    TermDocumentEvaluatorEx& result, const TermDocumentEvaluatorEx& left,
-    const TermDocumentEvaluatorEx& right) {
+void TermDocumentEvaluatorEx::PerformBinaryOperation(TermDocumentEvaluatorEx& result,
+                                                     const TermDocumentEvaluatorEx& left,
+                                                     const TermDocumentEvaluatorEx& right) {
   if (!result.m_Query) return;
   switch (result.m_Query->getType()) {
     case Tokens::AND_:
@@ -90,12 +85,10 @@ void TermDocumentEvaluatorEx::PerformBinaryOperation(
 }
 
 unsigned TermDocumentEvaluatorEx::GetNearDistance(const antlr::RefAST& node) {
-  if (!node || node->getType() != Tokens::WEIGHTEDNEAR_)
-    return kDefaultNearDistance;
+  if (!node || node->getType() != Tokens::WEIGHTEDNEAR_) return kDefaultNearDistance;
   const std::string text = node->getText();
   const std::size_t colon = text.find(':');
-  if (colon == std::string::npos || colon + 1 == text.size())
-    return kDefaultNearDistance;
+  if (colon == std::string::npos || colon + 1 == text.size()) return kDefaultNearDistance;
   // Formatted extraction: leading white space skipped, reading stops at the
   // first character that cannot continue the number; no number at all, or
   // one too large for unsigned, falls back to the default.
@@ -110,20 +103,17 @@ void TermDocumentEvaluatorEx::Near(TermDocumentEvaluatorEx& result,
                                    const TermDocumentEvaluatorEx& right) {
   // Decided from positions alone; the operands' match results are not read.
   const unsigned distance = GetNearDistance(result.m_Query);
-  result.m_bResult = eval_groups::AppendNearPairs(
-      left.m_HighlightedWords, right.m_HighlightedWords, distance,
-      result.m_HighlightedWords);
+  result.m_bResult = eval_groups::AppendNearPairs(left.m_HighlightedWords, right.m_HighlightedWords,
+                                                  distance, result.m_HighlightedWords);
 }
 
-void TermDocumentEvaluatorEx::GetPhraseBoundaries(const OccurrenceList& group,
-                                                  unsigned& first,
+void TermDocumentEvaluatorEx::GetPhraseBoundaries(const OccurrenceList& group, unsigned& first,
                                                   unsigned& last) {
   first = eval_groups::FirstIndex(group);
   last = eval_groups::LastIndex(group);
 }
 
-void TermDocumentEvaluatorEx::MergePhrases(const OccurrenceList& a,
-                                           const OccurrenceList& b,
+void TermDocumentEvaluatorEx::MergePhrases(const OccurrenceList& a, const OccurrenceList& b,
                                            OccurrenceList& out) {
   eval_groups::MergeInto(a, b, out);
 }

@@ -23,16 +23,15 @@ std::u16string StrippedText(const antlr::RefAST& node) {
 
 }  // namespace
 
-void TermDocumentEvaluatorEx::GetQueryTerms(
-    QueryTermMap& terms, const antlr::RefAST& node,
-    const OccurrenceMapHandle& occurrences) {
+void TermDocumentEvaluatorEx::GetQueryTerms(QueryTermMap& terms, const antlr::RefAST& node,
+                                            const OccurrenceMapHandle& occurrences) {
   unsigned counter = 0;
   GetQueryTerms(terms, node, occurrences, counter);
 }
 
-void TermDocumentEvaluatorEx::GetQueryTerms(
-    QueryTermMap& terms, const antlr::RefAST& node,
-    const OccurrenceMapHandle& occurrences, unsigned& counter) {
+void TermDocumentEvaluatorEx::GetQueryTerms(QueryTermMap& terms, const antlr::RefAST& node,
+                                            const OccurrenceMapHandle& occurrences,
+                                            unsigned& counter) {
   // Depth first, left to right, with an explicit stack: queries nest one
   // level per juxtaposed word. Only the first two children of a binary node
   // and the first of a negation are walked, as in the evaluation.
@@ -61,8 +60,7 @@ void TermDocumentEvaluatorEx::GetQueryTerms(
         break;
       case Tokens::DQUOTE_:
         // All words of a phrase share one number.
-        for (antlr::RefAST child = first;
-             child && child->getType() != Tokens::DQUOTE_;
+        for (antlr::RefAST child = first; child && child->getType() != Tokens::DQUOTE_;
              child = child->getNextSibling())
           FetchWordOccurences(terms, counter, StrippedText(child), occurrences);
         ++counter;
@@ -73,9 +71,9 @@ void TermDocumentEvaluatorEx::GetQueryTerms(
   }
 }
 
-void TermDocumentEvaluatorEx::FetchWordOccurences(
-    QueryTermMap& terms, unsigned termNumber, const std::u16string& word,
-    const OccurrenceMapHandle& occurrences) {
+void TermDocumentEvaluatorEx::FetchWordOccurences(QueryTermMap& terms, unsigned termNumber,
+                                                  const std::u16string& word,
+                                                  const OccurrenceMapHandle& occurrences) {
   if (!occurrences) return;
   const auto found = occurrences->find(word);
   if (found == occurrences->end() || !found->second) return;

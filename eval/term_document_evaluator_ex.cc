@@ -16,12 +16,12 @@ using eval_groups::LastIndex;
 
 LVTLanguage::StopWords TermDocumentEvaluatorEx::m_sStopWords(true);
 
-TermDocumentEvaluatorEx::TermDocumentEvaluatorEx(
-    const antlr::RefAST& node, const OccurrenceMapHandle& occurrences)
+TermDocumentEvaluatorEx::TermDocumentEvaluatorEx(const antlr::RefAST& node,
+                                                 const OccurrenceMapHandle& occurrences)
     : m_Query(node), m_WordOccurences(occurrences) {}
 
-TermDocumentEvaluatorEx::TermDocumentEvaluatorEx(
-    const std::u16string& term, const OccurrenceMapHandle& occurrences)
+TermDocumentEvaluatorEx::TermDocumentEvaluatorEx(const std::u16string& term,
+                                                 const OccurrenceMapHandle& occurrences)
     : m_WordOccurences(occurrences) {
   ConstructFromTerm(term);
 }
@@ -70,9 +70,8 @@ bool TermDocumentEvaluatorEx::EvaluateNode() {
   return m_bResult;
 }
 
-bool TermDocumentEvaluatorEx::BeginEvaluation(
-    LVT::RefCount<TermDocumentEvaluatorEx>& left,
-    LVT::RefCount<TermDocumentEvaluatorEx>& right) {
+bool TermDocumentEvaluatorEx::BeginEvaluation(LVT::RefCount<TermDocumentEvaluatorEx>& left,
+                                              LVT::RefCount<TermDocumentEvaluatorEx>& right) {
   m_bResult = false;
   m_HighlightedWords.clear();
   if (!ValidateTree(m_Query)) return false;
@@ -87,14 +86,11 @@ bool TermDocumentEvaluatorEx::BeginEvaluation(
     case Tokens::OR_:
     case Tokens::NEAR_:
     case Tokens::WEIGHTEDNEAR_:
-      left =
-          LVT::MakeRefCount<TermDocumentEvaluatorEx>(first, m_WordOccurences);
-      right = LVT::MakeRefCount<TermDocumentEvaluatorEx>(
-          first->getNextSibling(), m_WordOccurences);
+      left = LVT::MakeRefCount<TermDocumentEvaluatorEx>(first, m_WordOccurences);
+      right = LVT::MakeRefCount<TermDocumentEvaluatorEx>(first->getNextSibling(), m_WordOccurences);
       return true;
     case Tokens::NOT_:
-      left =
-          LVT::MakeRefCount<TermDocumentEvaluatorEx>(first, m_WordOccurences);
+      left = LVT::MakeRefCount<TermDocumentEvaluatorEx>(first, m_WordOccurences);
       return true;
     case Tokens::DQUOTE_:
       ConstructExactPhrase();
@@ -104,8 +100,8 @@ bool TermDocumentEvaluatorEx::BeginEvaluation(
   }
 }
 
-void TermDocumentEvaluatorEx::FinishEvaluation(
-    const TermDocumentEvaluatorEx* left, const TermDocumentEvaluatorEx* right) {
+void TermDocumentEvaluatorEx::FinishEvaluation(const TermDocumentEvaluatorEx* left,
+                                               const TermDocumentEvaluatorEx* right) {
   if (right != nullptr)
     PerformBinaryOperation(*this, *left, *right);
   else
@@ -129,15 +125,13 @@ bool TermDocumentEvaluatorEx::ValidateTree(const antlr::RefAST& node) {
     const antlr::RefAST second = first->getNextSibling();
     for (const antlr::RefAST& operand : {first, second}) {
       const int operandType = operand->getType();
-      if (operandType != Tokens::WORD_ && operandType != Tokens::DQUOTE_)
-        return false;
+      if (operandType != Tokens::WORD_ && operandType != Tokens::DQUOTE_) return false;
     }
   }
   return true;
 }
 
-TermDocumentEvaluatorEx::OperatorType TermDocumentEvaluatorEx::GetOperatorType(
-    int tokenType) {
+TermDocumentEvaluatorEx::OperatorType TermDocumentEvaluatorEx::GetOperatorType(int tokenType) {
   switch (tokenType) {
     case Tokens::AND_:
     case Tokens::OR_:
@@ -155,16 +149,15 @@ bool TermDocumentEvaluatorEx::IsStopWord(const std::u16string& word) {
   return m_sStopWords.IsStopWord(word);
 }
 
-bool TermDocumentEvaluatorEx::GetText(const antlr::RefAST& node,
-                                      std::u16string& text) {
+bool TermDocumentEvaluatorEx::GetText(const antlr::RefAST& node, std::u16string& text) {
   text.clear();
   if (!node) return false;
   eval_text::AppendWide(node->getText(), text);
   return !text.empty();
 }
 
-const TermDocumentEvaluatorEx::OccurrenceListHandle*
-TermDocumentEvaluatorEx::FindList(const std::u16string& key) const {
+const TermDocumentEvaluatorEx::OccurrenceListHandle* TermDocumentEvaluatorEx::FindList(
+    const std::u16string& key) const {
   if (!m_WordOccurences) return nullptr;
   const auto found = m_WordOccurences->find(key);
   return found == m_WordOccurences->end() ? nullptr : &found->second;
@@ -177,18 +170,16 @@ void TermDocumentEvaluatorEx::ConstructFromTerm(const std::u16string& term) {
   m_bStopWord = m_sStopWords.IsStopWord(term);
   const OccurrenceListHandle* list = FindList(term);
   if (list == nullptr) return;
-  if (*list)
-    eval_groups::AppendOneGroupPerOccurrence(**list, m_HighlightedWords);
+  if (*list) eval_groups::AppendOneGroupPerOccurrence(**list, m_HighlightedWords);
   m_bResult = true;
 }
 
 void TermDocumentEvaluatorEx::RemoveWordOverlaps() {
   GroupVector& groups = m_HighlightedWords;
   if (groups.size() < 2) return;
-  std::sort(groups.begin(), groups.end(),
-            [](const GroupHandle& a, const GroupHandle& b) {
-              return FirstIndex(*a) < FirstIndex(*b);
-            });
+  std::sort(groups.begin(), groups.end(), [](const GroupHandle& a, const GroupHandle& b) {
+    return FirstIndex(*a) < FirstIndex(*b);
+  });
   GroupVector merged;
   GroupHandle current = groups[0];
   // A merge makes a new list; while that list is only ours (not yet placed
@@ -211,8 +202,7 @@ void TermDocumentEvaluatorEx::RemoveWordOverlaps() {
       currentIsOurs = true;
     }
     for (const auto& occurrence : *next)
-      if (occurrence->m_WordIndex > LastIndex(*current))
-        current->push_back(occurrence);
+      if (occurrence->m_WordIndex > LastIndex(*current)) current->push_back(occurrence);
   }
   merged.push_back(std::move(current));
   groups = merged;

@@ -41,11 +41,9 @@ struct HighlightStrings {
 };
 
 inline constexpr HighlightStrings kHighlightChoices[] = {
-    {nullptr, nullptr, "<font color=#800000 style=background-color:#FFFF00>",
-     "</font>"},
+    {nullptr, nullptr, "<font color=#800000 style=background-color:#FFFF00>", "</font>"},
     {u"", u"", "", ""},
-    {u"<span class=\"changed\">", u"</span>", "<span class=\"changed\">",
-     "</span>"},
+    {u"<span class=\"changed\">", u"</span>", "<span class=\"changed\">", "</span>"},
     {u"<i><u>", u"</u></i>", "<i><u>", "</u></i>"},
 };
 
@@ -57,68 +55,55 @@ struct ChangeReport {
 };
 
 inline ChangeReport RunComparison(const LVTDT::CompareHtmlDocuments& comparer,
-                                  const std::string& oldPage,
-                                  LVTCharset::CHARSET oldCharset,
-                                  const std::string& newPage,
-                                  LVTCharset::CHARSET newCharset) {
+                                  const std::string& oldPage, LVTCharset::CHARSET oldCharset,
+                                  const std::string& newPage, LVTCharset::CHARSET newCharset) {
   LVTFile::MemoryBuffer oldStream(oldPage);
   LVTFile::MemoryBuffer newStream(newPage);
   LVTFile::MemoryBuffer out;
   ChangeReport report;
-  comparer.DetectChanges(oldStream, oldCharset, newStream, newCharset, out,
-                         report.changes, report.changedWords, report.ratio);
+  comparer.DetectChanges(oldStream, oldCharset, newStream, newCharset, out, report.changes,
+                         report.changedWords, report.ratio);
   report.page = out.Bytes();
   return report;
 }
 
 // The new page as the report must copy it: in UTF-8, each marker it holds
 // overwritten by as many bytes (an empty span padded with blanks).
-inline std::string ExpectedCopy(const std::string& page,
-                                LVTCharset::CHARSET charset) {
+inline std::string ExpectedCopy(const std::string& page, LVTCharset::CHARSET charset) {
   std::string copy = Transcode(charset, LVTCharset::kUtf8, page).bytes;
   for (std::string_view marker : {kChangeOpen, kChangeClose})
     Overwrite(copy, marker, LVTDT::MarkerReplacement(std::string(marker)));
   return copy;
 }
 
-inline std::string ReportFault(const ChangeReport& report,
-                               const std::string& expected, bool header,
+inline std::string ReportFault(const ChangeReport& report, const std::string& expected, bool header,
                                const HighlightStrings& strings) {
   std::string body = report.page;
-  if (header && !TakeHeader(body, kReportHeader))
-    return "the report lacks its header";
+  if (header && !TakeHeader(body, kReportHeader)) return "the report lacks its header";
   if (report.ratio != -1.0 && !(report.ratio >= 0.0 && report.ratio <= 1.0))
     return "a change ratio outside [0, 1]";
   OwnMarkup own{"lumivantchanges", "Change", {}};
   own.AddInnerTags(strings.startUtf8);
-  if (const std::string fault = ElementDifference(expected, body, own);
-      !fault.empty())
+  if (const std::string fault = ElementDifference(expected, body, own); !fault.empty())
     return "the report's elements differ from the page's: " + fault;
   // A page that writes anchor-like text itself cannot be taken apart.
   if (Contains(expected, "<a name=\"Change")) return "";
-  if (const std::string fault = AnchorFault(body, "Change", report.changes);
-      !fault.empty())
+  if (const std::string fault = AnchorFault(body, "Change", report.changes); !fault.empty())
     return fault;
   std::string fault;
-  const std::string stripped =
-      StripChanges(body, strings.startUtf8, strings.endUtf8, &fault);
+  const std::string stripped = StripChanges(body, strings.startUtf8, strings.endUtf8, &fault);
   if (!fault.empty()) return fault;
-  if (stripped != expected)
-    return "the report without its markup is not the new page";
+  if (stripped != expected) return "the report without its markup is not the new page";
   return "";
 }
 
-inline std::string SelfComparisonFault(
-    const LVTDT::CompareHtmlDocuments& comparer, const std::string& page,
-    LVTCharset::CHARSET charset, const std::string& expected, bool header) {
-  const ChangeReport self =
-      RunComparison(comparer, page, charset, page, charset);
-  if (self.changes != 0 || self.changedWords != 0)
-    return "a page compared with itself has changes";
-  if (self.ratio != -1.0 && self.ratio != 0.0)
-    return "a page compared with itself has a ratio";
-  if (self.page !=
-      (header ? std::string(kReportHeader) : std::string()) + expected)
+inline std::string SelfComparisonFault(const LVTDT::CompareHtmlDocuments& comparer,
+                                       const std::string& page, LVTCharset::CHARSET charset,
+                                       const std::string& expected, bool header) {
+  const ChangeReport self = RunComparison(comparer, page, charset, page, charset);
+  if (self.changes != 0 || self.changedWords != 0) return "a page compared with itself has changes";
+  if (self.ratio != -1.0 && self.ratio != 0.0) return "a page compared with itself has a ratio";
+  if (self.page != (header ? std::string(kReportHeader) : std::string()) + expected)
     return "a page compared with itself is not copied unchanged";
   return "";
 }
@@ -139,14 +124,11 @@ inline std::string ChangesCase(const uint8_t* data, std::size_t size) {
   const bool header = !(options & 8);
   comparer.AddEncodingHeader(header);
   const HighlightStrings& strings = kHighlightChoices[(options >> 4) & 3];
-  if (strings.start != nullptr)
-    comparer.HighlightString(strings.start, strings.end);
+  if (strings.start != nullptr) comparer.HighlightString(strings.start, strings.end);
 
   const std::string expected = ExpectedCopy(newPage, newCharset);
-  const ChangeReport report =
-      RunComparison(comparer, oldPage, oldCharset, newPage, newCharset);
-  if (const std::string fault = ReportFault(report, expected, header, strings);
-      !fault.empty())
+  const ChangeReport report = RunComparison(comparer, oldPage, oldCharset, newPage, newCharset);
+  if (const std::string fault = ReportFault(report, expected, header, strings); !fault.empty())
     return fault;
   return SelfComparisonFault(comparer, newPage, newCharset, expected, header);
 }

@@ -39,8 +39,7 @@ struct OutputDeleter {
 
 inline std::string Lower(std::string_view text) {
   std::string lower(text);
-  for (char& c : lower)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return lower;
 }
 
@@ -50,8 +49,7 @@ inline std::string Lower(std::string_view text) {
 inline std::string UnknownName(std::string_view original) {
   for (std::size_t p = 1; p < original.size(); ++p) {
     const char c = original[p];
-    if (!std::isspace(static_cast<unsigned char>(c)) && c != '/' && c != '>')
-      continue;
+    if (!std::isspace(static_cast<unsigned char>(c)) && c != '/' && c != '>') continue;
     const std::size_t start = original.rfind('<', p - 1);
     if (start == std::string_view::npos) continue;
     std::size_t from = start + 1;
@@ -62,21 +60,17 @@ inline std::string UnknownName(std::string_view original) {
 }
 
 inline std::string NameOf(const GumboElement& element) {
-  if (element.tag != GUMBO_TAG_UNKNOWN)
-    return gumbo_normalized_tagname(element.tag);
-  return UnknownName(
-      std::string_view(element.original_tag.data, element.original_tag.length));
+  if (element.tag != GUMBO_TAG_UNKNOWN) return gumbo_normalized_tagname(element.tag);
+  return UnknownName(std::string_view(element.original_tag.data, element.original_tag.length));
 }
 
-inline std::string KindOf(const GumboElement& element,
-                          const std::string& name) {
+inline std::string KindOf(const GumboElement& element, const std::string& name) {
   std::string kind = element.tag_namespace == GUMBO_NAMESPACE_SVG      ? "svg:"
                      : element.tag_namespace == GUMBO_NAMESPACE_MATHML ? "math:"
                                                                        : "";
   kind += name;
   for (unsigned i = 0; i < element.attributes.length; ++i) {
-    const auto* attribute =
-        static_cast<const GumboAttribute*>(element.attributes.data[i]);
+    const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
     kind += std::string(" ") + attribute->name + "=" + attribute->value;
   }
   return kind;
@@ -108,8 +102,7 @@ inline void AppendText(const char* text, std::string& out) {
 inline ParsedPage ParsePage(std::string_view html) {
   namespace d = element_list_detail;
   std::unique_ptr<GumboOutput, d::OutputDeleter> output(
-      gumbo_parse_with_options(&kGumboDefaultOptions, html.data(),
-                               html.size()));
+      gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size()));
   ParsedPage page;
   struct Item {
     const GumboNode* node;
@@ -125,8 +118,7 @@ inline ParsedPage ParsePage(std::string_view html) {
     if (node->type == GUMBO_NODE_ELEMENT || node->type == GUMBO_NODE_TEMPLATE) {
       const GumboElement& element = node->v.element;
       const std::string name = d::NameOf(element);
-      page.elements.push_back(
-          Element{d::KindOf(element, name), name, item.parent});
+      page.elements.push_back(Element{d::KindOf(element, name), name, item.parent});
       self = static_cast<long>(page.elements.size()) - 1;
       children = &element.children;
     } else if (node->type == GUMBO_NODE_DOCUMENT) {
@@ -136,8 +128,7 @@ inline ParsedPage ParsePage(std::string_view html) {
     }
     if (children == nullptr) continue;
     for (unsigned i = children->length; i-- > 0;)
-      pending.push_back(
-          Item{static_cast<const GumboNode*>(children->data[i]), self});
+      pending.push_back(Item{static_cast<const GumboNode*>(children->data[i]), self});
   }
   return page;
 }
@@ -153,8 +144,7 @@ struct OwnMarkup {
   // innerKinds from the start tags written inside the markers.
   void AddInnerTags(std::string_view startTags) {
     for (const Element& element : ParsePage(startTags).elements)
-      if (element.name != "html" && element.name != "head" &&
-          element.name != "body")
+      if (element.name != "html" && element.name != "head" && element.name != "body")
         innerKinds.push_back(element.kind);
   }
 };
@@ -168,29 +158,24 @@ inline bool IsOwnAnchor(const Element& element, const OwnMarkup& own) {
   const std::size_t from = colon < element.kind.find(' ') ? colon + 1 : 0;
   if (element.kind.compare(from, prefix.size(), prefix) != 0) return false;
   const std::string number = element.kind.substr(from + prefix.size());
-  return !number.empty() &&
-         number.find_first_not_of("0123456789") == std::string::npos;
+  return !number.empty() && number.find_first_not_of("0123456789") == std::string::npos;
 }
 
 inline bool InsideMarker(const std::vector<Element>& elements, long parent,
                          const std::string& marker) {
-  for (; parent >= 0;
-       parent = elements[static_cast<std::size_t>(parent)].parent)
+  for (; parent >= 0; parent = elements[static_cast<std::size_t>(parent)].parent)
     if (elements[static_cast<std::size_t>(parent)].name == marker) return true;
   return false;
 }
 
 // The kinds of the page's elements in document order, without own markup.
-inline std::vector<std::string> ForeignKinds(const ParsedPage& page,
-                                             const OwnMarkup& own) {
+inline std::vector<std::string> ForeignKinds(const ParsedPage& page, const OwnMarkup& own) {
   std::vector<std::string> kinds;
   for (const Element& element : page.elements) {
     if (element.name == own.marker || IsOwnAnchor(element, own)) continue;
     bool inner = false;
-    for (const std::string& kind : own.innerKinds)
-      inner = inner || kind == element.kind;
-    if (inner && InsideMarker(page.elements, element.parent, own.marker))
-      continue;
+    for (const std::string& kind : own.innerKinds) inner = inner || kind == element.kind;
+    if (inner && InsideMarker(page.elements, element.parent, own.marker)) continue;
     kinds.push_back(element.kind);
   }
   return kinds;
@@ -205,8 +190,7 @@ inline std::vector<std::string> Surplus(std::vector<std::string> base,
   std::vector<std::string> surplus;
   for (const std::string& kind : extra) {
     auto at = std::lower_bound(base.begin(), base.end(), kind);
-    while (at != base.end() && *at == kind &&
-           used[static_cast<std::size_t>(at - base.begin())])
+    while (at != base.end() && *at == kind && used[static_cast<std::size_t>(at - base.begin())])
       ++at;
     if (at != base.end() && *at == kind)
       used[static_cast<std::size_t>(at - base.begin())] = true;
@@ -219,9 +203,8 @@ inline std::vector<std::string> Surplus(std::vector<std::string> base,
 // Formatting elements: the only ones the parser clones when it re-opens
 // them or takes misnested markup apart.
 inline bool IsFormatting(const std::string& kind) {
-  static const char* const kNames[] = {
-      "a",    "b", "big",   "code",   "em",     "font", "i",
-      "nobr", "s", "small", "strike", "strong", "tt",   "u"};
+  static const char* const kNames[] = {"a",    "b", "big",   "code",   "em",     "font", "i",
+                                       "nobr", "s", "small", "strike", "strong", "tt",   "u"};
   const std::string name = kind.substr(0, kind.find(' '));
   for (const char* formatting : kNames)
     if (name == formatting) return true;
@@ -236,20 +219,17 @@ inline bool IsFormatting(const std::string& kind) {
 // formatting elements apart: it clones them around what follows, or no
 // longer re-opens them. Copies of the page's own formatting elements may
 // thus come or go; no other element, and none the page does not have.
-inline std::string ElementDifference(std::string_view input,
-                                     std::string_view output,
+inline std::string ElementDifference(std::string_view input, std::string_view output,
                                      const OwnMarkup& own) {
   const std::vector<std::string> before = ForeignKinds(ParsePage(input), own);
   const std::vector<std::string> after = ForeignKinds(ParsePage(output), own);
   if (before == after) return "";
   for (const std::string& kind : Surplus(after, before)) {
-    if (!IsFormatting(kind) ||
-        std::find(after.begin(), after.end(), kind) == after.end())
+    if (!IsFormatting(kind) || std::find(after.begin(), after.end(), kind) == after.end())
       return "the output lost <" + kind + ">";
   }
   for (const std::string& kind : Surplus(before, after)) {
-    if (!IsFormatting(kind) ||
-        std::find(before.begin(), before.end(), kind) == before.end())
+    if (!IsFormatting(kind) || std::find(before.begin(), before.end(), kind) == before.end())
       return "the output gained <" + kind + ">";
   }
   return "";

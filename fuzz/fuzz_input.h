@@ -36,8 +36,7 @@ class FuzzInput {
   std::string TakeText() {
     const std::size_t at = m_Rest.find(kSeparator);
     const std::string_view text = m_Rest.substr(0, at);
-    m_Rest.remove_prefix(at == std::string_view::npos ? m_Rest.size()
-                                                      : at + kSeparator.size());
+    m_Rest.remove_prefix(at == std::string_view::npos ? m_Rest.size() : at + kSeparator.size());
     return std::string(text);
   }
 

@@ -62,16 +62,13 @@ class ChunkedStream : public LVTBase::BinaryStreamBuf {
  protected:
   uint32_t ReadAt(uint32_t offset, void* buffer, uint32_t n) override {
     if (offset >= m_Bytes.size()) return 0;
-    const uint32_t chunk =
-        std::max<uint32_t>(1, m_Chunks[m_Next++ % m_Chunks.size()]);
+    const uint32_t chunk = std::max<uint32_t>(1, m_Chunks[m_Next++ % m_Chunks.size()]);
     const uint32_t got = std::min<uint32_t>({n, chunk, Size() - offset});
     std::memcpy(buffer, m_Bytes.data() + offset, got);
     return got;
   }
   uint32_t WriteAt(uint32_t, const void*, uint32_t) override { return 0; }
-  uint32_t Size() const override {
-    return static_cast<uint32_t>(m_Bytes.size());
-  }
+  uint32_t Size() const override { return static_cast<uint32_t>(m_Bytes.size()); }
 
  private:
   std::string m_Bytes;
@@ -81,8 +78,7 @@ class ChunkedStream : public LVTBase::BinaryStreamBuf {
 
 // Every occurrence of needle in text overwritten by replacement (as long),
 // scanning left to right and going on behind each one.
-inline void Overwrite(std::string& text, std::string_view needle,
-                      std::string_view replacement) {
+inline void Overwrite(std::string& text, std::string_view needle, std::string_view replacement) {
   for (std::size_t at = text.find(needle); at != std::string::npos;
        at = text.find(needle, at + needle.size()))
     text.replace(at, needle.size(), replacement);

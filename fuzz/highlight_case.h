@@ -39,8 +39,7 @@ using ColourTags = LVTDT::HtmlQueryHighlighter::ColourTags;
 // The caller's colour tags: none, two of its own, an empty list, or tags
 // that write nothing.
 inline const ColourTags* ColourChoice(std::size_t choice) {
-  static const ColourTags kOwn = {{u"<span class=\"hit\">", u"</span>"},
-                                  {u"<i>", u"</i>"}};
+  static const ColourTags kOwn = {{u"<span class=\"hit\">", u"</span>"}, {u"<i>", u"</i>"}};
   static const ColourTags kEmpty;
   static const ColourTags kBare = {{u"", u""}};
   const ColourTags* const choices[] = {nullptr, &kOwn, &kEmpty, &kBare};
@@ -55,47 +54,39 @@ struct Highlighted {
 };
 
 // anchors starts at a value that no call leaves behind.
-inline Highlighted RunHighlighter(
-    const LVTDT::HtmlQueryHighlighter& highlighter, const std::string& page,
-    LVTCharset::CHARSET charset, bool highlightedInput) {
+inline Highlighted RunHighlighter(const LVTDT::HtmlQueryHighlighter& highlighter,
+                                  const std::string& page, LVTCharset::CHARSET charset,
+                                  bool highlightedInput) {
   LVTFile::MemoryBuffer in(page);
   LVTFile::MemoryBuffer out;
   Highlighted result;
   result.anchors = 0xC0FFEE;
   result.outcome = Outcome([&] {
-    result.match = highlighter.HighlightHtml(in, charset, out, result.anchors,
-                                             highlightedInput);
+    result.match = highlighter.HighlightHtml(in, charset, out, result.anchors, highlightedInput);
   });
   result.page = out.Bytes();
   return result;
 }
 
-inline std::string RejectionFault(const Highlighted& result,
-                                  const std::u16string& query) {
-  if (result.anchors != 0 || !result.page.empty())
-    return "a rejected query left anchors or output";
+inline std::string RejectionFault(const Highlighted& result, const std::u16string& query) {
+  if (result.anchors != 0 || !result.page.empty()) return "a rejected query left anchors or output";
   const QueryOutcome simple =
       Outcome([&] { LVTDT::CreateSimpleQuery(query, OccurrenceMapHandle()); });
   if (simple.kind != result.outcome.kind)
-    return "HighlightHtml raised " + result.outcome.kind +
-           ", CreateSimpleQuery " + simple.kind;
+    return "HighlightHtml raised " + result.outcome.kind + ", CreateSimpleQuery " + simple.kind;
   return "";
 }
 
-inline std::string OutputFault(const Highlighted& result,
-                               const std::string& source,
+inline std::string OutputFault(const Highlighted& result, const std::string& source,
                                const LVTDT::HtmlQueryHighlighter& highlighter,
                                bool highlightedInput) {
   std::string body = result.page;
   if (!highlightedInput && !TakeHeader(body, kHighlightHeader))
     return "the highlighted page lacks its header";
-  if (result.anchors == 0 && body != source)
-    return "a page without hits was not copied unchanged";
+  if (result.anchors == 0 && body != source) return "a page without hits was not copied unchanged";
   OwnMarkup own{"lumivantquery", "Query", {}};
-  for (const auto& tags : highlighter.ColourTagsUtf8())
-    own.AddInnerTags(tags.first);
-  if (const std::string fault = ElementDifference(source, body, own);
-      !fault.empty())
+  for (const auto& tags : highlighter.ColourTagsUtf8()) own.AddInnerTags(tags.first);
+  if (const std::string fault = ElementDifference(source, body, own); !fault.empty())
     return "the highlighted page's elements differ from the page's: " + fault;
   if (ParsePage(body).text != ParsePage(source).text)
     return "the highlighted page's text differs from the page's";
@@ -112,12 +103,9 @@ inline std::string HighlightCase(const uint8_t* data, std::size_t size) {
   const std::u16string query = Utf8ToWide(input.TakeText());
   const std::string page = input.TakeRest();
 
-  const LVTDT::HtmlQueryHighlighter highlighter(query, nullptr,
-                                                ColourChoice(options >> 1));
-  const Highlighted result =
-      RunHighlighter(highlighter, page, charset, highlightedInput);
-  if (!result.outcome.fault.empty())
-    return "HighlightHtml: " + result.outcome.fault;
+  const LVTDT::HtmlQueryHighlighter highlighter(query, nullptr, ColourChoice(options >> 1));
+  const Highlighted result = RunHighlighter(highlighter, page, charset, highlightedInput);
+  if (!result.outcome.fault.empty()) return "HighlightHtml: " + result.outcome.fault;
   if (page.empty()) {
     if (result.match || result.anchors != 0xC0FFEE || !result.page.empty())
       return "an empty page was not left alone";
@@ -126,17 +114,12 @@ inline std::string HighlightCase(const uint8_t* data, std::size_t size) {
   if (!result.outcome.ok()) return RejectionFault(result, query);
 
   const std::string source =
-      charset == LVTCharset::kUtf8
-          ? page
-          : Transcode(charset, LVTCharset::kUtf8, page).bytes;
-  if (const std::string fault =
-          OutputFault(result, source, highlighter, highlightedInput);
+      charset == LVTCharset::kUtf8 ? page : Transcode(charset, LVTCharset::kUtf8, page).bytes;
+  if (const std::string fault = OutputFault(result, source, highlighter, highlightedInput);
       !fault.empty())
     return fault;
-  const Highlighted again =
-      RunHighlighter(highlighter, page, charset, highlightedInput);
-  if (again.page != result.page || again.match != result.match ||
-      again.anchors != result.anchors)
+  const Highlighted again = RunHighlighter(highlighter, page, charset, highlightedInput);
+  if (again.page != result.page || again.match != result.match || again.anchors != result.anchors)
     return "a second run wrote something else";
   return "";
 }

@@ -20,9 +20,9 @@
 #include <vector>
 
 #include "foundation/base/code_page.h"
-#include "foundation/language/language.h"
 #include "foundation/base/ref_count.h"
 #include "foundation/charset/transcode.h"
+#include "foundation/language/language.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/fuzz_support.h"
 #include "fuzz/query_outcome.h"
@@ -50,25 +50,22 @@ inline const LVTLanguage::Language& English() {
 
 inline std::u16string Utf8ToWide(const std::string& bytes) {
   std::u16string wide;
-  LVTCharset::BytesToWide(LVTCharset::kUtf8, LVTCharset::kWide, bytes, wide,
-                          true);
+  LVTCharset::BytesToWide(LVTCharset::kUtf8, LVTCharset::kWide, bytes, wide, true);
   return wide;
 }
 
 inline std::u16string RawUnits(const std::string& bytes) {
   std::u16string units(bytes.size() / 2, u'\0');
   for (std::size_t i = 0; i < units.size(); ++i)
-    units[i] =
-        static_cast<char16_t>(static_cast<uint8_t>(bytes[2 * i]) |
-                              static_cast<uint8_t>(bytes[2 * i + 1]) << 8);
+    units[i] = static_cast<char16_t>(static_cast<uint8_t>(bytes[2 * i]) |
+                                     static_cast<uint8_t>(bytes[2 * i + 1]) << 8);
   return units;
 }
 
 inline OccurrenceMapHandle OccurrencesOf(const std::u16string& text) {
   LVTDT::RawTextList runs;
   LVTDT::RawTextExtractor::GetRawTextFromText(text, runs);
-  OccurrenceMapHandle map =
-      LVT::MakeRefCount<TermDocumentEvaluatorEx::OccurrenceMap>();
+  OccurrenceMapHandle map = LVT::MakeRefCount<TermDocumentEvaluatorEx::OccurrenceMap>();
   LVTDT::WordOccurencesExtractor::GetWordOccurences(runs, *map, English());
   return map;
 }
@@ -88,26 +85,20 @@ inline std::string NodeFault(const antlr::RefAST& node,
   const int type = node->getType();
   const bool near = type == T::NEAR_ || type == T::WEIGHTEDNEAR_;
   if (type == T::WORD_)
-    return children.empty() && !node->getText().empty()
-               ? ""
-               : "a word with children or no text";
-  if ((type == T::AND_ || type == T::OR_) && children.size() < 2)
-    return "and/or with one operand";
+    return children.empty() && !node->getText().empty() ? "" : "a word with children or no text";
+  if ((type == T::AND_ || type == T::OR_) && children.size() < 2) return "and/or with one operand";
   if (type == T::NOT_ && children.empty()) return "not without operand";
   if (near && children.size() != 2) return "near without exactly two operands";
   for (const antlr::RefAST& c : children) {
     if (near && c->getType() != T::WORD_ && c->getType() != T::DQUOTE_)
       return "near operand neither word nor phrase";
-    if (type == T::DQUOTE_ && c->getFirstChild())
-      return "phrase member with children";
+    if (type == T::DQUOTE_ && c->getFirstChild()) return "phrase member with children";
   }
   // Parentheses between quotes make no node: '"( )"' is a phrase of
   // nothing but its closing quote.
-  if (type == T::DQUOTE_ &&
-      (children.empty() || children.back()->getType() != T::DQUOTE_))
+  if (type == T::DQUOTE_ && (children.empty() || children.back()->getType() != T::DQUOTE_))
     return "phrase without closing quote";
-  if (type != T::AND_ && type != T::OR_ && type != T::NOT_ && !near &&
-      type != T::DQUOTE_)
+  if (type != T::AND_ && type != T::OR_ && type != T::NOT_ && !near && type != T::DQUOTE_)
     return "node of type " + std::to_string(type) + " outside the catalogue";
   return "";
 }
@@ -119,10 +110,8 @@ inline std::string CatalogueFault(const antlr::RefAST& tree) {
   while (!pending.empty()) {
     const antlr::RefAST node = pending.back();
     pending.pop_back();
-    const std::vector<antlr::RefAST> children =
-        SiblingsFrom(node->getFirstChild());
-    if (const std::string fault = NodeFault(node, children); !fault.empty())
-      return fault;
+    const std::vector<antlr::RefAST> children = SiblingsFrom(node->getFirstChild());
+    if (const std::string fault = NodeFault(node, children); !fault.empty()) return fault;
     // A phrase's members are leaves, checked with it.
     if (node->getType() != LVTDT::DTQueryParserTokenTypes::DQUOTE_)
       pending.insert(pending.end(), children.begin(), children.end());
@@ -131,9 +120,8 @@ inline std::string CatalogueFault(const antlr::RefAST& tree) {
 }
 
 // Groups as the evaluator promises them, and a term for every grouped word.
-inline std::string GroupsFault(
-    const TermDocumentEvaluatorEx::GroupVector& groups,
-    const TermDocumentEvaluatorEx::QueryTermMap& terms) {
+inline std::string GroupsFault(const TermDocumentEvaluatorEx::GroupVector& groups,
+                               const TermDocumentEvaluatorEx::QueryTermMap& terms) {
   long previousLast = -2;
   for (const auto& group : groups) {
     if (!group || group->size() == 0) return "an empty group";
@@ -141,8 +129,7 @@ inline std::string GroupsFault(
     for (const auto& occurrence : *group) {
       const long index = occurrence->m_WordIndex;
       if (index <= last) return "a group not ascending by word index";
-      if (terms.find(occurrence->m_WordIndex) == terms.end())
-        return "a grouped word without term";
+      if (terms.find(occurrence->m_WordIndex) == terms.end()) return "a grouped word without term";
       last = index;
     }
     if (static_cast<long>((*group)[0]->m_WordIndex) <= previousLast + 1)
@@ -152,10 +139,8 @@ inline std::string GroupsFault(
   return "";
 }
 
-inline std::string EvaluationFault(const antlr::RefAST& tree,
-                                   const OccurrenceMapHandle& map) {
-  if (const std::string fault = CatalogueFault(tree); !fault.empty())
-    return fault;
+inline std::string EvaluationFault(const antlr::RefAST& tree, const OccurrenceMapHandle& map) {
+  if (const std::string fault = CatalogueFault(tree); !fault.empty()) return fault;
   TermDocumentEvaluatorEx evaluator(tree, map);
   evaluator.EvaluateNode();
   TermDocumentEvaluatorEx::QueryTermMap terms;
@@ -168,34 +153,27 @@ inline std::string QueryCase(const uint8_t* data, std::size_t size) {
   FuzzInput input(data, size);
   const bool raw = input.TakeByte() & 1;
   const std::string queryBytes = input.TakeText();
-  const std::u16string query =
-      raw ? RawUnits(queryBytes) : Utf8ToWide(queryBytes);
+  const std::u16string query = raw ? RawUnits(queryBytes) : Utf8ToWide(queryBytes);
   const OccurrenceMapHandle map = OccurrencesOf(Utf8ToWide(input.TakeRest()));
 
   LVT::RefCount<TermDocumentEvaluatorEx> simple;
-  const QueryOutcome viaSimple =
-      Outcome([&] { simple = LVTDT::CreateSimpleQuery(query, map); });
+  const QueryOutcome viaSimple = Outcome([&] { simple = LVTDT::CreateSimpleQuery(query, map); });
   if (!viaSimple.fault.empty()) return "CreateSimpleQuery: " + viaSimple.fault;
 
   std::u16string prepared;
   LVTDT::PrepareQueryStemMap stems;
   const bool holds = LVTDT::PrepareQuery(query, prepared, stems, English());
   antlr::RefAST tree;
-  const QueryOutcome byHand =
-      Outcome([&] { tree = LVTDT::ParsePreparedQuery(prepared); });
-  if (!byHand.fault.empty())
-    return "parsing the prepared query: " + byHand.fault;
+  const QueryOutcome byHand = Outcome([&] { tree = LVTDT::ParsePreparedQuery(prepared); });
+  if (!byHand.fault.empty()) return "parsing the prepared query: " + byHand.fault;
   if (byHand.kind != viaSimple.kind)
-    return "CreateSimpleQuery gave " + viaSimple.kind +
-           ", preparing and parsing " + byHand.kind;
+    return "CreateSimpleQuery gave " + viaSimple.kind + ", preparing and parsing " + byHand.kind;
   if (!holds && byHand.ok()) return "a query prepared to nothing was accepted";
 
   LVT::RefCount<TermDocumentEvaluatorEx> unmapped;
-  const QueryOutcome withoutMap = Outcome([&] {
-    unmapped = LVTDT::CreateSimpleQuery(query, OccurrenceMapHandle());
-  });
-  if (withoutMap.kind != viaSimple.kind)
-    return "the occurrence map changed the outcome";
+  const QueryOutcome withoutMap =
+      Outcome([&] { unmapped = LVTDT::CreateSimpleQuery(query, OccurrenceMapHandle()); });
+  if (withoutMap.kind != viaSimple.kind) return "the occurrence map changed the outcome";
   if (unmapped) return "an evaluator without an occurrence map";
 
   if (!byHand.ok()) return "";

@@ -34,10 +34,8 @@ inline std::string DocumentedKind(const antlr::ANTLRException& e) {
   const std::type_info& type = typeid(e);
   if (type == typeid(antlr::NoViableAltException)) return "NoViableAlt";
   if (type == typeid(antlr::MismatchedTokenException)) return "MismatchedToken";
-  if (type == typeid(antlr::TokenStreamRecognitionException))
-    return "TokenStreamRecognition";
-  if (type == typeid(antlr::TokenStreamException) ||
-      type == typeid(antlr::TokenStreamIOException))
+  if (type == typeid(antlr::TokenStreamRecognitionException)) return "TokenStreamRecognition";
+  if (type == typeid(antlr::TokenStreamException) || type == typeid(antlr::TokenStreamIOException))
     return "TokenStream";
   // The parser's own bound on nesting and size: the base class itself,
   // with a message that says why.
@@ -57,11 +55,9 @@ QueryOutcome Outcome(Call call) {
   } catch (const antlr::ANTLRException& e) {
     outcome.kind = DocumentedKind(e);
     if (outcome.kind.empty())
-      outcome.fault =
-          std::string("undocumented ") + typeid(e).name() + ": " + e.toString();
+      outcome.fault = std::string("undocumented ") + typeid(e).name() + ": " + e.toString();
   } catch (const std::exception& e) {
-    outcome.fault =
-        std::string("standard exception ") + typeid(e).name() + ": " + e.what();
+    outcome.fault = std::string("standard exception ") + typeid(e).name() + ": " + e.what();
   } catch (...) {
     outcome.fault = "unknown exception";
   }

@@ -25,8 +25,7 @@ inline constexpr std::string_view kHitOpen = "<LumivantQuery>";
 inline constexpr std::string_view kHitClose = "</LumivantQuery>";
 
 inline std::string Anchor(std::string_view prefix, unsigned number) {
-  return "<a name=\"" + std::string(prefix) + std::to_string(number) +
-         "\"></a>";
+  return "<a name=\"" + std::string(prefix) + std::to_string(number) + "\"></a>";
 }
 
 // Removes header from the front of text; false when text does not start
@@ -39,21 +38,17 @@ inline bool TakeHeader(std::string& text, std::string_view header) {
 
 // The numbers of the anchors in text must run 1, 2, ... `count`; "" when they
 // do. Text the page brought along must not look like an anchor.
-inline std::string AnchorFault(std::string_view text, std::string_view prefix,
-                               unsigned count) {
+inline std::string AnchorFault(std::string_view text, std::string_view prefix, unsigned count) {
   const std::string start = "<a name=\"" + std::string(prefix);
   unsigned seen = 0;
   for (std::size_t at = text.find(start); at != std::string_view::npos;
        at = text.find(start, at + 1)) {
-    if (text.compare(at, Anchor(prefix, seen + 1).size(),
-                     Anchor(prefix, seen + 1)) != 0)
-      return "anchor " + std::to_string(seen + 1) +
-             " is missing or out of order";
+    if (text.compare(at, Anchor(prefix, seen + 1).size(), Anchor(prefix, seen + 1)) != 0)
+      return "anchor " + std::to_string(seen + 1) + " is missing or out of order";
     ++seen;
   }
   if (seen != count)
-    return std::to_string(seen) + " anchors for a count of " +
-           std::to_string(count);
+    return std::to_string(seen) + " anchors for a count of " + std::to_string(count);
   return "";
 }
 
@@ -61,14 +56,10 @@ inline std::string AnchorFault(std::string_view text, std::string_view prefix,
 // left to right: each changed piece must stand as open marker, highlight
 // start, bytes, highlight end, close marker. Sets `fault` when a piece is
 // not closed.
-inline std::string StripChanges(std::string_view body,
-                                std::string_view highlightStart,
-                                std::string_view highlightEnd,
-                                std::string* fault) {
-  const std::string open =
-      std::string(kChangeOpen) + std::string(highlightStart);
-  const std::string close =
-      std::string(highlightEnd) + std::string(kChangeClose);
+inline std::string StripChanges(std::string_view body, std::string_view highlightStart,
+                                std::string_view highlightEnd, std::string* fault) {
+  const std::string open = std::string(kChangeOpen) + std::string(highlightStart);
+  const std::string close = std::string(highlightEnd) + std::string(kChangeClose);
   const std::string anchor = "<a name=\"Change";
   std::string page;
   bool inPiece = false;

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "foundation/charset/labels.h"
 #include "foundation/base/code_page.h"
 #include "foundation/base/memory_buffer.h"
+#include "foundation/charset/labels.h"
 #include "foundation/charset/transcode.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/fuzz_support.h"
@@ -34,8 +34,7 @@ struct Transcoded {
 };
 
 inline Transcoded Transcode(LVTCharset::CHARSET from, LVTCharset::CHARSET to,
-                            LVTBase::BinaryStreamBuf& input,
-                            bool flag = false) {
+                            LVTBase::BinaryStreamBuf& input, bool flag = false) {
   LVTFile::MemoryBuffer out;
   Transcoded result;
   result.consumed = LVTCharset::TranscodeStream(from, to, input, out, flag);
@@ -57,9 +56,7 @@ inline bool IsValidWide(const std::string& bytes) {
   for (std::size_t i = 0; i < units.size(); ++i) {
     const char16_t u = units[i];
     if (u >= 0xD800 && u <= 0xDBFF) {
-      if (i + 1 == units.size() || units[i + 1] < 0xDC00 ||
-          units[i + 1] > 0xDFFF)
-        return false;
+      if (i + 1 == units.size() || units[i + 1] < 0xDC00 || units[i + 1] > 0xDFFF) return false;
       ++i;
     } else if (u >= 0xDC00 && u <= 0xDFFF) {
       return false;
@@ -85,17 +82,15 @@ inline bool SlicesMatter(LVTCharset::CHARSET from, LVTCharset::CHARSET to) {
   return from == 50220 || to == 50220;
 }
 
-inline std::string CheckUnsupported(LVTCharset::CHARSET from,
-                                    LVTCharset::CHARSET to,
+inline std::string CheckUnsupported(LVTCharset::CHARSET from, LVTCharset::CHARSET to,
                                     const Transcoded& whole) {
   if (whole.consumed != 0 || !whole.bytes.empty())
-    return "an unsupported pair " + std::to_string(from) + "->" +
-           std::to_string(to) + " converted something";
+    return "an unsupported pair " + std::to_string(from) + "->" + std::to_string(to) +
+           " converted something";
   return "";
 }
 
-inline std::string CheckToUtf8(LVTCharset::CHARSET from,
-                               const std::string& page,
+inline std::string CheckToUtf8(LVTCharset::CHARSET from, const std::string& page,
                                const Transcoded& whole) {
   if (!IsValidUtf8(whole.bytes)) return "UTF-8 output is not well formed";
   if (from == LVTCharset::kUtf8 && whole.bytes != ReferenceUtf8(page))
@@ -103,8 +98,7 @@ inline std::string CheckToUtf8(LVTCharset::CHARSET from,
   std::u16string wide;
   LVTCharset::BytesToWide(from, LVTCharset::kWide, page, wide, false);
   std::string again;
-  LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, wide, again,
-                          false);
+  LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, wide, again, false);
   // At the very end the two paths may differ by one U+FFFD: a lone high
   // surrogate followed by a cut-off unit is known unpaired to the stream,
   // while the string path keeps it last in the 16-bit string, where it
@@ -128,14 +122,12 @@ inline std::string TranscodeCase(const uint8_t* data, std::size_t size) {
   const std::string page = input.TakeRest();
 
   const Transcoded whole = Transcode(from, to, page);
-  if (!LVTCharset::IsSupportedCodePage(from) ||
-      !LVTCharset::IsSupportedCodePage(to))
+  if (!LVTCharset::IsSupportedCodePage(from) || !LVTCharset::IsSupportedCodePage(to))
     return CheckUnsupported(from, to, whole);
   if (whole.consumed > page.size()) return "consumed more than the input";
   // A cut-off last sequence is the most that may stay behind (the longest
   // is an escape sequence and a double-byte character).
-  if (page.size() - whole.consumed > 8)
-    return "more than a cut-off sequence left unconsumed";
+  if (page.size() - whole.consumed > 8) return "more than a cut-off sequence left unconsumed";
 
   if (!SlicesMatter(from, to)) {
     ChunkedStream chunked(page, {cut % 7u + 1u, cut / 7u % 5u + 1u, 4096u, 1u});

@@ -34,8 +34,7 @@ inline Utf8Lead LeadOf(unsigned char byte) {
 // How many bytes from `at` belong to the sequence starting there: its full
 // length when well formed, else its maximal subpart (at least 1). `cut` is
 // set when the bytes run out in the middle of a well-formed prefix.
-inline std::size_t Utf8Span(std::string_view bytes, std::size_t at,
-                            bool* complete, bool* cut) {
+inline std::size_t Utf8Span(std::string_view bytes, std::size_t at, bool* complete, bool* cut) {
   const Utf8Lead lead = LeadOf(static_cast<unsigned char>(bytes[at]));
   *complete = lead.length != 0;
   *cut = false;

@@ -99,9 +99,15 @@ void HitWriter::WriteEscaped(std::string_view bytes) {
     if (special == std::string_view::npos) break;
     WriteRaw(bytes.substr(from, special - from));
     switch (bytes[special]) {
-      case '&': WriteRaw("&amp;"); break;
-      case '<': WriteRaw("&lt;"); break;
-      default: WriteRaw("&gt;"); break;
+      case '&':
+        WriteRaw("&amp;");
+        break;
+      case '<':
+        WriteRaw("&lt;");
+        break;
+      default:
+        WriteRaw("&gt;");
+        break;
     }
     from = special + 1;
   }

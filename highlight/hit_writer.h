@@ -57,9 +57,9 @@ class HitWriter {
 
   LVTBase::BinaryStreamBuf& m_Page;
   LVTBase::BinaryStreamBuf& m_Output;
-  RawTextHandle m_OpenRun;     // the text node being written from its text
-  std::size_t m_TextPos = 0;   // how much of m_OpenRun's text is written
-  std::string m_Scratch;       // UTF-8 of the text being written
+  RawTextHandle m_OpenRun;    // the text node being written from its text
+  std::size_t m_TextPos = 0;  // how much of m_OpenRun's text is written
+  std::string m_Scratch;      // UTF-8 of the text being written
 };
 
 }  // namespace LVTDT

@@ -4,16 +4,16 @@
 #include <optional>
 
 #include "foundation/base/binary_stream.h"
-#include "foundation/language/language.h"
 #include "foundation/base/memory_buffer.h"
 #include "foundation/charset/transcode.h"
+#include "foundation/language/language.h"
 #include "highlight/highlight_format.h"
 #include "highlight/hit_writer.h"
-#include "text/occurrence_release.h"
 #include "lumivant/raw_text_extractor.h"
 #include "lumivant/term_document_evaluator_ex.h"
 #include "query/parse_query.h"
 #include "query/query_preparation.h"
+#include "text/occurrence_release.h"
 
 namespace LVTDT {
 
@@ -40,8 +40,7 @@ HtmlQueryHighlighter::HtmlQueryHighlighter(const std::u16string& query,
     for (const ColourTag& tag : *colourTags) {
       std::pair<std::string, std::string> utf8;
       LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, tag.first, utf8.first, false);
-      LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, tag.second, utf8.second,
-                              false);
+      LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, tag.second, utf8.second, false);
       m_ColourTags.push_back(std::move(utf8));
     }
   }
@@ -55,8 +54,8 @@ HtmlQueryHighlighter::~HtmlQueryHighlighter() = default;
 
 bool HtmlQueryHighlighter::HighlightHtml(LVTBase::BinaryStreamBuf& page,
                                          LVTCharset::CHARSET charset,
-                                         LVTBase::BinaryStreamBuf& output,
-                                         uint32_t& anchorCount, bool highlightedInput) const {
+                                         LVTBase::BinaryStreamBuf& output, uint32_t& anchorCount,
+                                         bool highlightedInput) const {
   if (page.GetSize() == 0) return false;
   anchorCount = 0;
   page.DeletePeekBuffer();
@@ -118,8 +117,7 @@ void HtmlQueryHighlighter::HighlightHtml(const HighlightGroups& groups,
     for (const WordOccurencesExtractor::OccurrenceHandle& occurrence : *group) {
       // An occurrence the term map does not know takes the first colour.
       const auto term = queryTerms.find(occurrence->m_WordIndex);
-      const std::size_t colour =
-          term == queryTerms.end() ? 0 : term->second % m_ColourTags.size();
+      const std::size_t colour = term == queryTerms.end() ? 0 : term->second % m_ColourTags.size();
       const auto& tags = m_ColourTags[colour];
       const std::size_t pieces =
           std::min({occurrence->m_RawTexts.size(), occurrence->m_Offsets.size(),

@@ -4,7 +4,6 @@
 #include <antlr/NoViableAltForCharException.hpp>
 #include <antlr/TokenStreamIOException.hpp>
 #include <antlr/TokenStreamRecognitionException.hpp>
-
 #include <array>
 #include <ios>
 
@@ -22,7 +21,7 @@ enum CharClass : unsigned char {
 constexpr std::array<unsigned char, 256> MakeClassTable() {
   std::array<unsigned char, 256> table{};
   for (int c : {'\t', '\n', '\r', ' ', '#', '$', '%', '&', '\'', '*', '.', '/',
-                ';', '<', '=', '>', '?', '@', '[', ']', '^', '{', '}', '~'}) {
+                ';',  '<',  '=',  '>', '?', '@', '[', ']', '^',  '{', '}', '~'}) {
     table[c] = kSeparator;
   }
   // Upper-case letters never reach the table: decisions use lowered bytes.
@@ -48,12 +47,18 @@ bool IsWordContinuation(int c) { return IsWordStart(c) || c == '+' || c == '-'; 
 
 int SingleTokenType(int c) {
   switch (c) {
-    case '"': return DTQueryParserTokenTypes::DQUOTE_;
-    case '(': return DTQueryParserTokenTypes::LPAREN_;
-    case ')': return DTQueryParserTokenTypes::RPAREN_;
-    case '+': return DTQueryParserTokenTypes::PLUS_;
-    case '-': return DTQueryParserTokenTypes::MINUS_;
-    default: return DTQueryParserTokenTypes::SEMI_;  // ':'
+    case '"':
+      return DTQueryParserTokenTypes::DQUOTE_;
+    case '(':
+      return DTQueryParserTokenTypes::LPAREN_;
+    case ')':
+      return DTQueryParserTokenTypes::RPAREN_;
+    case '+':
+      return DTQueryParserTokenTypes::PLUS_;
+    case '-':
+      return DTQueryParserTokenTypes::MINUS_;
+    default:
+      return DTQueryParserTokenTypes::SEMI_;  // ':'
   }
 }
 
@@ -66,9 +71,7 @@ DTQueryLexer::DTQueryLexer(std::istream& in)
 
 DTQueryLexer::~DTQueryLexer() = default;
 
-int DTQueryLexer::toLower(int c) const {
-  return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
-}
+int DTQueryLexer::toLower(int c) const { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
 
 void DTQueryLexer::NoViableAlt() {
   throw antlr::NoViableAltForCharException(LA(1), getFilename(), getLine(), getColumn());

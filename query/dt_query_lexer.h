@@ -27,7 +27,6 @@
 #include <antlr/CharBuffer.hpp>
 #include <antlr/CharScanner.hpp>
 #include <antlr/Token.hpp>
-
 #include <istream>
 
 #include "query/dt_query_parser_token_types.h"

@@ -2,7 +2,6 @@
 
 #include <antlr/NoViableAltException.hpp>
 #include <antlr/RecognitionException.hpp>
-
 #include <string>
 
 namespace LVTDT {
@@ -10,10 +9,10 @@ namespace LVTDT {
 namespace {
 
 const char* const kTokenNames[DTQueryParser::kNumTokens] = {
-    "<0>",     "EOF",     "<2>",     "NULL_TREE_LOOKAHEAD",
-    "AND_",    "OR_",     "WS_",     "NOT_",
+    "<0>",     "EOF",     "<2>",           "NULL_TREE_LOOKAHEAD",
+    "AND_",    "OR_",     "WS_",           "NOT_",
     "WORD_",   "NEAR_",   "WEIGHTEDNEAR_", "LPAREN_",
-    "RPAREN_", "DQUOTE_", "PLUS_",   "MINUS_",
+    "RPAREN_", "DQUOTE_", "PLUS_",         "MINUS_",
     "NUMBER_", "LETTER_", "SEMI_",
 };
 
@@ -28,9 +27,17 @@ bool IsTermStart(int type) {
 // '+', '-' and ':'.
 bool IsContinuation(int type) {
   switch (type) {
-    case T::EOF_: case T::AND_: case T::OR_: case T::WS_: case T::NOT_:
-    case T::WORD_: case T::NEAR_: case T::WEIGHTEDNEAR_: case T::LPAREN_:
-    case T::RPAREN_: case T::DQUOTE_:
+    case T::EOF_:
+    case T::AND_:
+    case T::OR_:
+    case T::WS_:
+    case T::NOT_:
+    case T::WORD_:
+    case T::NEAR_:
+    case T::WEIGHTEDNEAR_:
+    case T::LPAREN_:
+    case T::RPAREN_:
+    case T::DQUOTE_:
       return true;
     default:
       return false;
@@ -44,8 +51,7 @@ antlr::RefAST LastSibling(antlr::RefAST node) {
 
 }  // namespace
 
-DTQueryParser::DTQueryParser(antlr::TokenStream& lexer)
-    : antlr::LLkParser(lexer, kLookahead) {
+DTQueryParser::DTQueryParser(antlr::TokenStream& lexer) : antlr::LLkParser(lexer, kLookahead) {
   // The runtime's factory must know the largest node type before it makes
   // a node, and the parser must have one before any rule runs.
   initializeASTFactory(m_Factory);
@@ -69,9 +75,7 @@ const char* const* DTQueryParser::getTokenNames() const { return kTokenNames; }
 
 int DTQueryParser::getNumTokens() const { return kNumTokens; }
 
-void DTQueryParser::NoViableAlt() {
-  throw antlr::NoViableAltException(LT(1), getFilename());
-}
+void DTQueryParser::NoViableAlt() { throw antlr::NoViableAltException(LT(1), getFilename()); }
 
 void DTQueryParser::TooComplex(const char* why) {
   const antlr::RefToken next = LT(1);
@@ -80,9 +84,9 @@ void DTQueryParser::TooComplex(const char* why) {
 
 void DTQueryParser::CountNode() {
   if (++m_NodeCount > kMaxQueryNodes) {
-    TooComplex(("query too long: more than " + std::to_string(kMaxQueryNodes) +
-                " words and operators")
-                   .c_str());
+    TooComplex(
+        ("query too long: more than " + std::to_string(kMaxQueryNodes) + " words and operators")
+            .c_str());
   }
 }
 
@@ -157,7 +161,9 @@ antlr::RefAST DTQueryParser::Negation() {
       node->addChild(Proximity());
       return node;
     }
-    case WORD_: case LPAREN_: case DQUOTE_:
+    case WORD_:
+    case LPAREN_:
+    case DQUOTE_:
       return Proximity();
     default:
       NoViableAlt();
@@ -166,7 +172,8 @@ antlr::RefAST DTQueryParser::Negation() {
 
 antlr::RefAST DTQueryParser::Proximity() {
   switch (LA(1)) {
-    case WORD_: case DQUOTE_:
+    case WORD_:
+    case DQUOTE_:
       break;
     case LPAREN_:
       return Group();
@@ -175,7 +182,8 @@ antlr::RefAST DTQueryParser::Proximity() {
   }
   antlr::RefAST left = LA(1) == WORD_ ? NodeFromToken() : Phrase();
   switch (LA(1)) {
-    case NEAR_: case WEIGHTEDNEAR_: {
+    case NEAR_:
+    case WEIGHTEDNEAR_: {
       antlr::RefAST node = NodeFromToken();
       node->addChild(left);
       if (LA(1) == WORD_) {
@@ -187,8 +195,14 @@ antlr::RefAST DTQueryParser::Proximity() {
       }
       return node;
     }
-    case EOF_: case AND_: case OR_: case NOT_: case WORD_: case LPAREN_:
-    case RPAREN_: case DQUOTE_:
+    case EOF_:
+    case AND_:
+    case OR_:
+    case NOT_:
+    case WORD_:
+    case LPAREN_:
+    case RPAREN_:
+    case DQUOTE_:
       return left;
     default:
       NoViableAlt();
@@ -197,9 +211,9 @@ antlr::RefAST DTQueryParser::Proximity() {
 
 antlr::RefAST DTQueryParser::Group() {
   if (m_GroupDepth >= kMaxGroupDepth) {
-    TooComplex(("query too deep: more than " + std::to_string(kMaxGroupDepth) +
-                " nested parentheses")
-                   .c_str());
+    TooComplex(
+        ("query too deep: more than " + std::to_string(kMaxGroupDepth) + " nested parentheses")
+            .c_str());
   }
   ++m_GroupDepth;
   match(LPAREN_);

@@ -47,7 +47,6 @@
 #include <antlr/ASTFactory.hpp>
 #include <antlr/LLkParser.hpp>
 #include <antlr/TokenStream.hpp>
-
 #include <cstddef>
 
 #include "query/dt_query_parser_token_types.h"

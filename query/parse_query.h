@@ -7,7 +7,6 @@
 #define LUMIVANT_QUERY_PARSE_QUERY_H_
 
 #include <antlr/AST.hpp>
-
 #include <string>
 
 namespace LVTDT {

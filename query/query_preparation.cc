@@ -31,8 +31,8 @@ bool SeparatorStays(char16_t c, const std::u16string& before, char16_t next) {
       while (k > 1 && IsDigit(before[k])) --k;
       while (k > 1 && before[k] == kBlank) --k;
       const char16_t stop = before[k];
-      return stop == u'=' || stop == u'>' || stop == u'<' || stop == u'(' ||
-             stop == u')' || stop == u',';
+      return stop == u'=' || stop == u'>' || stop == u'<' || stop == u'(' || stop == u')' ||
+             stop == u',';
     }
     case u'/':
       return IsDigit(previous) && IsDigit(next);
@@ -66,8 +66,8 @@ void FlushWord(std::u16string& word, std::u16string& result, PrepareQueryStemMap
 
 }  // namespace
 
-bool PrepareQuery(const std::u16string& query, std::u16string& prepared,
-                  PrepareQueryStemMap& stems, const LVTLanguage::Language& language) {
+bool PrepareQuery(const std::u16string& query, std::u16string& prepared, PrepareQueryStemMap& stems,
+                  const LVTLanguage::Language& language) {
   if (!query.empty() && query[0] == u'!') {
     prepared.assign(query, 1, std::u16string::npos);
   } else if (&prepared != &query) {

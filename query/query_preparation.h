@@ -29,8 +29,8 @@ using PrepareQueryStemMap = std::map<std::u16string, std::u16string>;
 // stems gains the stems of the query's words. Returns whether the prepared
 // query holds anything (an empty one is rejected by the parser). query and
 // prepared may be the same string.
-bool PrepareQuery(const std::u16string& query, std::u16string& prepared,
-                  PrepareQueryStemMap& stems, const LVTLanguage::Language& language);
+bool PrepareQuery(const std::u16string& query, std::u16string& prepared, PrepareQueryStemMap& stems,
+                  const LVTLanguage::Language& language);
 
 // Folds every character (FoldCharacter) except '"', '(' and ')'; drops each
 // ')' that closes nothing and closes every '(' left open at the end; drops

@@ -11,7 +11,6 @@
 #define LUMIVANT_QUERY_QUERY_TREE_DUMP_H_
 
 #include <antlr/AST.hpp>
-
 #include <string>
 
 namespace LVTDT {

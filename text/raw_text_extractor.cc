@@ -5,8 +5,8 @@
 #include <mutex>
 #include <vector>
 
-#include "foundation/html/doc_parser.h"
 #include "foundation/base/string_utils.h"
+#include "foundation/html/doc_parser.h"
 
 namespace LVTDT {
 
@@ -81,9 +81,10 @@ void RawTextExtractor::GetRawText(LVTBase::BinaryStreamBuf& page, LVTCharset::CH
   RecursiveParse(top.begin(), last, false, 0, excluded, highlighted, runs);
 }
 
-void RawTextExtractor::RecursiveParse(const HtmlNodeHandle* first, const HtmlNodeHandle* const& last,
-                                      bool inLink, uint32_t linkPosition, const bool& excluded,
-                                      bool highlighted, RawTextList& runs) {
+void RawTextExtractor::RecursiveParse(const HtmlNodeHandle* first,
+                                      const HtmlNodeHandle* const& last, bool inLink,
+                                      uint32_t linkPosition, const bool& excluded, bool highlighted,
+                                      RawTextList& runs) {
   // One frame per range of siblings being visited; blankAfter: the element
   // that opened the range separates words, so its content ends with a blank.
   struct Frame {
@@ -122,8 +123,8 @@ void RawTextExtractor::RecursiveParse(const HtmlNodeHandle* first, const HtmlNod
     LVTParser::HtmlNodeRange children = node.Children();
     if (IsQualifyingLink(node)) {
       if (!children.empty())
-        frames.push_back(Frame{children.begin(), children.end(), true, node.Offset(),
-                               frame.excluded, false});
+        frames.push_back(
+            Frame{children.begin(), children.end(), true, node.Offset(), frame.excluded, false});
       continue;
     }
     const bool separates = !IsInlineKeyword(id);

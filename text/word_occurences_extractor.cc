@@ -9,8 +9,8 @@ namespace LVTDT {
 
 namespace {
 
-void AddPiece(WordOccurencesExtractor::WordOccurence& occurrence, uint32_t start,
-              uint32_t length, const RawTextHandle& run) {
+void AddPiece(WordOccurencesExtractor::WordOccurence& occurrence, uint32_t start, uint32_t length,
+              const RawTextHandle& run) {
   occurrence.m_Offsets.push_back(start);
   occurrence.m_Lengths.push_back(length);
   occurrence.m_RawTexts.push_back(run);
@@ -71,8 +71,7 @@ bool WordOccurencesExtractor::FindWord(const RawTextHandle*& current,
   }
 }
 
-void WordOccurencesExtractor::GetWordOccurences(const RawTextList& runs,
-                                                OccurrenceMap& occurrences,
+void WordOccurencesExtractor::GetWordOccurences(const RawTextList& runs, OccurrenceMap& occurrences,
                                                 const LVTLanguage::Language& language) {
   if (runs.empty()) return;
   const RawTextHandle* current = runs.begin();

@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "foundation/charset/labels.h"
 #include "foundation/base/file_loader.h"
-#include "query/query_preparation.h"
+#include "foundation/charset/labels.h"
 #include "foundation/charset/transcode.h"
+#include "query/query_preparation.h"
 
 namespace lumivant_cli {
 
@@ -38,8 +38,7 @@ static bool Listed(const std::vector<std::string>& list, const std::string& name
 }
 
 bool ParseArgs(const Args& args, const std::vector<std::string>& flags,
-               const std::vector<std::string>& withValue, ParsedArgs* parsed,
-               std::string* error) {
+               const std::vector<std::string>& withValue, ParsedArgs* parsed, std::string* error) {
   bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];

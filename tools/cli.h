@@ -40,8 +40,7 @@ struct ParsedArgs {
   std::string Value(const std::string& name, const std::string& fallback = "") const;
 };
 bool ParseArgs(const Args& args, const std::vector<std::string>& flags,
-               const std::vector<std::string>& withValue, ParsedArgs* parsed,
-               std::string* error);
+               const std::vector<std::string>& withValue, ParsedArgs* parsed, std::string* error);
 
 // Loads a page ("-" is standard input). On failure prints
 // "lumivant: PATH: reason" and returns false.

@@ -75,8 +75,7 @@ struct Page {
   LVTCharset::CHARSET charset = 0;
 };
 
-bool LoadWithCharset(const std::string& path, const std::string& charsetOption,
-                     Page* page) {
+bool LoadWithCharset(const std::string& path, const std::string& charsetOption, Page* page) {
   if (!LoadPage(path, &page->bytes)) return false;
   page->charset = ResolveCharset(charsetOption, page->bytes);
   return page->charset != 0;
@@ -98,10 +97,10 @@ int RunDiff(const Args& args) {
   ParsedArgs parsed;
   std::string error;
   if (!ParseArgs(args,
-                 {"--ignore-case", "--ignore-digits", "--ignore-punctuation",
-                  "--no-header", "--json", "--help", "-h"},
-                 {"-o", "--charset", "--old-charset", "--new-charset",
-                  "--highlight-start", "--highlight-end"},
+                 {"--ignore-case", "--ignore-digits", "--ignore-punctuation", "--no-header",
+                  "--json", "--help", "-h"},
+                 {"-o", "--charset", "--old-charset", "--new-charset", "--highlight-start",
+                  "--highlight-end"},
                  &parsed, &error)) {
     return Fail("diff: " + error);
   }
@@ -119,10 +118,8 @@ int RunDiff(const Args& args) {
   const std::string charset = parsed.Value("--charset");
   Page oldPage;
   Page newPage;
-  if (!LoadWithCharset(parsed.operands[0],
-                       parsed.Value("--old-charset", charset), &oldPage) ||
-      !LoadWithCharset(parsed.operands[1],
-                       parsed.Value("--new-charset", charset), &newPage)) {
+  if (!LoadWithCharset(parsed.operands[0], parsed.Value("--old-charset", charset), &oldPage) ||
+      !LoadWithCharset(parsed.operands[1], parsed.Value("--new-charset", charset), &newPage)) {
     return kExitTrouble;
   }
 
@@ -143,15 +140,15 @@ int RunDiff(const Args& args) {
   unsigned changes = 0;
   unsigned changedWords = 0;
   double ratio = 0.0;
-  comparer.DetectChanges(oldStream, oldPage.charset, newStream, newPage.charset,
-                         report, changes, changedWords, ratio);
+  comparer.DetectChanges(oldStream, oldPage.charset, newStream, newPage.charset, report, changes,
+                         changedWords, ratio);
 
   const bool json = parsed.Has("--json");
   if ((!json || parsed.Has("-o")) && !EmitDocument(parsed.Value("-o"), report.Bytes()))
     return kExitTrouble;
   if (json) {
-    std::printf("{\"changes\":%u,\"changed_words\":%u,\"change_ratio\":%s}\n",
-                changes, changedWords, FormatRatio(ratio).c_str());
+    std::printf("{\"changes\":%u,\"changed_words\":%u,\"change_ratio\":%s}\n", changes,
+                changedWords, FormatRatio(ratio).c_str());
     if (std::fflush(stdout) != 0) return Fail("standard output: write failed");
   }
   return changedWords == 0 ? kExitSame : kExitDifferent;

@@ -2,13 +2,12 @@
 // term's colour and an anchor before each hit, and answers whether the page
 // matches, as grep does: 0 match, 1 no match, 2 trouble.
 #include <antlr/ANTLRException.hpp>
-
 #include <cstdio>
 #include <sstream>
 #include <string>
 
-#include "foundation/language/language.h"
 #include "foundation/base/memory_buffer.h"
+#include "foundation/language/language.h"
 #include "lumivant/html_query_highlighter.h"
 #include "tools/cli.h"
 
@@ -97,8 +96,8 @@ int RunHighlight(const Args& args) {
   uint32_t anchors = 0;
   bool matches = false;
   try {
-    matches = highlighter.HighlightHtml(page, charset, written, anchors,
-                                        parsed.Has("--changes-only"));
+    matches =
+        highlighter.HighlightHtml(page, charset, written, anchors, parsed.Has("--changes-only"));
   } catch (const antlr::ANTLRException& e) {
     return Fail("bad query: " + e.toString());
   }

@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <string>
 
-#include "foundation/charset/labels.h"
-#include "foundation/language/language.h"
 #include "foundation/base/memory_buffer.h"
+#include "foundation/charset/labels.h"
 #include "foundation/charset/transcode.h"
+#include "foundation/language/language.h"
 #include "lumivant/raw_text_extractor.h"
 #include "lumivant/term_document_evaluator_ex.h"
 #include "lumivant/word_occurences_extractor.h"
@@ -59,8 +59,7 @@ const char kUsage[] =
 // The query as the highlighter sees it: prepared with the pages' language,
 // then parsed. Prints the parser's complaint and returns a null tree for a
 // query it rejects.
-antlr::RefAST ParseUserQuery(const std::string& query,
-                             const LVTLanguage::Language& language) {
+antlr::RefAST ParseUserQuery(const std::string& query, const LVTLanguage::Language& language) {
   try {
     return LVTDT::ParseQueryUtf8(PreparedQueryUtf8(query, language));
   } catch (const antlr::ANTLRException& e) {
@@ -83,13 +82,10 @@ LVTDT::TermDocumentEvaluatorEx::OccurrenceMapHandle PageWords(
   }
   LVTDT::RawTextList runs;
   if (changesOnly)
-    LVTDT::RawTextExtractor::GetRawTextFromHighlightedHtml(
-        *source, LVTCharset::kUtf8, runs);
+    LVTDT::RawTextExtractor::GetRawTextFromHighlightedHtml(*source, LVTCharset::kUtf8, runs);
   else
-    LVTDT::RawTextExtractor::GetRawTextFromHtml(*source, LVTCharset::kUtf8,
-                                                runs);
-  auto words =
-      LVT::MakeRefCount<LVTDT::WordOccurencesExtractor::OccurrenceMap>();
+    LVTDT::RawTextExtractor::GetRawTextFromHtml(*source, LVTCharset::kUtf8, runs);
+  auto words = LVT::MakeRefCount<LVTDT::WordOccurencesExtractor::OccurrenceMap>();
   LVTDT::WordOccurencesExtractor::GetWordOccurences(runs, *words, language);
   return words;
 }
@@ -103,8 +99,7 @@ struct MatchOptions {
 enum class PageResult { kMatch, kNoMatch, kTrouble };
 
 PageResult MatchPage(const std::string& path, const antlr::RefAST& query,
-                     const MatchOptions& options,
-                     const LVTLanguage::Language& language) {
+                     const MatchOptions& options, const LVTLanguage::Language& language) {
   std::string bytes;
   if (!LoadPage(path, &bytes)) return PageResult::kTrouble;
   const LVTCharset::CHARSET charset = ResolveCharset(options.charset, bytes);
@@ -132,8 +127,8 @@ PageResult MatchPage(const std::string& path, const antlr::RefAST& query,
 int RunMatch(const Args& args) {
   ParsedArgs parsed;
   std::string error;
-  if (!ParseArgs(args, {"--changes-only", "--count", "--help", "-h"},
-                 {"--charset", "--language"}, &parsed, &error))
+  if (!ParseArgs(args, {"--changes-only", "--count", "--help", "-h"}, {"--charset", "--language"},
+                 &parsed, &error))
     return Fail("match: " + error);
   if (parsed.Has("--help") || parsed.Has("-h")) {
     std::fputs(kUsage, stdout);
@@ -146,20 +141,17 @@ int RunMatch(const Args& args) {
   int stdinPages = 0;
   for (std::size_t i = 1; i < parsed.operands.size(); ++i)
     if (parsed.operands[i] == "-") ++stdinPages;
-  if (stdinPages > 1)
-    return Fail("match: standard input can stand for only one PAGE");
+  if (stdinPages > 1) return Fail("match: standard input can stand for only one PAGE");
 
   MatchOptions options;
   options.charset = parsed.Value("--charset");
   options.changesOnly = parsed.Has("--changes-only");
   options.count = parsed.Has("--count");
   // Checked once here rather than once per page.
-  if (!options.charset.empty() &&
-      LVTCharset::CodePageFromLabel(options.charset) == 0)
+  if (!options.charset.empty() && LVTCharset::CodePageFromLabel(options.charset) == 0)
     return Fail("unknown or unsupported character set: " + options.charset);
   LVTLanguage::Language::StemmingType type;
-  if (!LanguageFromOption(parsed.Value("--language"), &type))
-    return kExitTrouble;
+  if (!LanguageFromOption(parsed.Value("--language"), &type)) return kExitTrouble;
   const LVTLanguage::Language language(type);
 
   const antlr::RefAST query = ParseUserQuery(parsed.operands[0], language);
@@ -168,8 +160,7 @@ int RunMatch(const Args& args) {
   bool anyMatch = false;
   bool trouble = false;
   for (std::size_t i = 1; i < parsed.operands.size(); ++i) {
-    const PageResult result =
-        MatchPage(parsed.operands[i], query, options, language);
+    const PageResult result = MatchPage(parsed.operands[i], query, options, language);
     anyMatch = anyMatch || result == PageResult::kMatch;
     trouble = trouble || result == PageResult::kTrouble;
   }

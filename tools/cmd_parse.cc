@@ -1,13 +1,12 @@
 // lumivant parse: shows what a query becomes, to see why it does not do
 // what was meant: the prepared query, then its tree.
 #include <antlr/ANTLRException.hpp>
-
 #include <cstdio>
 #include <string>
 
 #include "foundation/base/code_page.h"
-#include "foundation/language/language.h"
 #include "foundation/charset/transcode.h"
+#include "foundation/language/language.h"
 #include "query/parse_query.h"
 #include "query/query_preparation.h"
 #include "query/query_tree_dump.h"

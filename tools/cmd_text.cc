@@ -45,10 +45,18 @@ std::string Escape(const std::string& text) {
   out.reserve(text.size());
   for (unsigned char c : text) {
     switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
       default:
         if (c < 0x20 || c == 0x7F) {
           char hex[5];
@@ -73,7 +81,8 @@ int RunText(const Args& args) {
     std::fputs(kUsage, stdout);
     return kExitSame;
   }
-  if (parsed.operands.size() != 1) return Fail("text: expected one PAGE (try lumivant text --help)");
+  if (parsed.operands.size() != 1)
+    return Fail("text: expected one PAGE (try lumivant text --help)");
   std::string bytes;
   if (!LoadPage(parsed.operands[0], &bytes)) return kExitTrouble;
   const LVTCharset::CHARSET charset = ResolveCharset(parsed.Value("--charset"), bytes);

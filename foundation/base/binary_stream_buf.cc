@@ -74,8 +74,7 @@ uint32_t BinaryStreamBuf::Copy(BinaryStreamBuf& target, uint32_t n) {
     m_PeekNext += pending;
   }
   const uint32_t size = Size();
-  uint32_t rest = n == kAll ? size - m_ReadPos
-                            : std::min(n - pending, size - m_ReadPos);
+  uint32_t rest = n == kAll ? size - m_ReadPos : std::min(n - pending, size - m_ReadPos);
   if (rest == 0) return copied;
   // A copy onto this stream goes through a block: writing may move the data.
   if (const char* data = &target != this ? ContiguousData() : nullptr) {
@@ -85,8 +84,7 @@ uint32_t BinaryStreamBuf::Copy(BinaryStreamBuf& target, uint32_t n) {
   }
   std::vector<char> block(std::min<uint32_t>(rest, 65536));
   while (rest != 0) {
-    uint32_t got = ReadAt(m_ReadPos, block.data(),
-                          std::min<uint32_t>(rest, block.size()));
+    uint32_t got = ReadAt(m_ReadPos, block.data(), std::min<uint32_t>(rest, block.size()));
     if (got == 0) break;
     copied += target.Write(block.data(), got);
     m_ReadPos += got;
@@ -103,9 +101,7 @@ uint32_t BinaryStreamBuf::Write(const void* bytes, uint32_t n) {
   return written;
 }
 
-void BinaryStreamBuf::SeekWrite(uint32_t offset, int /*origin*/) {
-  m_WritePos = offset;
-}
+void BinaryStreamBuf::SeekWrite(uint32_t offset, int /*origin*/) { m_WritePos = offset; }
 
 void BinaryStreamBuf::SeekRead(uint32_t offset, int /*origin*/) {
   DeletePeekBuffer();

@@ -53,9 +53,7 @@ class LVT_EXPORT BinaryStreamBuf {
 
   // Discards the read-ahead: the next read starts at TellRead().
   void DeletePeekBuffer();
-  uint32_t PendingReadAhead() const {
-    return static_cast<uint32_t>(m_Peek.size() - m_PeekNext);
-  }
+  uint32_t PendingReadAhead() const { return static_cast<uint32_t>(m_Peek.size() - m_PeekNext); }
   uint32_t NextReadOffset() const { return m_ReadPos - PendingReadAhead(); }
 
  protected:

@@ -16,8 +16,7 @@ namespace LVT {
 
 template <class T>
 class FastVector {
-  static_assert(std::is_trivially_copyable<T>::value,
-                "FastVector holds plain values only");
+  static_assert(std::is_trivially_copyable<T>::value, "FastVector holds plain values only");
 
  public:
   FastVector() noexcept = default;

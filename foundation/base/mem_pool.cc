@@ -4,9 +4,7 @@
 
 namespace LVTMem {
 
-void* MemoryPool::New(std::size_t size) noexcept {
-  return size == 0 ? nullptr : std::malloc(size);
-}
+void* MemoryPool::New(std::size_t size) noexcept { return size == 0 ? nullptr : std::malloc(size); }
 
 void MemoryPool::Delete(void* p) noexcept { std::free(p); }
 

@@ -34,8 +34,6 @@ uint32_t MemoryBuffer::WriteAt(uint32_t offset, const void* bytes, uint32_t n) {
   return n;
 }
 
-uint32_t MemoryBuffer::Size() const {
-  return static_cast<uint32_t>(m_Bytes.size());
-}
+uint32_t MemoryBuffer::Size() const { return static_cast<uint32_t>(m_Bytes.size()); }
 
 }  // namespace LVTFile

@@ -30,13 +30,11 @@ class RefCount {
     m_pObject = object;
   }
 
-  RefCount(const RefCount& other) noexcept
-      : m_pCount(other.m_pCount), m_pObject(other.m_pObject) {
+  RefCount(const RefCount& other) noexcept : m_pCount(other.m_pCount), m_pObject(other.m_pObject) {
     if (m_pObject != nullptr) m_pCount->fetch_add(1);
   }
 
-  RefCount(RefCount&& other) noexcept
-      : m_pCount(other.m_pCount), m_pObject(other.m_pObject) {
+  RefCount(RefCount&& other) noexcept : m_pCount(other.m_pCount), m_pObject(other.m_pObject) {
     other.m_pCount = nullptr;
     other.m_pObject = nullptr;
   }
@@ -69,9 +67,7 @@ class RefCount {
   explicit operator bool() const noexcept { return m_pObject != nullptr; }
 
   // Number of handles on the object; 0 for an empty handle.
-  int32_t UseCount() const noexcept {
-    return m_pCount == nullptr ? 0 : m_pCount->load();
-  }
+  int32_t UseCount() const noexcept { return m_pCount == nullptr ? 0 : m_pCount->load(); }
 
  private:
   void Release() noexcept {

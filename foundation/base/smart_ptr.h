@@ -23,9 +23,7 @@ class SmartPtr {
 
   SmartPtr(const SmartPtr& other) noexcept : SmartPtr(other.m_pRecord, true) {}
 
-  SmartPtr(SmartPtr&& other) noexcept : m_pRecord(other.m_pRecord) {
-    other.m_pRecord = nullptr;
-  }
+  SmartPtr(SmartPtr&& other) noexcept : m_pRecord(other.m_pRecord) { other.m_pRecord = nullptr; }
 
   SmartPtr& operator=(const SmartPtr& other) noexcept {
     if (m_pRecord == other.m_pRecord) return *this;

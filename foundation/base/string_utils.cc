@@ -26,8 +26,7 @@ bool IsBlank(char16_t c, bool nbsp) {
   return c == 0xA0 || u_charType(c) == U_SPACE_SEPARATOR;
 }
 
-void BeautifyString(const std::u16string& input, std::u16string& output,
-                    bool trim, bool collapse) {
+void BeautifyString(const std::u16string& input, std::u16string& output, bool trim, bool collapse) {
   output.clear();
   output.reserve(input.size());
   std::size_t i = 0;

@@ -24,8 +24,7 @@ bool IsBlank(char16_t c, bool nbsp = false);
 // (false, true) never trims and never removes the only white space between
 // two words: a run becomes a line feed when it holds a line break (so text
 // in <pre> keeps its lines), else one blank.
-void BeautifyString(const std::u16string& input, std::u16string& output,
-                    bool trim, bool collapse);
+void BeautifyString(const std::u16string& input, std::u16string& output, bool trim, bool collapse);
 
 // Trim white space (with no-break spaces) in place.
 void StripLeadingBlanks(std::u16string& text);

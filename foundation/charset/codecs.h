@@ -36,7 +36,7 @@ struct ByteTable {
 struct CodecInfo {
   Codec codec = Codec::kNone;
   CHARSET codePage = 0;
-  const char* icuName = nullptr;  // kIcu
+  const char* icuName = nullptr;     // kIcu
   const ByteTable* table = nullptr;  // kTable; lives as long as the process
   // Shift state carried by escape sequences (ISO-2022-JP).
   bool escapeState = false;

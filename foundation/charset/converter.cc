@@ -17,9 +17,7 @@ constexpr std::size_t kMinRoom = 256;
 
 bool IsUnicode(CHARSET cs) { return cs == kUtf8 || cs == kUtf16LE || cs == kWide; }
 
-bool Aligned(const void* p) {
-  return reinterpret_cast<uintptr_t>(p) % alignof(char16_t) == 0;
-}
+bool Aligned(const void* p) { return reinterpret_cast<uintptr_t>(p) % alignof(char16_t) == 0; }
 
 }  // namespace
 
@@ -28,9 +26,8 @@ CharsetConverter::CharsetConverter(CHARSET from, CHARSET to)
   m_Valid = m_Decoder.IsValid() && m_Encoder.IsValid();
 }
 
-void CharsetConverter::operator()(const void* source, uint32_t sourceBytes,
-                                  uint32_t& used, void* target,
-                                  uint32_t targetBytes, uint32_t& produced,
+void CharsetConverter::operator()(const void* source, uint32_t sourceBytes, uint32_t& used,
+                                  void* target, uint32_t targetBytes, uint32_t& produced,
                                   bool final) {
   used = 0;
   produced = 0;
@@ -45,8 +42,7 @@ void CharsetConverter::operator()(const void* source, uint32_t sourceBytes,
     p = m_Decoder.DecodeTableToUtf8(src, sourceBytes, dst, targetBytes, nullptr, 0, &u);
   } else if (encoding == Codec::kWide && Aligned(dst) && targetBytes >= 4) {
     // Straight into the caller's 16-bit buffer.
-    const std::size_t units = m_Decoder.Decode(src, sourceBytes,
-                                               reinterpret_cast<char16_t*>(dst),
+    const std::size_t units = m_Decoder.Decode(src, sourceBytes, reinterpret_cast<char16_t*>(dst),
                                                targetBytes / 2, nullptr, final, &u);
     m_Decoder.Commit(src, u);
     p = 2 * units;
@@ -62,9 +58,8 @@ void CharsetConverter::operator()(const void* source, uint32_t sourceBytes,
 // ICU decoders are asked for no offsets (they cost ICU a good deal): they
 // get no more units than surely fit, and offsets are only fetched, by
 // decoding the same bytes again, should the encoder stop short anyway.
-std::size_t CharsetConverter::ThroughUnits(const char* src, std::size_t n,
-                                           char* dst, std::size_t cap,
-                                           bool final, std::size_t* used) {
+std::size_t CharsetConverter::ThroughUnits(const char* src, std::size_t n, char* dst,
+                                           std::size_t cap, bool final, std::size_t* used) {
   char16_t units[kPivotUnits];
   int32_t offsets[kPivotUnits];
   const bool lazyOffsets = m_Decoder.GetCodec() == Codec::kIcu;
@@ -80,8 +75,8 @@ std::size_t CharsetConverter::ThroughUnits(const char* src, std::size_t n,
     // A high surrogate left last in the pivot waits for the next round.
     const bool encodeFinal = final && pos + u == n;
     std::size_t usedUnits = 0;
-    o += m_Encoder.Encode(units, count, dst + o, room, lazyOffsets ? nullptr : offsets,
-                          encodeFinal, &usedUnits);
+    o += m_Encoder.Encode(units, count, dst + o, room, lazyOffsets ? nullptr : offsets, encodeFinal,
+                          &usedUnits);
     std::size_t done = u;
     if (usedUnits < count) {
       if (lazyOffsets) {
@@ -105,12 +100,8 @@ DirectConverter FastConversionFunction(CHARSET from, CHARSET to) {
   return converter;
 }
 
-CharsetConverter MbToWcConversionFunction(CHARSET from) {
-  return CharsetConverter(from, kWide);
-}
+CharsetConverter MbToWcConversionFunction(CHARSET from) { return CharsetConverter(from, kWide); }
 
-CharsetConverter WcToMbConversionFunction(CHARSET to) {
-  return CharsetConverter(kWide, to);
-}
+CharsetConverter WcToMbConversionFunction(CHARSET to) { return CharsetConverter(kWide, to); }
 
 }  // namespace LVTCharset

@@ -33,9 +33,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "foundation/base/code_page.h"
 #include "foundation/charset/decoder.h"
 #include "foundation/charset/encoder.h"
-#include "foundation/base/code_page.h"
 
 namespace LVTCharset {
 
@@ -55,9 +55,8 @@ class CharsetConverter {
   CHARSET From() const { return m_From; }
   CHARSET To() const { return m_To; }
 
-  void operator()(const void* source, uint32_t sourceBytes, uint32_t& used,
-                  void* target, uint32_t targetBytes, uint32_t& produced,
-                  bool final);
+  void operator()(const void* source, uint32_t sourceBytes, uint32_t& used, void* target,
+                  uint32_t targetBytes, uint32_t& produced, bool final);
 
   // Forgets the shift state: the next call starts a new text.
   void Restart() {
@@ -66,8 +65,8 @@ class CharsetConverter {
   }
 
  private:
-  std::size_t ThroughUnits(const char* src, std::size_t n, char* dst,
-                           std::size_t cap, bool final, std::size_t* used);
+  std::size_t ThroughUnits(const char* src, std::size_t n, char* dst, std::size_t cap, bool final,
+                           std::size_t* used);
 
   CharsetDecoder m_Decoder;
   CharsetEncoder m_Encoder;
@@ -85,9 +84,8 @@ class DirectConverter : public CharsetConverter {
   DirectConverter(CHARSET from, CHARSET to) : CharsetConverter(from, to) {}
 
   using CharsetConverter::operator();
-  void operator()(const void* source, uint32_t sourceBytes, uint32_t& used,
-                  void* target, uint32_t targetBytes, uint32_t& produced,
-                  bool final, bool restart) {
+  void operator()(const void* source, uint32_t sourceBytes, uint32_t& used, void* target,
+                  uint32_t targetBytes, uint32_t& produced, bool final, bool restart) {
     if (restart) Restart();
     (*this)(source, sourceBytes, used, target, targetBytes, produced, final);
   }

@@ -18,9 +18,8 @@ inline char16_t LoadUnit(const char* p, bool swap) {
 }
 
 // 16-bit units as bytes, host order (wide) or little-endian.
-std::size_t DecodeUnits(const char* src, std::size_t n, char16_t* out,
-                        std::size_t unitCap, int32_t* offsets, bool final,
-                        bool swap, std::size_t* used) {
+std::size_t DecodeUnits(const char* src, std::size_t n, char16_t* out, std::size_t unitCap,
+                        int32_t* offsets, bool final, bool swap, std::size_t* used) {
   const std::size_t whole = n / 2;
   std::size_t count = std::min(whole, unitCap);
   if (swap) {
@@ -32,8 +31,7 @@ std::size_t DecodeUnits(const char* src, std::size_t n, char16_t* out,
     // Keep a pair together: its low half is cut off by the room or, unless
     // the text ends here, may still come.
     const bool more = count < whole;
-    if (more ? IsLowSurrogate(LoadUnit(src + 2 * count, swap)) : !final)
-      --count;
+    if (more ? IsLowSurrogate(LoadUnit(src + 2 * count, swap)) : !final) --count;
   }
   std::size_t bytes = 2 * count;
   if (final && count == whole && (n & 1) && count < unitCap) {
@@ -47,9 +45,8 @@ std::size_t DecodeUnits(const char* src, std::size_t n, char16_t* out,
   return count;
 }
 
-std::size_t DecodeTable(const ByteTable& table, const char* src, std::size_t n,
-                        char16_t* out, std::size_t unitCap, int32_t* offsets,
-                        std::size_t* used) {
+std::size_t DecodeTable(const ByteTable& table, const char* src, std::size_t n, char16_t* out,
+                        std::size_t unitCap, int32_t* offsets, std::size_t* used) {
   const std::size_t count = std::min(n, unitCap);
   const auto* s = reinterpret_cast<const unsigned char*>(src);
   for (std::size_t i = 0; i < count; ++i) out[i] = table.toUnit[s[i]];
@@ -91,16 +88,15 @@ CharsetDecoder::CharsetDecoder(CHARSET codePage) : m_Info(LookUpCodec(codePage))
 }
 
 std::size_t CharsetDecoder::Decode(const char* src, std::size_t n, char16_t* out,
-                                   std::size_t unitCap, int32_t* offsets,
-                                   bool final, std::size_t* used) {
+                                   std::size_t unitCap, int32_t* offsets, bool final,
+                                   std::size_t* used) {
   switch (m_Info.codec) {
     case Codec::kUtf8:
       return Utf8ToUtf16(src, n, out, unitCap, offsets, final, used);
     case Codec::kWide:
       return DecodeUnits(src, n, out, unitCap, offsets, final, false, used);
     case Codec::kUtf16LE:
-      return DecodeUnits(src, n, out, unitCap, offsets, final,
-                         !kHostLittleEndian, used);
+      return DecodeUnits(src, n, out, unitCap, offsets, final, !kHostLittleEndian, used);
     case Codec::kTable:
       return DecodeTable(*m_Info.table, src, n, out, unitCap, offsets, used);
     case Codec::kIcu:
@@ -124,15 +120,12 @@ void CharsetDecoder::ReplayShift() {
   UChar none[8];
   UChar* t = none;
   UErrorCode err = U_ZERO_ERROR;
-  ucnv_toUnicode(m_Icu.Get(), &t, none + 8, &s, s + replay.size(), nullptr,
-                 false, &err);
+  ucnv_toUnicode(m_Icu.Get(), &t, none + 8, &s, s + replay.size(), nullptr, false, &err);
 }
 
-std::size_t CharsetDecoder::DecodeTableToUtf8(const char* src, std::size_t n,
-                                               char* out, std::size_t cap,
-                                               uint32_t* byteOffsets,
-                                               uint32_t offsetBase,
-                                               std::size_t* used) const {
+std::size_t CharsetDecoder::DecodeTableToUtf8(const char* src, std::size_t n, char* out,
+                                              std::size_t cap, uint32_t* byteOffsets,
+                                              uint32_t offsetBase, std::size_t* used) const {
   const ByteTable& table = *m_Info.table;
   const auto* s = reinterpret_cast<const unsigned char*>(src);
   std::size_t i = 0, o = 0;
@@ -160,9 +153,8 @@ std::size_t CharsetDecoder::DecodeTableToUtf8(const char* src, std::size_t n,
   return o;
 }
 
-std::size_t CharsetDecoder::DecodeIcu(const char* src, std::size_t n,
-                                      char16_t* out, std::size_t unitCap,
-                                      int32_t* offsets, bool final,
+std::size_t CharsetDecoder::DecodeIcu(const char* src, std::size_t n, char16_t* out,
+                                      std::size_t unitCap, int32_t* offsets, bool final,
                                       std::size_t* used) {
   UConverter* cnv = m_Icu.Get();
   // No character set here yields more units than bytes, so a slice of at

@@ -34,22 +34,19 @@ class CharsetDecoder {
   // receive, for each unit, the offset in src of the sequence that produced
   // it. Returns the units written; *used is the number of bytes they stand
   // for (escape sequences produce no unit but are counted).
-  std::size_t Decode(const char* src, std::size_t n, char16_t* out,
-                     std::size_t unitCap, int32_t* offsets, bool final,
-                     std::size_t* used);
+  std::size_t Decode(const char* src, std::size_t n, char16_t* out, std::size_t unitCap,
+                     int32_t* offsets, bool final, std::size_t* used);
 
   // Single-byte sets only (GetCodec() == Codec::kTable): decodes straight to
   // UTF-8, at most cap bytes of whole characters. byteOffsets (may be null)
   // receive, for each byte written, offsetBase plus the offset of its source
   // byte. Returns the bytes written; *used is the source bytes consumed.
-  std::size_t DecodeTableToUtf8(const char* src, std::size_t n, char* out,
-                                std::size_t cap, uint32_t* byteOffsets,
-                                uint32_t offsetBase, std::size_t* used) const;
+  std::size_t DecodeTableToUtf8(const char* src, std::size_t n, char* out, std::size_t cap,
+                                uint32_t* byteOffsets, uint32_t offsetBase,
+                                std::size_t* used) const;
 
   // Single-byte sets only: the length in UTF-8 of the byte's character.
-  std::size_t Utf8Length(unsigned char byte) const {
-    return m_Info.table->toUtf8[byte].length;
-  }
+  std::size_t Utf8Length(unsigned char byte) const { return m_Info.table->toUtf8[byte].length; }
 
   // The first `done` bytes at src (as passed to Decode) are converted: the
   // shift state moves past them. Without shift state, nothing to do.
@@ -65,9 +62,8 @@ class CharsetDecoder {
   }
 
  private:
-  std::size_t DecodeIcu(const char* src, std::size_t n, char16_t* out,
-                        std::size_t unitCap, int32_t* offsets, bool final,
-                        std::size_t* used);
+  std::size_t DecodeIcu(const char* src, std::size_t n, char16_t* out, std::size_t unitCap,
+                        int32_t* offsets, bool final, std::size_t* used);
   void ScanEscapes(const char* src, std::size_t n);
   void ReplayShift();
 

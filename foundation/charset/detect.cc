@@ -13,9 +13,7 @@ namespace {
 
 constexpr std::size_t kPrescanBytes = 1024;
 
-bool IsSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
-}
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
@@ -39,8 +37,7 @@ struct Attribute {
 // values are lower-cased). False at '>' or at the end of the text.
 class AttributeReader {
  public:
-  explicit AttributeReader(std::string_view text, std::size_t pos)
-      : m_Text(text), m_Pos(pos) {}
+  explicit AttributeReader(std::string_view text, std::size_t pos) : m_Text(text), m_Pos(pos) {}
 
   std::size_t Pos() const { return m_Pos; }
 
@@ -69,8 +66,7 @@ class AttributeReader {
       if (More()) ++m_Pos;
       return true;
     }
-    while (More() && !IsSpace(Peek()) && Peek() != '>')
-      attr->value += Lower(m_Text[m_Pos++]);
+    while (More() && !IsSpace(Peek()) && Peek() != '>') attr->value += Lower(m_Text[m_Pos++]);
     return true;
   }
 

@@ -28,9 +28,8 @@ struct Boundary {
   }
 };
 
-std::size_t EncodeUnits(const char16_t* units, std::size_t n, char* out,
-                        std::size_t cap, const int32_t* offsets, bool final,
-                        bool swap, std::size_t* usedUnits) {
+std::size_t EncodeUnits(const char16_t* units, std::size_t n, char* out, std::size_t cap,
+                        const int32_t* offsets, bool final, bool swap, std::size_t* usedUnits) {
   const std::size_t take = WholeUnits(units, n, std::min(n, cap / 2), offsets, final);
   if (swap) {
     for (std::size_t i = 0; i < take; ++i) {
@@ -53,9 +52,8 @@ unsigned char TableByte(const ByteTable& table, char16_t c) {
   return '?';
 }
 
-std::size_t EncodeTable(const ByteTable& table, const char16_t* units,
-                        std::size_t n, char* out, std::size_t cap,
-                        const int32_t* offsets, bool final,
+std::size_t EncodeTable(const ByteTable& table, const char16_t* units, std::size_t n, char* out,
+                        std::size_t cap, const int32_t* offsets, bool final,
                         std::size_t* usedUnits) {
   std::size_t i = 0, o = 0;
   Boundary done;
@@ -84,10 +82,18 @@ std::size_t EncodeTable(const ByteTable& table, const char16_t* units,
 void SwapControls(const char16_t* units, std::size_t n, char16_t* out) {
   for (std::size_t i = 0; i < n; ++i) {
     switch (units[i]) {
-      case 0x1A: out[i] = 0x1C; break;
-      case 0x1C: out[i] = 0x7F; break;
-      case 0x7F: out[i] = 0x1A; break;
-      default: out[i] = units[i]; break;
+      case 0x1A:
+        out[i] = 0x1C;
+        break;
+      case 0x1C:
+        out[i] = 0x7F;
+        break;
+      case 0x7F:
+        out[i] = 0x1A;
+        break;
+      default:
+        out[i] = units[i];
+        break;
     }
   }
 }
@@ -133,31 +139,32 @@ void CharsetEncoder::Restart() {
 
 std::size_t CharsetEncoder::MaxBytesPerUnit() const {
   switch (m_Info.codec) {
-    case Codec::kUtf8: return 3;
+    case Codec::kUtf8:
+      return 3;
     case Codec::kUtf16LE:
-    case Codec::kWide: return 2;
-    case Codec::kTable: return 1;
-    case Codec::kIcu: return m_IcuMaxBytes;
-    case Codec::kNone: break;
+    case Codec::kWide:
+      return 2;
+    case Codec::kTable:
+      return 1;
+    case Codec::kIcu:
+      return m_IcuMaxBytes;
+    case Codec::kNone:
+      break;
   }
   return 1;
 }
 
-std::size_t CharsetEncoder::Encode(const char16_t* units, std::size_t n,
-                                   char* out, std::size_t cap,
-                                   const int32_t* offsets, bool final,
-                                   std::size_t* usedUnits) {
+std::size_t CharsetEncoder::Encode(const char16_t* units, std::size_t n, char* out, std::size_t cap,
+                                   const int32_t* offsets, bool final, std::size_t* usedUnits) {
   switch (m_Info.codec) {
     case Codec::kUtf8:
       return Utf16ToUtf8(units, n, out, cap, final, usedUnits, offsets);
     case Codec::kWide:
       return EncodeUnits(units, n, out, cap, offsets, final, false, usedUnits);
     case Codec::kUtf16LE:
-      return EncodeUnits(units, n, out, cap, offsets, final, !kHostLittleEndian,
-                         usedUnits);
+      return EncodeUnits(units, n, out, cap, offsets, final, !kHostLittleEndian, usedUnits);
     case Codec::kTable:
-      return EncodeTable(*m_Info.table, units, n, out, cap, offsets, final,
-                         usedUnits);
+      return EncodeTable(*m_Info.table, units, n, out, cap, offsets, final, usedUnits);
     case Codec::kIcu:
       return EncodeIcu(units, n, out, cap, offsets, final, usedUnits);
     case Codec::kNone:
@@ -172,9 +179,8 @@ std::size_t CharsetEncoder::Encode(const char16_t* units, std::size_t n,
 // chunk and one call to the next (returning to ASCII and entering the same
 // mode again would put two escapes in a row, which decoders reject), and
 // returns to ASCII when the text is final.
-std::size_t CharsetEncoder::EncodeIcu(const char16_t* units, std::size_t n,
-                                      char* out, std::size_t cap,
-                                      const int32_t* offsets, bool final,
+std::size_t CharsetEncoder::EncodeIcu(const char16_t* units, std::size_t n, char* out,
+                                      std::size_t cap, const int32_t* offsets, bool final,
                                       std::size_t* usedUnits) {
   UConverter* cnv = m_Icu.Get();
   const bool keepState = m_Info.escapeState;
@@ -202,9 +208,8 @@ std::size_t CharsetEncoder::EncodeIcu(const char16_t* units, std::size_t n,
       ucnv_fromUnicode(cnv, &t, out + cap, &s, s + take, nullptr, !keepState, &err);
       wrote = static_cast<std::size_t>(t - (out + o));
       if (U_SUCCESS(err) || keepState) break;
-      take = err == U_BUFFER_OVERFLOW_ERROR
-                 ? WholeUnits(units + i, n - i, take / 2, rest, final)
-                 : 0;
+      take =
+          err == U_BUFFER_OVERFLOW_ERROR ? WholeUnits(units + i, n - i, take / 2, rest, final) : 0;
     }
     if (take == 0) break;
     i += take;

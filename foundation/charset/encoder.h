@@ -33,9 +33,8 @@ class CharsetEncoder {
   // U+FFFD in Unicode sets, '?' in others; the 16-bit sets keep unpaired
   // surrogates as they are. Returns the bytes written; *usedUnits is the
   // number of units they stand for.
-  std::size_t Encode(const char16_t* units, std::size_t n, char* out,
-                     std::size_t cap, const int32_t* offsets, bool final,
-                     std::size_t* usedUnits);
+  std::size_t Encode(const char16_t* units, std::size_t n, char* out, std::size_t cap,
+                     const int32_t* offsets, bool final, std::size_t* usedUnits);
 
   // Forgets the shift state: the next call starts a new text.
   void Restart();
@@ -44,9 +43,8 @@ class CharsetEncoder {
   std::size_t MaxBytesPerUnit() const;
 
  private:
-  std::size_t EncodeIcu(const char16_t* units, std::size_t n, char* out,
-                        std::size_t cap, const int32_t* offsets, bool final,
-                        std::size_t* usedUnits);
+  std::size_t EncodeIcu(const char16_t* units, std::size_t n, char* out, std::size_t cap,
+                        const int32_t* offsets, bool final, std::size_t* usedUnits);
 
   CodecInfo m_Info;
   IcuLease m_Icu;

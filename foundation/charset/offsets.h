@@ -23,8 +23,7 @@ namespace LVTCharset {
 // bytes of a repaired UTF-8 page, too, map byte to byte). A byte-order
 // mark is kept as U+FEFF. False only when the charset is not supported
 // (both outputs are then empty).
-bool DecodeToUtf8WithOffsets(CHARSET charset, std::string_view bytes,
-                             std::string* utf8,
+bool DecodeToUtf8WithOffsets(CHARSET charset, std::string_view bytes, std::string* utf8,
                              std::vector<uint32_t>* sourceOffsets);
 
 }  // namespace LVTCharset

@@ -17,16 +17,14 @@ template <class Body>
 auto WithConverter(CHARSET from, CHARSET to, Body body) {
   DirectConverter direct = FastConversionFunction(from, to);
   if (direct) {
-    return body([&direct](const void* s, uint32_t n, uint32_t& used, void* t,
-                          uint32_t cap, uint32_t& produced, bool flag) {
-      direct(s, n, used, t, cap, produced, flag, false);
-    });
+    return body([&direct](const void* s, uint32_t n, uint32_t& used, void* t, uint32_t cap,
+                          uint32_t& produced,
+                          bool flag) { direct(s, n, used, t, cap, produced, flag, false); });
   }
   ConversionClass twoStage(from, to);
-  return body([&twoStage](const void* s, uint32_t n, uint32_t& used, void* t,
-                          uint32_t cap, uint32_t& produced, bool flag) {
-    twoStage(s, n, used, t, cap, produced, flag);
-  });
+  return body([&twoStage](const void* s, uint32_t n, uint32_t& used, void* t, uint32_t cap,
+                          uint32_t& produced,
+                          bool flag) { twoStage(s, n, used, t, cap, produced, flag); });
 }
 
 template <class Convert>
@@ -57,9 +55,8 @@ uint32_t CopyStream(Convert&& convert, LVTBase::BinaryStreamBuf& input,
 // The string members: sourceBytes of source converted into target, which
 // receives elements of Unit (char or char16_t). Returns the bytes consumed.
 template <class Convert, class Target>
-std::size_t ConvertString(Convert&& convert, const void* source,
-                          std::size_t sourceBytes, std::size_t sourceElements,
-                          Target& target, bool flag) {
+std::size_t ConvertString(Convert&& convert, const void* source, std::size_t sourceBytes,
+                          std::size_t sourceElements, Target& target, bool flag) {
   using Unit = typename Target::value_type;
   target.reserve(target.size() + sourceElements);
   if (sourceBytes == 0) return 0;
@@ -67,8 +64,8 @@ std::size_t ConvertString(Convert&& convert, const void* source,
   const char* src = static_cast<const char*>(source);
   std::size_t pos = 0;
   while (pos != sourceBytes) {
-    const uint32_t length = static_cast<uint32_t>(std::min<std::size_t>(
-        sourceBytes - pos, std::numeric_limits<uint32_t>::max() - 1));
+    const uint32_t length = static_cast<uint32_t>(
+        std::min<std::size_t>(sourceBytes - pos, std::numeric_limits<uint32_t>::max() - 1));
     uint32_t used = 0, produced = 0;
     convert(src + pos, length, used, buffer, kChunk, produced, flag);
     const std::size_t count = produced / sizeof(Unit);
@@ -86,37 +83,34 @@ std::size_t ConvertString(Convert&& convert, const void* source,
 uint32_t TranscodeStream(CHARSET from, CHARSET to, LVTBase::BinaryStreamBuf& input,
                          LVTBase::BinaryStreamBuf& output, bool flag) {
   if (!IsSupportedCodePage(from) || !IsSupportedCodePage(to)) return 0;
+  return WithConverter(from, to,
+                       [&](auto convert) { return CopyStream(convert, input, output, flag); });
+}
+
+std::size_t WideToBytes(CHARSET from, CHARSET to, const std::u16string& source, std::string& target,
+                        bool flag) {
   return WithConverter(from, to, [&](auto convert) {
-    return CopyStream(convert, input, output, flag);
+    return ConvertString(convert, source.data(), 2 * source.size(), source.size(), target, flag) /
+           2;
   });
 }
 
-std::size_t WideToBytes(CHARSET from, CHARSET to, const std::u16string& source,
-                        std::string& target, bool flag) {
+std::size_t BytesToWide(CHARSET from, CHARSET to, const std::string& source, std::u16string& target,
+                        bool flag) {
   return WithConverter(from, to, [&](auto convert) {
-    return ConvertString(convert, source.data(), 2 * source.size(), source.size(),
-                         target, flag) / 2;
-  });
-}
-
-std::size_t BytesToWide(CHARSET from, CHARSET to, const std::string& source,
-                        std::u16string& target, bool flag) {
-  return WithConverter(from, to, [&](auto convert) {
-    return ConvertString(convert, source.data(), source.size(), source.size(),
-                         target, flag);
+    return ConvertString(convert, source.data(), source.size(), source.size(), target, flag);
   });
 }
 
 std::size_t WideToBytes(ConversionClass& converter, const std::u16string& source,
                         std::string& target, bool flag) {
-  return ConvertString(converter, source.data(), 2 * source.size(), source.size(),
-                       target, flag) / 2;
+  return ConvertString(converter, source.data(), 2 * source.size(), source.size(), target, flag) /
+         2;
 }
 
 std::size_t BytesToWide(ConversionClass& converter, const std::string& source,
                         std::u16string& target, bool flag) {
-  return ConvertString(converter, source.data(), source.size(), source.size(),
-                       target, flag);
+  return ConvertString(converter, source.data(), source.size(), source.size(), target, flag);
 }
 
 }  // namespace LVTCharset

@@ -18,27 +18,26 @@
 #include <string>
 
 #include "foundation/base/binary_stream_buf.h"
-#include "foundation/charset/converter.h"
 #include "foundation/base/code_page.h"
+#include "foundation/charset/converter.h"
 
 namespace LVTCharset {
 
 // Reads input from its read position with Get and writes the converted bytes
 // at output's write position. Returns the input bytes consumed. With an
 // unsupported pair nothing is read or written and the result is 0.
-uint32_t TranscodeStream(CHARSET from, CHARSET to,
-                         LVTBase::BinaryStreamBuf& input,
+uint32_t TranscodeStream(CHARSET from, CHARSET to, LVTBase::BinaryStreamBuf& input,
                          LVTBase::BinaryStreamBuf& output, bool flag);
 
 // Converts the 16-bit string (read as bytes in host order, 1201 or 1200)
 // and appends the bytes to target. Returns the 16-bit characters consumed.
-std::size_t WideToBytes(CHARSET from, CHARSET to, const std::u16string& source,
-                        std::string& target, bool flag);
+std::size_t WideToBytes(CHARSET from, CHARSET to, const std::u16string& source, std::string& target,
+                        bool flag);
 
 // Converts the byte string and appends to target, two bytes per 16-bit
 // character (`to` is 1201 or 1200). Returns the bytes consumed.
-std::size_t BytesToWide(CHARSET from, CHARSET to, const std::string& source,
-                        std::u16string& target, bool flag);
+std::size_t BytesToWide(CHARSET from, CHARSET to, const std::string& source, std::u16string& target,
+                        bool flag);
 
 // The same with a given two-stage converter, which keeps its shift state.
 std::size_t WideToBytes(ConversionClass& converter, const std::u16string& source,

@@ -51,13 +51,17 @@ Utf8Step NextUtf8(const unsigned char* s, std::size_t n) {
   } else if (b >= 0xE0 && b <= 0xEF) {
     need = 2;
     value = b & 0x0F;
-    if (b == 0xE0) lo = 0xA0;       // no overlong forms
-    else if (b == 0xED) hi = 0x9F;  // no surrogates
+    if (b == 0xE0)
+      lo = 0xA0;  // no overlong forms
+    else if (b == 0xED)
+      hi = 0x9F;  // no surrogates
   } else if (b >= 0xF0 && b <= 0xF4) {
     need = 3;
     value = b & 0x07;
-    if (b == 0xF0) lo = 0x90;       // no overlong forms
-    else if (b == 0xF4) hi = 0x8F;  // nothing above U+10FFFF
+    if (b == 0xF0)
+      lo = 0x90;  // no overlong forms
+    else if (b == 0xF4)
+      hi = 0x8F;  // nothing above U+10FFFF
   } else {
     return {1, kReplacement, false, false};
   }
@@ -91,9 +95,8 @@ std::size_t ValidUtf8Prefix(const char* bytes, std::size_t n) {
   return i;
 }
 
-std::size_t Utf8ToUtf16(const char* src, std::size_t n, char16_t* out,
-                        std::size_t unitCap, int32_t* offsets, bool final,
-                        std::size_t* used) {
+std::size_t Utf8ToUtf16(const char* src, std::size_t n, char16_t* out, std::size_t unitCap,
+                        int32_t* offsets, bool final, std::size_t* used) {
   const auto* s = reinterpret_cast<const unsigned char*>(src);
   std::size_t i = 0, o = 0;
   while (i < n) {
@@ -124,8 +127,8 @@ std::size_t Utf8ToUtf16(const char* src, std::size_t n, char16_t* out,
   return o;
 }
 
-std::size_t Utf8ToUtf8(const char* src, std::size_t n, char* out,
-                       std::size_t cap, bool final, std::size_t* used) {
+std::size_t Utf8ToUtf8(const char* src, std::size_t n, char* out, std::size_t cap, bool final,
+                       std::size_t* used) {
   const auto* s = reinterpret_cast<const unsigned char*>(src);
   std::size_t i = 0, o = 0;
   while (i < n) {
@@ -147,10 +150,9 @@ std::size_t Utf8ToUtf8(const char* src, std::size_t n, char* out,
   return o;
 }
 
-std::size_t Utf16ToUtf8(const char16_t* units, std::size_t n, char* out,
-                        std::size_t cap, bool final, std::size_t* usedUnits,
-                        const int32_t* unitOffsets, uint32_t* byteOffsets,
-                        uint32_t offsetBase) {
+std::size_t Utf16ToUtf8(const char16_t* units, std::size_t n, char* out, std::size_t cap,
+                        bool final, std::size_t* usedUnits, const int32_t* unitOffsets,
+                        uint32_t* byteOffsets, uint32_t offsetBase) {
   std::size_t i = 0, o = 0;
   std::size_t safeI = 0, safeO = 0;  // the last end of a source character
   while (i < n) {

@@ -47,15 +47,14 @@ Utf8Step NextUtf8(const unsigned char* bytes, std::size_t n);
 // surrogate pair; offsets (may be null) receive for each unit the byte
 // offset of the sequence that produced it. Returns the units written;
 // *used is the number of bytes they stand for.
-std::size_t Utf8ToUtf16(const char* src, std::size_t n, char16_t* out,
-                        std::size_t unitCap, int32_t* offsets, bool final,
-                        std::size_t* used);
+std::size_t Utf8ToUtf16(const char* src, std::size_t n, char16_t* out, std::size_t unitCap,
+                        int32_t* offsets, bool final, std::size_t* used);
 
 // UTF-8 -> UTF-8 with every ill-formed sequence replaced by EF BF BD.
 // Writes at most cap bytes, whole characters only. Returns the bytes
 // written; *used is the number of source bytes they stand for.
-std::size_t Utf8ToUtf8(const char* src, std::size_t n, char* out,
-                       std::size_t cap, bool final, std::size_t* used);
+std::size_t Utf8ToUtf8(const char* src, std::size_t n, char* out, std::size_t cap, bool final,
+                       std::size_t* used);
 
 // UTF-16 units -> UTF-8. An unpaired surrogate becomes U+FFFD; a high
 // surrogate as the last unit is left unconsumed unless final. Writes at most
@@ -64,11 +63,9 @@ std::size_t Utf8ToUtf8(const char* src, std::size_t n, char* out,
 // written all or not at all, and byteOffsets (may be null) receive for each
 // byte written the offset of its unit. Returns the bytes written; *usedUnits
 // is the number of units they stand for.
-std::size_t Utf16ToUtf8(const char16_t* units, std::size_t n, char* out,
-                        std::size_t cap, bool final, std::size_t* usedUnits,
-                        const int32_t* unitOffsets = nullptr,
-                        uint32_t* byteOffsets = nullptr,
-                        uint32_t offsetBase = 0);
+std::size_t Utf16ToUtf8(const char16_t* units, std::size_t n, char* out, std::size_t cap,
+                        bool final, std::size_t* usedUnits, const int32_t* unitOffsets = nullptr,
+                        uint32_t* byteOffsets = nullptr, uint32_t offsetBase = 0);
 
 }  // namespace LVTCharset
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "foundation/charset/offsets.h"
-#include "foundation/html/limiters/attribute_limiter.h"
 #include "foundation/html/gumbo_arena.h"
+#include "foundation/html/limiters/attribute_limiter.h"
 #include "foundation/html/limiters/nesting_limiter.h"
 #include "foundation/html/tree_builder.h"
 #include "foundation/html/tree_fixup.h"

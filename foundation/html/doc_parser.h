@@ -30,8 +30,7 @@ namespace LVTParser {
 
 class HtmlDocParser {
  public:
-  HtmlDocParser(LVTBase::BinaryStreamBuf& stream, const HtmlKeywordTable& table,
-                HtmlDocTree& tree);
+  HtmlDocParser(LVTBase::BinaryStreamBuf& stream, const HtmlKeywordTable& table, HtmlDocTree& tree);
   HtmlDocParser(const HtmlDocParser&) = delete;
   HtmlDocParser& operator=(const HtmlDocParser&) = delete;
 

@@ -59,7 +59,7 @@ class HtmlKeywordTable {
 
  private:
   int m_PrtType;
-  std::vector<uint8_t> m_IdsByTag;  // indexed by the parser's tag number
+  std::vector<uint8_t> m_IdsByTag;                       // indexed by the parser's tag number
   std::unordered_map<std::string, uint8_t> m_IdsByName;  // lower-case names
 };
 

@@ -12,9 +12,7 @@ namespace {
 
 bool IsAsciiAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-bool IsTagSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
-}
+bool IsTagSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
 
 // Position just behind the first '>' at or after p, or end.
 const char* PastClosingBracket(const char* p, const char* end) {
@@ -94,9 +92,12 @@ std::size_t MarkupLength(const char* p, const char* end) {
     past = PastTag(p, end);
   } else if (next == '/') {
     if (end - p == 2) return 0;  // "</" where the input ends is text
-    if (IsAsciiAlpha(p[2])) past = PastTag(p, end);
-    else if (p[2] == '>') past = p + 3;
-    else past = PastClosingBracket(p + 2, end);
+    if (IsAsciiAlpha(p[2]))
+      past = PastTag(p, end);
+    else if (p[2] == '>')
+      past = p + 3;
+    else
+      past = PastClosingBracket(p + 2, end);
   } else if (next == '!') {
     bool comment = end - p >= 4 && p[2] == '-' && p[3] == '-';
     past = comment ? PastComment(p, end) : PastClosingBracket(p + 2, end);
@@ -123,9 +124,8 @@ std::string DecodePageText(std::string_view raw) {
   return text;
 }
 
-void SplitTextSpan(const char* buffer, uint32_t offset, uint32_t length,
-                   const char* decodedText, bool rawContext,
-                   std::vector<TextStretch>* out) {
+void SplitTextSpan(const char* buffer, uint32_t offset, uint32_t length, const char* decodedText,
+                   bool rawContext, std::vector<TextStretch>* out) {
   const char* begin = buffer + offset;
   const char* end = begin + length;
   if (rawContext || std::memchr(begin, '<', length) == nullptr) {
@@ -135,7 +135,8 @@ void SplitTextSpan(const char* buffer, uint32_t offset, uint32_t length,
   const char* stretch = begin;
   auto flush = [&](const char* stop) {
     if (stop == stretch) return;
-    std::string text = DecodePageText(std::string_view(stretch, static_cast<std::size_t>(stop - stretch)));
+    std::string text =
+        DecodePageText(std::string_view(stretch, static_cast<std::size_t>(stop - stretch)));
     if (!text.empty())
       out->push_back(TextStretch{static_cast<uint32_t>(stretch - buffer),
                                  static_cast<uint32_t>(stop - stretch), std::move(text)});

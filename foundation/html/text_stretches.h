@@ -20,7 +20,7 @@ namespace LVTParser {
 struct TextStretch {
   uint32_t offset = 0;  // in the parsed buffer
   uint32_t length = 0;
-  std::string text;     // decoded, UTF-8
+  std::string text;  // decoded, UTF-8
 };
 
 // Length of the markup that starts at *p == '<' (a tag, a comment, a
@@ -36,9 +36,8 @@ std::string DecodePageText(std::string_view raw);
 // decoded text is decodedText, at the markup inside it. rawContext: the
 // node lies in an element whose content is not markup (xmp, plaintext);
 // the span is then one stretch. Appends stretches with non-empty text.
-void SplitTextSpan(const char* buffer, uint32_t offset, uint32_t length,
-                   const char* decodedText, bool rawContext,
-                   std::vector<TextStretch>* out);
+void SplitTextSpan(const char* buffer, uint32_t offset, uint32_t length, const char* decodedText,
+                   bool rawContext, std::vector<TextStretch>* out);
 
 }  // namespace LVTParser
 

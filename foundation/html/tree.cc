@@ -27,8 +27,7 @@ void ReleaseIteratively(std::vector<HtmlNodeHandle>& nodes) {
     HtmlNodeHandle node = std::move(pending.back());
     pending.pop_back();
     if (node.UseCount() != 1) continue;
-    for (HtmlNodeHandle& child : node->MutableChildren())
-      pending.push_back(std::move(child));
+    for (HtmlNodeHandle& child : node->MutableChildren()) pending.push_back(std::move(child));
     node->MutableChildren().clear();
   }
 }

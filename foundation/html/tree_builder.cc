@@ -30,11 +30,9 @@ std::string Lower(const char* text) {
 bool HoldsRawText(const GumboNode* node) {
   if (node->type != GUMBO_NODE_ELEMENT) return false;
   GumboTag tag = node->v.element.tag;
-  return tag == GUMBO_TAG_XMP || tag == GUMBO_TAG_PLAINTEXT ||
-         tag == GUMBO_TAG_TITLE || tag == GUMBO_TAG_TEXTAREA ||
-         tag == GUMBO_TAG_STYLE || tag == GUMBO_TAG_SCRIPT ||
-         tag == GUMBO_TAG_IFRAME || tag == GUMBO_TAG_NOEMBED ||
-         tag == GUMBO_TAG_NOFRAMES;
+  return tag == GUMBO_TAG_XMP || tag == GUMBO_TAG_PLAINTEXT || tag == GUMBO_TAG_TITLE ||
+         tag == GUMBO_TAG_TEXTAREA || tag == GUMBO_TAG_STYLE || tag == GUMBO_TAG_SCRIPT ||
+         tag == GUMBO_TAG_IFRAME || tag == GUMBO_TAG_NOEMBED || tag == GUMBO_TAG_NOFRAMES;
 }
 
 class Builder {
@@ -60,8 +58,7 @@ class Builder {
   };
 
   static const GumboVector& ChildrenOf(const GumboNode* node) {
-    return node->type == GUMBO_NODE_DOCUMENT ? node->v.document.children
-                                             : node->v.element.children;
+    return node->type == GUMBO_NODE_DOCUMENT ? node->v.document.children : node->v.element.children;
   }
 
   void Step() {
@@ -86,7 +83,8 @@ class Builder {
       default:  // comments, and CDATA sections (in SVG they hold scripts and
                 // styles; a writer must not put markup inside them)
         Append(parent, kSkippedKeyword, child->v.text.start_pos.offset,
-               child->v.text.start_pos.offset + static_cast<uint32_t>(child->v.text.original_text.length));
+               child->v.text.start_pos.offset +
+                   static_cast<uint32_t>(child->v.text.original_text.length));
         break;
     }
   }
@@ -104,8 +102,8 @@ class Builder {
                      : m_Table.IdForTag(element.tag, OriginalTagName(element));
     // Clones the parser made of formatting elements carry the position of
     // the original start tag, which lies before text already seen.
-    const int cloned = GUMBO_INSERTION_RECONSTRUCTED_FORMATTING_ELEMENT |
-                       GUMBO_INSERTION_ADOPTION_AGENCY_CLONED;
+    const int cloned =
+        GUMBO_INSERTION_RECONSTRUCTED_FORMATTING_ELEMENT | GUMBO_INSERTION_ADOPTION_AGENCY_CLONED;
     const bool written = element.original_tag.length > 0 && (source->parse_flags & cloned) == 0;
     uint32_t offset = written ? element.start_pos.offset : kUnsetOffset;
     uint32_t ownEnd = 0;
@@ -126,10 +124,12 @@ class Builder {
   void AddText(const GumboNode* source, HtmlTreeNode* parent, bool rawContext) {
     const GumboText& text = source->v.text;
     m_Stretches.clear();
-    SplitTextSpan(m_pBuffer, text.start_pos.offset, static_cast<uint32_t>(text.original_text.length),
-                  text.text, rawContext, &m_Stretches);
+    SplitTextSpan(m_pBuffer, text.start_pos.offset,
+                  static_cast<uint32_t>(text.original_text.length), text.text, rawContext,
+                  &m_Stretches);
     for (TextStretch& stretch : m_Stretches)
-      Append(parent, kTextKeyword, stretch.offset, stretch.length)->SetText(std::move(stretch.text));
+      Append(parent, kTextKeyword, stretch.offset, stretch.length)
+          ->SetText(std::move(stretch.text));
   }
 
   const char* m_pBuffer;

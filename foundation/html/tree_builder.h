@@ -24,8 +24,8 @@ struct BuiltTree {
 };
 
 // buffer/size: what the library parsed; document: its document node.
-BuiltTree BuildTree(const GumboInternalNode* document, const char* buffer,
-                    uint32_t size, const HtmlKeywordTable& table);
+BuiltTree BuildTree(const GumboInternalNode* document, const char* buffer, uint32_t size,
+                    const HtmlKeywordTable& table);
 
 }  // namespace LVTParser
 

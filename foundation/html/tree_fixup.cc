@@ -13,9 +13,7 @@ bool IsText(const HtmlTreeNode& node) { return node.KeywordId() == kTextKeyword;
 
 // Before SettleSpans, non-text nodes keep the end of their own tags where
 // the length goes.
-uint32_t OwnEnd(const HtmlTreeNode& node) {
-  return IsText(node) ? node.End() : node.Length();
-}
+uint32_t OwnEnd(const HtmlTreeNode& node) { return IsText(node) ? node.End() : node.Length(); }
 
 // Where a node begins in the page: its own offset, or for an element the
 // page did not write, that of the first thing below it that has one.

@@ -1,7 +1,7 @@
 #include "foundation/language/char_classes.h"
 
-#include "foundation/language/language_tables.h"
 #include "foundation/base/string_utils.h"
+#include "foundation/language/language_tables.h"
 
 namespace LVTDT {
 

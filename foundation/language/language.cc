@@ -13,11 +13,11 @@ namespace {
 
 // Indexed by StemmingType. Every name but "none" is libstemmer's.
 constexpr const char* kNames[Language::kStemmingTypeCount] = {
-    "english",   "none",       "porter",  "arabic",     "armenian", "basque",
-    "catalan",   "danish",     "dutch",   "finnish",    "french",   "german",
-    "greek",     "hindi",      "hungarian", "indonesian", "irish",  "italian",
-    "lithuanian", "nepali",    "norwegian", "portuguese", "romanian", "russian",
-    "serbian",   "spanish",    "swedish", "tamil",      "turkish",  "yiddish"};
+    "english",    "none",    "porter",    "arabic",     "armenian", "basque",
+    "catalan",    "danish",  "dutch",     "finnish",    "french",   "german",
+    "greek",      "hindi",   "hungarian", "indonesian", "irish",    "italian",
+    "lithuanian", "nepali",  "norwegian", "portuguese", "romanian", "russian",
+    "serbian",    "spanish", "swedish",   "tamil",      "turkish",  "yiddish"};
 
 bool IsValid(Language::StemmingType type) {
   return type >= 0 && type < Language::kStemmingTypeCount;

@@ -57,9 +57,7 @@ class UnbreakableCharSet {
   }
 
   // 1 when c is in the set, else 0.
-  constexpr std::size_t count(char16_t c) const {
-    return (m_Bits[c >> 6] >> (c & 63)) & 1;
-  }
+  constexpr std::size_t count(char16_t c) const { return (m_Bits[c >> 6] >> (c & 63)) & 1; }
   constexpr bool contains(char16_t c) const { return count(c) != 0; }
   constexpr std::size_t size() const { return m_Size; }
   constexpr bool empty() const { return m_Size == 0; }

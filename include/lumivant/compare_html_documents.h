@@ -65,24 +65,19 @@ class LVT_EXPORT CompareHtmlDocuments {
   // shorter report and the same counts. The streams must not be the same
   // object; they are the caller's and are only read (pages) or appended to
   // (out).
-  void DetectChanges(LVTBase::BinaryStreamBuf& oldPage,
-                     LVTCharset::CHARSET oldCharset,
-                     LVTBase::BinaryStreamBuf& newPage,
-                     LVTCharset::CHARSET newCharset,
-                     LVTBase::BinaryStreamBuf& out, unsigned& changeCount,
-                     unsigned& changedWords, double& changeRatio) const;
+  void DetectChanges(LVTBase::BinaryStreamBuf& oldPage, LVTCharset::CHARSET oldCharset,
+                     LVTBase::BinaryStreamBuf& newPage, LVTCharset::CHARSET newCharset,
+                     LVTBase::BinaryStreamBuf& out, unsigned& changeCount, unsigned& changedWords,
+                     double& changeRatio) const;
   // The same, without the results.
-  void DetectChanges(LVTBase::BinaryStreamBuf& oldPage,
-                     LVTCharset::CHARSET oldCharset,
-                     LVTBase::BinaryStreamBuf& newPage,
-                     LVTCharset::CHARSET newCharset,
+  void DetectChanges(LVTBase::BinaryStreamBuf& oldPage, LVTCharset::CHARSET oldCharset,
+                     LVTBase::BinaryStreamBuf& newPage, LVTCharset::CHARSET newCharset,
                      LVTBase::BinaryStreamBuf& out) const;
 
  private:
   // Overwrites every occurrence of marker in page with an empty inline
   // element of the same length, so that no offset moves.
-  void RemoveSpecialString(LVTBase::BinaryStreamBuf& page,
-                           const std::string& marker) const;
+  void RemoveSpecialString(LVTBase::BinaryStreamBuf& page, const std::string& marker) const;
 
   bool m_bIgnoreCase = false;
   bool m_bIgnoreDigits = false;

@@ -24,8 +24,7 @@ namespace LVTDT {
 // not derive from std::exception), whatever occurrences is. A valid query
 // with an empty occurrences handle gives an empty handle.
 LVT_EXPORT LVT::RefCount<TermDocumentEvaluatorEx> CreateSimpleQuery(
-    const std::u16string& query,
-    const TermDocumentEvaluatorEx::OccurrenceMapHandle& occurrences);
+    const std::u16string& query, const TermDocumentEvaluatorEx::OccurrenceMapHandle& occurrences);
 
 }  // namespace LVTDT
 

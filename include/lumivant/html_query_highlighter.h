@@ -82,8 +82,7 @@ class LVT_EXPORT HtmlQueryHighlighter {
   // Copies page to output in one forward pass, writing the text nodes that
   // hold hits again with the hits wrapped, and an anchor before each group
   // that opens a new text node. queryTerms maps word index to term number.
-  void HighlightHtml(const HighlightGroups& groups,
-                     const std::map<unsigned, unsigned>& queryTerms,
+  void HighlightHtml(const HighlightGroups& groups, const std::map<unsigned, unsigned>& queryTerms,
                      LVTBase::BinaryStreamBuf& page, LVTBase::BinaryStreamBuf& output,
                      uint32_t& anchorCount) const;
 

@@ -33,16 +33,15 @@ class LVT_EXPORT RawTextExtractor {
  public:
   // Parses page from its read position to its end (bytes in charset) and
   // appends a run per text node. Offsets count bytes of page from its start.
-  static void GetRawTextFromHtml(LVTBase::BinaryStreamBuf& page,
-                                 LVTCharset::CHARSET charset, RawTextList& runs);
+  static void GetRawTextFromHtml(LVTBase::BinaryStreamBuf& page, LVTCharset::CHARSET charset,
+                                 RawTextList& runs);
 
   // The same for a page whose searchable regions are wrapped in
   // <LumivantChanges> elements: runs outside every such element are appended
   // too (word numbers and offsets stay those of the whole page) but flagged
   // m_Excluded.
   static void GetRawTextFromHighlightedHtml(LVTBase::BinaryStreamBuf& page,
-                                            LVTCharset::CHARSET charset,
-                                            RawTextList& runs);
+                                            LVTCharset::CHARSET charset, RawTextList& runs);
 
   // Appends text, unchanged, as one run: start 0, length in 16-bit
   // characters, also when text is empty.

@@ -56,16 +56,11 @@ class LVT_EXPORT TermDocumentEvaluatorEx {
   // Word index -> term number (see GetQueryTerms).
   using QueryTermMap = std::map<unsigned, unsigned>;
 
-  enum OperatorType {
-    NotAnOperator = -1,
-    UnaryOperator = 0,
-    BinaryOperator = 1
-  };
+  enum OperatorType { NotAnOperator = -1, UnaryOperator = 0, BinaryOperator = 1 };
 
   // Evaluates nothing yet. node may be empty (the evaluation is then false);
   // an empty occurrences handle behaves as an empty map. Shares both.
-  TermDocumentEvaluatorEx(const antlr::RefAST& node,
-                          const OccurrenceMapHandle& occurrences);
+  TermDocumentEvaluatorEx(const antlr::RefAST& node, const OccurrenceMapHandle& occurrences);
   ~TermDocumentEvaluatorEx();
 
   TermDocumentEvaluatorEx(const TermDocumentEvaluatorEx&) = delete;
@@ -100,8 +95,7 @@ class LVT_EXPORT TermDocumentEvaluatorEx {
   using Cursor = const WordOccurencesExtractor::OccurrenceHandle*;
 
   // Evaluated at once by ConstructFromTerm; its groups are not merged.
-  TermDocumentEvaluatorEx(const std::u16string& term,
-                          const OccurrenceMapHandle& occurrences);
+  TermDocumentEvaluatorEx(const std::u16string& term, const OccurrenceMapHandle& occurrences);
 
   void ConstructFromTerm(const std::u16string& term);
   void ConstructExactPhrase();
@@ -115,33 +109,26 @@ class LVT_EXPORT TermDocumentEvaluatorEx {
   static bool IsStopWord(const std::u16string& word);
   static bool GetText(const antlr::RefAST& node, std::u16string& text);
 
-  static void And(TermDocumentEvaluatorEx& result,
-                  const TermDocumentEvaluatorEx& left,
+  static void And(TermDocumentEvaluatorEx& result, const TermDocumentEvaluatorEx& left,
                   const TermDocumentEvaluatorEx& right);
-  static void Or(TermDocumentEvaluatorEx& result,
-                 const TermDocumentEvaluatorEx& left,
+  static void Or(TermDocumentEvaluatorEx& result, const TermDocumentEvaluatorEx& left,
                  const TermDocumentEvaluatorEx& right);
-  static void Not(TermDocumentEvaluatorEx& result,
-                  const TermDocumentEvaluatorEx& operand);
+  static void Not(TermDocumentEvaluatorEx& result, const TermDocumentEvaluatorEx& operand);
   static void PerformUnaryOperation(TermDocumentEvaluatorEx& result,
                                     const TermDocumentEvaluatorEx& operand);
   static void PerformBinaryOperation(TermDocumentEvaluatorEx& result,
                                      const TermDocumentEvaluatorEx& left,
                                      const TermDocumentEvaluatorEx& right);
-  static void Near(TermDocumentEvaluatorEx& result,
-                   const TermDocumentEvaluatorEx& left,
+  static void Near(TermDocumentEvaluatorEx& result, const TermDocumentEvaluatorEx& left,
                    const TermDocumentEvaluatorEx& right);
   static unsigned GetNearDistance(const antlr::RefAST& node);
   static bool IsExactPhrase(const PhraseList& phrase, GroupVector& groups);
   static bool FindOccurence(Cursor& cursor, Cursor end, unsigned index);
-  static void GetPhraseBoundaries(const OccurrenceList& group, unsigned& first,
-                                  unsigned& last);
-  static void MergePhrases(const OccurrenceList& a, const OccurrenceList& b,
-                           OccurrenceList& out);
+  static void GetPhraseBoundaries(const OccurrenceList& group, unsigned& first, unsigned& last);
+  static void MergePhrases(const OccurrenceList& a, const OccurrenceList& b, OccurrenceList& out);
 
   static void GetQueryTerms(QueryTermMap& terms, const antlr::RefAST& node,
-                            const OccurrenceMapHandle& occurrences,
-                            unsigned& counter);
+                            const OccurrenceMapHandle& occurrences, unsigned& counter);
   static void FetchWordOccurences(QueryTermMap& terms, unsigned termNumber,
                                   const std::u16string& word,
                                   const OccurrenceMapHandle& occurrences);
@@ -151,8 +138,7 @@ class LVT_EXPORT TermDocumentEvaluatorEx {
   // Finish combines them.
   bool BeginEvaluation(LVT::RefCount<TermDocumentEvaluatorEx>& left,
                        LVT::RefCount<TermDocumentEvaluatorEx>& right);
-  void FinishEvaluation(const TermDocumentEvaluatorEx* left,
-                        const TermDocumentEvaluatorEx* right);
+  void FinishEvaluation(const TermDocumentEvaluatorEx* left, const TermDocumentEvaluatorEx* right);
 
   antlr::RefAST m_Query;
   bool m_bStopWord = false;

@@ -59,8 +59,8 @@ class LVT_EXPORT WordOccurencesExtractor {
 
  private:
   static bool FindWord(const RawTextHandle*& current, const RawTextHandle* const& last,
-                       uint32_t& position, std::u16string& word,
-                       OccurrenceHandle& occurrence, const LVTLanguage::Language& language);
+                       uint32_t& position, std::u16string& word, OccurrenceHandle& occurrence,
+                       const LVTLanguage::Language& language);
 };
 
 }  // namespace LVTDT

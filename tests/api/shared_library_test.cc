@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "foundation/language/language.h"
 #include "foundation/base/memory_buffer.h"
+#include "foundation/language/language.h"
 #include "lumivant/compare_html_documents.h"
 #include "lumivant/create_simple_query.h"
 #include "lumivant/html_query_highlighter.h"

@@ -16,22 +16,17 @@ using lvt_changes_testing::Report;
 using lvt_changes_testing::StripReport;
 
 const std::string kHeader = LVTDT::kReportHeader;
-const std::string kOpen =
-    std::string(LVTDT::kChangeOpen) + LVTDT::kDefaultHighlightStart;
-const std::string kClose =
-    std::string(LVTDT::kDefaultHighlightEnd) + LVTDT::kChangeClose;
+const std::string kOpen = std::string(LVTDT::kChangeOpen) + LVTDT::kDefaultHighlightStart;
+const std::string kClose = std::string(LVTDT::kDefaultHighlightEnd) + LVTDT::kChangeClose;
 
 std::string Marked(const std::string& piece) { return kOpen + piece + kClose; }
 
-std::string Page(const std::string& body) {
-  return "<html><body>" + body + "</body></html>";
-}
+std::string Page(const std::string& body) { return "<html><body>" + body + "</body></html>"; }
 
 TEST(DetectChanges, EqualPagesGiveTheHeaderAndTheNewPage) {
   const std::string page = Page("<p>One two.</p><p>Three</p>");
   // Markup may differ: only texts are compared.
-  const Report r =
-      Compare(Page("<div>One two.</div><p><b>Three</b></p>"), page);
+  const Report r = Compare(Page("<div>One two.</div><p><b>Three</b></p>"), page);
   EXPECT_EQ(kHeader + page, r.page);
   EXPECT_EQ(0u, r.changes);
   EXPECT_EQ(0u, r.changedWords);
@@ -39,12 +34,10 @@ TEST(DetectChanges, EqualPagesGiveTheHeaderAndTheNewPage) {
 }
 
 TEST(DetectChanges, AppendedTextIsOneGroup) {
-  const std::string newPage =
-      Page("<p>Kept text</p><p>New one</p><p>And two</p>");
+  const std::string newPage = Page("<p>Kept text</p><p>New one</p><p>And two</p>");
   const Report r = Compare(Page("<p>Kept text</p>"), newPage);
-  EXPECT_EQ(kHeader + Page("<p>Kept text</p><p><a name=\"Change1\"></a>" +
-                           Marked("New one") + "</p><p>" + Marked("And two") +
-                           "</p>"),
+  EXPECT_EQ(kHeader + Page("<p>Kept text</p><p><a name=\"Change1\"></a>" + Marked("New one") +
+                           "</p><p>" + Marked("And two") + "</p>"),
             r.page);
   EXPECT_EQ(1u, r.changes);
   EXPECT_EQ(4u, r.changedWords);
@@ -58,8 +51,7 @@ TEST(DetectChanges, AppendedTextIsOneGroup) {
 
 TEST(DetectChanges, TextRemovedFromTheEndIsOnlyCounted) {
   const std::string newPage = Page("<p>Kept text</p>");
-  const Report r =
-      Compare(Page("<p>Kept text</p><p>Gone, three words</p>"), newPage);
+  const Report r = Compare(Page("<p>Kept text</p><p>Gone, three words</p>"), newPage);
   EXPECT_EQ(kHeader + newPage, r.page);
   EXPECT_EQ(0u, r.changes);
   EXPECT_EQ(3u, r.changedWords);
@@ -74,23 +66,21 @@ TEST(DetectChanges, TextRemovedFromTheEndIsOnlyCounted) {
 TEST(DetectChanges, SubstitutedNodeCountsOnlyItsNewWords) {
   const Report r = Compare(Page("<p>X one</p><p>Y has four words</p><p>Z</p>"),
                            Page("<p>X one</p><p>Q two</p><p>Z</p>"));
-  EXPECT_EQ(kHeader + Page("<p>X one</p><p><a name=\"Change1\"></a>" +
-                           Marked("Q two") + "</p><p>Z</p>"),
-            r.page);
+  EXPECT_EQ(
+      kHeader + Page("<p>X one</p><p><a name=\"Change1\"></a>" + Marked("Q two") + "</p><p>Z</p>"),
+      r.page);
   EXPECT_EQ(1u, r.changes);
   EXPECT_EQ(2u, r.changedWords);  // Y was substituted, not removed
   EXPECT_DOUBLE_EQ(2.0 / 5.0, r.ratio);
 }
 
 TEST(DetectChanges, SwappedNeighboursAreOneGroup) {
-  const Report r =
-      Compare(Page("<p>start</p><p>first</p><p>second</p><p>end</p>"),
-              Page("<p>start</p><p>second</p><p>first</p><p>end</p>"));
+  const Report r = Compare(Page("<p>start</p><p>first</p><p>second</p><p>end</p>"),
+                           Page("<p>start</p><p>second</p><p>first</p><p>end</p>"));
   EXPECT_EQ(1u, r.changes);
   EXPECT_EQ("second | first", MarkedPieces(r.page));
   EXPECT_EQ(2u, r.changedWords);
-  EXPECT_NE(std::string::npos,
-            r.page.find("<p><a name=\"Change1\"></a>" + Marked("second")));
+  EXPECT_NE(std::string::npos, r.page.find("<p><a name=\"Change1\"></a>" + Marked("second")));
 }
 
 TEST(DetectChanges, GroupsSplitByUnchangedNodesNotByRemovedOnes) {
@@ -100,16 +90,14 @@ TEST(DetectChanges, GroupsSplitByUnchangedNodesNotByRemovedOnes) {
   EXPECT_EQ(2u, r.changes);
   EXPECT_EQ(
       kHeader + Page("<p>a</p><p><a name=\"Change1\"></a>" + Marked("B2") +
-                     "</p><p>c</p><p><a name=\"Change2\"></a>" + Marked("D2") +
-                     "</p><p>e</p>"),
+                     "</p><p>c</p><p><a name=\"Change2\"></a>" + Marked("D2") + "</p><p>e</p>"),
       r.page);
   // The alignment changes "alpha one" into "delta" and "beta" into
   // "epsilon", removes "gamma ray burst" and changes "delta" into "alpha
   // one": the removal between changes does not split their group.
-  r = Compare(
-      Page("<p>start</p><p>alpha one</p><p>beta</p><p>gamma ray burst</p>"
-           "<p>delta</p><p>end</p>"),
-      Page("<p>start</p><p>delta</p><p>epsilon</p><p>alpha one</p><p>end</p>"));
+  r = Compare(Page("<p>start</p><p>alpha one</p><p>beta</p><p>gamma ray burst</p>"
+                   "<p>delta</p><p>end</p>"),
+              Page("<p>start</p><p>delta</p><p>epsilon</p><p>alpha one</p><p>end</p>"));
   EXPECT_EQ(1u, r.changes);
   EXPECT_EQ("delta | epsilon | alpha one", MarkedPieces(r.page));
   EXPECT_EQ(7u, r.changedWords);  // four changed, three removed
@@ -125,32 +113,25 @@ TEST(DetectChanges, GroupsSplitByUnchangedNodesNotByRemovedOnes) {
 }
 
 TEST(DetectChanges, LinkNodeIsMarkedPieceByPieceAfterOneAnchor) {
-  const std::string newPage =
-      Page("<p>Read <a href=\"/plan\">the <b>new</b> plan</a> today</p>");
-  const Report r = Compare(
-      Page("<p>Read <a href=\"/plan\">the old plan</a> today</p>"), newPage);
+  const std::string newPage = Page("<p>Read <a href=\"/plan\">the <b>new</b> plan</a> today</p>");
+  const Report r = Compare(Page("<p>Read <a href=\"/plan\">the old plan</a> today</p>"), newPage);
   EXPECT_EQ(1u, r.changes);
-  EXPECT_EQ(
-      kHeader + Page("<p>Read <a name=\"Change1\"></a><a href=\"/plan\">" +
-                     Marked("the ") + "<b>" + Marked("new") + "</b>" +
-                     Marked(" plan") + "</a> today</p>"),
-      r.page);
+  EXPECT_EQ(kHeader + Page("<p>Read <a name=\"Change1\"></a><a href=\"/plan\">" + Marked("the ") +
+                           "<b>" + Marked("new") + "</b>" + Marked(" plan") + "</a> today</p>"),
+            r.page);
   EXPECT_EQ(3u, r.changedWords);
 }
 
 TEST(DetectChanges, OptionsHideChangesOfCaseDigitsAndPunctuation) {
-  const std::string oldPage =
-      Page("<p>Price: 10 EUR</p><p>kept</p><p>Hello, world!</p>");
-  const std::string newPage =
-      Page("<p>PRICE: 12 eur</p><p>kept</p><p>Hello world</p>");
+  const std::string oldPage = Page("<p>Price: 10 EUR</p><p>kept</p><p>Hello, world!</p>");
+  const std::string newPage = Page("<p>PRICE: 12 eur</p><p>kept</p><p>Hello world</p>");
   LVTDT::CompareHtmlDocuments comparer;
   EXPECT_EQ(2u, Compare(comparer, oldPage, newPage).changes);
   comparer.IgnoreCase(true);
   Report r = Compare(comparer, oldPage, newPage);
   EXPECT_EQ("PRICE: 12 eur | Hello world", MarkedPieces(r.page));
   comparer.IgnoreDigits(true);
-  EXPECT_EQ("Hello world",
-            MarkedPieces(Compare(comparer, oldPage, newPage).page));
+  EXPECT_EQ("Hello world", MarkedPieces(Compare(comparer, oldPage, newPage).page));
   comparer.IgnoreNonAlphaNum(true);
   r = Compare(comparer, oldPage, newPage);
   EXPECT_EQ(0u, r.changes);
@@ -158,14 +139,10 @@ TEST(DetectChanges, OptionsHideChangesOfCaseDigitsAndPunctuation) {
   // Each option alone.
   LVTDT::CompareHtmlDocuments digitsOnly;
   digitsOnly.IgnoreDigits(true);
-  EXPECT_EQ(0u, Compare(digitsOnly, Page("<p>Price: 10</p>"),
-                        Page("<p>Price: 12</p>"))
-                    .changes);
+  EXPECT_EQ(0u, Compare(digitsOnly, Page("<p>Price: 10</p>"), Page("<p>Price: 12</p>")).changes);
   LVTDT::CompareHtmlDocuments punctuationOnly;
   punctuationOnly.IgnoreNonAlphaNum(true);
-  EXPECT_EQ(0u,
-            Compare(punctuationOnly, Page("<p>a-b</p>"), Page("<p>a, b!</p>"))
-                .changes);
+  EXPECT_EQ(0u, Compare(punctuationOnly, Page("<p>a-b</p>"), Page("<p>a, b!</p>")).changes);
 }
 
 TEST(DetectChanges, HeaderAndHighlightStrings) {
@@ -191,10 +168,10 @@ TEST(DetectChanges, HeaderAndHighlightStrings) {
 }
 
 TEST(DetectChanges, StoredReportComparesEqualToItsPage) {
-  const std::string oldPage = lvt_testing::ReadFile(
-      lvt_testing::DataPath("changes/news-article/old.html"));
-  const std::string newPage = lvt_testing::ReadFile(
-      lvt_testing::DataPath("changes/news-article/new.html"));
+  const std::string oldPage =
+      lvt_testing::ReadFile(lvt_testing::DataPath("changes/news-article/old.html"));
+  const std::string newPage =
+      lvt_testing::ReadFile(lvt_testing::DataPath("changes/news-article/new.html"));
   LVTDT::CompareHtmlDocuments comparer;
   const Report first = Compare(comparer, oldPage, newPage);
   ASSERT_GT(first.changes, 0u);
@@ -219,24 +196,21 @@ TEST(DetectChanges, OtherCharsetsComeOutInUtf8) {
   const std::string newPage =
       "<p>Caf\xE9</p><p>Cr\xE8me br\xFBl\xE9"
       "e \x80</p>";
-  const Report r =
-      Compare(LVTDT::CompareHtmlDocuments(), oldPage, newPage, 1252, 1252);
+  const Report r = Compare(LVTDT::CompareHtmlDocuments(), oldPage, newPage, 1252, 1252);
   EXPECT_EQ(kHeader + "<p>Caf\xC3\xA9</p><p><a name=\"Change1\"></a>" +
                 Marked("Cr\xC3\xA8me br\xC3\xBBl\xC3\xA9"
                        "e \xE2\x82\xAC") +
                 "</p>",
             r.page);
   // The same text in two charsets is the same text.
-  const Report same =
-      Compare(LVTDT::CompareHtmlDocuments(), newPage,
-              lvt_changes_testing::ToUtf8(newPage, 1252), 1252, 65001);
+  const Report same = Compare(LVTDT::CompareHtmlDocuments(), newPage,
+                              lvt_changes_testing::ToUtf8(newPage, 1252), 1252, 65001);
   EXPECT_EQ(0u, same.changedWords);
 }
 
 TEST(DetectChanges, BadPagesGiveAReportAndCounts) {
   std::string junk;
-  for (int k = 0; k < 20000; ++k)
-    junk += static_cast<char>((k * 2654435761u) >> 13);
+  for (int k = 0; k < 20000; ++k) junk += static_cast<char>((k * 2654435761u) >> 13);
   const std::string cases[] = {"",
                                " ",
                                "<",
@@ -263,8 +237,7 @@ TEST(DetectChanges, ReportGoesAfterWhatTheOutputHolds) {
   LVTDT::CompareHtmlDocuments comparer;
   comparer.AddEncodingHeader(false);
   comparer.DetectChanges(oldStream, 65001, newStream, 65001, out);
-  EXPECT_EQ("KEEP<p><a name=\"Change1\"></a>" + Marked("b") + "</p>",
-            out.Bytes());
+  EXPECT_EQ("KEEP<p><a name=\"Change1\"></a>" + Marked("b") + "</p>", out.Bytes());
   // The input streams are read from the start whatever their position.
   LVTFile::MemoryBuffer again;
   comparer.DetectChanges(oldStream, 65001, newStream, 65001, again);

@@ -67,8 +67,7 @@ void Configure(Distance& distance, const Mode& mode) {
   distance.SetBandThreshold(mode.bandThreshold);
 }
 
-Result Align(const std::vector<std::string>& a,
-             const std::vector<std::string>& b,
+Result Align(const std::vector<std::string>& a, const std::vector<std::string>& b,
              const Mode& mode = kDefaultMode) {
   TextSequenceEditDistance distance(Nodes(a), Nodes(b));
   Configure(distance, mode);
@@ -84,8 +83,7 @@ Result Reference(const Seq& a, const Seq& b, const Costs& costs) {
   const int n = static_cast<int>(a.size());
   const int m = static_cast<int>(b.size());
   const int steps[4][2] = {{-1, -1}, {0, -1}, {-1, 0}, {-2, -2}};
-  std::vector<std::vector<double>> d(n + 1,
-                                     std::vector<double>(m + 1, DBL_MAX));
+  std::vector<std::vector<double>> d(n + 1, std::vector<double>(m + 1, DBL_MAX));
   std::vector<std::vector<int>> back(n + 1, std::vector<int>(m + 1, 0));
   d[0][0] = 0.0;
   for (int i = 0; i <= n; ++i) {
@@ -126,13 +124,11 @@ Result Reference(const Seq& a, const Seq& b, const Costs& costs) {
 }
 
 struct TextCosts {
-  double Sub(const std::string& a, const std::string& b) const {
-    return a == b ? 0.0 : 1.2;
-  }
+  double Sub(const std::string& a, const std::string& b) const { return a == b ? 0.0 : 1.2; }
   double Ins(const std::string&) const { return 1.0; }
   double Del(const std::string&) const { return 1.0; }
-  double Trans(const std::string& a1, const std::string& a2,
-               const std::string& b1, const std::string& b2) const {
+  double Trans(const std::string& a1, const std::string& a2, const std::string& b1,
+               const std::string& b2) const {
     return a1 == b2 && a2 == b1 ? 1.5 : DBL_MAX;
   }
 };
@@ -185,8 +181,7 @@ TEST(TextSequenceEditDistance, ComparesWholeTextsOnly) {
 }
 
 TEST(TextSequenceEditDistance, DistanceIsComputedOnce) {
-  TextSequenceEditDistance distance(Nodes({"a", "b", "c"}),
-                                    Nodes({"b", "a", "c"}));
+  TextSequenceEditDistance distance(Nodes({"a", "b", "c"}), Nodes({"b", "a", "c"}));
   const double first = distance.Distance();
   EXPECT_EQ(first, distance.Distance());
   EXPECT_EQ("3(0,1,0,1) 0(2,2)", Dump(distance.GetEditScript()));
@@ -205,8 +200,7 @@ TEST(TextSequenceEditDistance, SharesNodesWithTheCallersSequences) {
   EXPECT_EQ(1, b[0]->RefCountValue());
 }
 
-std::vector<std::string> RandomTexts(std::mt19937& random, int maxLength,
-                                     int letters) {
+std::vector<std::string> RandomTexts(std::mt19937& random, int maxLength, int letters) {
   std::vector<std::string> texts(random() % (maxLength + 1));
   for (std::string& text : texts)
     text = std::string(1, static_cast<char>('a' + random() % letters));
@@ -222,8 +216,7 @@ TEST(TextSequenceEditDistance, AgreesWithTheDirectRecurrence) {
     std::vector<std::string> b = RandomTexts(random, 14, letters);
     if (round % 3 == 0 && a.size() > 1) {
       b = a;  // a few edits of the same sequence, with neighbours swapped
-      for (std::size_t k = 0; k + 1 < b.size(); k += 2 + random() % 4)
-        std::swap(b[k], b[k + 1]);
+      for (std::size_t k = 0; k + 1 < b.size(); k += 2 + random() % 4) std::swap(b[k], b[k + 1]);
       if (random() % 2) b.erase(b.begin() + random() % b.size());
     }
     const Result expected = Reference(a, b, TextCosts());
@@ -231,21 +224,17 @@ TEST(TextSequenceEditDistance, AgreesWithTheDirectRecurrence) {
       const Result got = Align(a, b, mode);
       ASSERT_EQ(expected.distance, got.distance)
           << "round " << round << " mode " << (&mode - kModes);
-      ASSERT_EQ(expected.script, got.script)
-          << "round " << round << " mode " << (&mode - kModes);
+      ASSERT_EQ(expected.script, got.script) << "round " << round << " mode " << (&mode - kModes);
     }
   }
 }
 
 // A template instance with uneven costs and the default cost rows.
-class WeightedDistance
-    : public LVTAlgo::GeneralizedEditDistance<int, std::vector<int>> {
+class WeightedDistance : public LVTAlgo::GeneralizedEditDistance<int, std::vector<int>> {
  public:
   WeightedDistance(const std::vector<int>& a, const std::vector<int>& b)
       : GeneralizedEditDistance(a, b) {}
-  double SubstitutionCost(const int& a, const int& b) const override {
-    return Sub(a, b);
-  }
+  double SubstitutionCost(const int& a, const int& b) const override { return Sub(a, b); }
   double InsertionCost(const int& b) const override { return Ins(b); }
   double DeletionCost(const int& a) const override { return Del(a); }
   double TranspositionCost(const int& a1, const int& a2, const int& b1,
@@ -253,9 +242,7 @@ class WeightedDistance
     return Trans(a1, a2, b1, b2);
   }
 
-  double Sub(int a, int b) const {
-    return a == b ? 0.0 : 0.1 * ((a * 7 + b * 3) % 13);
-  }
+  double Sub(int a, int b) const { return a == b ? 0.0 : 0.1 * ((a * 7 + b * 3) % 13); }
   double Ins(int b) const { return 0.25 * (1 + b % 5); }
   double Del(int a) const { return 0.5 * (1 + a % 3); }
   double Trans(int a1, int a2, int b1, int b2) const {
@@ -287,8 +274,7 @@ TEST(GeneralizedEditDistance, OperationTable) {
   WeightedDistance distance({}, {});
   const auto& ops = distance.Operations();
   ASSERT_EQ(4u, ops.size());
-  const int32_t expected[4][3] = {
-      {0, -1, -1}, {1, 0, -1}, {2, -1, 0}, {3, -2, -2}};
+  const int32_t expected[4][3] = {{0, -1, -1}, {1, 0, -1}, {2, -1, 0}, {3, -2, -2}};
   for (int t = 0; t < 4; ++t) {
     EXPECT_EQ(expected[t][0], ops[t].m_Kind);
     EXPECT_EQ(expected[t][1], ops[t].m_RowStep);
@@ -299,8 +285,7 @@ TEST(GeneralizedEditDistance, OperationTable) {
 // An edited copy of a: substitutions, insertions, deletions, neighbour swaps
 // and a moved block, about `edits` of them.
 template <class T, class Make>
-std::vector<T> Edit(std::mt19937& random, std::vector<T> b, int edits,
-                    Make make) {
+std::vector<T> Edit(std::mt19937& random, std::vector<T> b, int edits, Make make) {
   for (int k = 0; k < edits && !b.empty(); ++k) {
     const std::size_t at = random() % b.size();
     switch (random() % 6) {
@@ -319,8 +304,7 @@ std::vector<T> Edit(std::mt19937& random, std::vector<T> b, int edits,
         break;
       default: {
         // A block of up to 40 moved elsewhere.
-        const std::size_t length =
-            std::min<std::size_t>(1 + random() % 40, b.size() - at);
+        const std::size_t length = std::min<std::size_t>(1 + random() % 40, b.size() - at);
         std::vector<T> block(b.begin() + at, b.begin() + at + length);
         b.erase(b.begin() + at, b.begin() + at + length);
         const std::size_t to = b.empty() ? 0 : random() % b.size();
@@ -342,16 +326,15 @@ TEST(TextSequenceEditDistance, LongSequencesAgreeInEveryMode) {
     for (int k = 0; k < length; ++k)
       a.push_back("t" + std::to_string(random() % (round % 2 ? 40 : 400)));
     const int edits = round % 4 == 3 ? length : 1 + round * 3;
-    std::vector<std::string> b = Edit(
-        random, a, edits, [](int k) { return "n" + std::to_string(k % 50); });
+    std::vector<std::string> b =
+        Edit(random, a, edits, [](int k) { return "n" + std::to_string(k % 50); });
     if (round % 10 == 9) b = RandomTexts(random, length, 30);
     const Result expected = Reference(a, b, TextCosts());
     for (const Mode& mode : kModes) {
       const Result got = Align(a, b, mode);
       ASSERT_EQ(expected.distance, got.distance)
           << "round " << round << " mode " << (&mode - kModes);
-      ASSERT_EQ(expected.script, got.script)
-          << "round " << round << " mode " << (&mode - kModes);
+      ASSERT_EQ(expected.script, got.script) << "round " << round << " mode " << (&mode - kModes);
     }
   }
 }
@@ -362,8 +345,7 @@ TEST(GeneralizedEditDistance, LongUnevenSequencesAgreeInEveryMode) {
   for (int round = 0; round < 30; ++round) {
     std::vector<int> a(200 + random() % 200);
     for (int& x : a) x = static_cast<int>(random() % 9);
-    const std::vector<int> b =
-        Edit(random, a, 1 + round * 4, [](int k) { return k % 11; });
+    const std::vector<int> b = Edit(random, a, 1 + round * 4, [](int k) { return k % 11; });
     WeightedDistance costs(a, b);
     const Result expected = Reference(a, b, costs);
     for (const Mode& mode : kModes) {

@@ -40,8 +40,8 @@ Pair LoadPair(const std::string& dir) {
 }
 
 Report ComparePair(const Pair& pair) {
-  return Compare(LVTDT::CompareHtmlDocuments(), pair.oldPage, pair.newPage,
-                 pair.oldCharset, pair.newCharset);
+  return Compare(LVTDT::CompareHtmlDocuments(), pair.oldPage, pair.newPage, pair.oldCharset,
+                 pair.newCharset);
 }
 
 // What every report must satisfy: taken apart, it is the new page in UTF-8
@@ -57,17 +57,15 @@ void CheckInvariants(const Pair& pair, const Report& report, bool checkStored) {
     EXPECT_GT(report.changedWords, 0u) << pair.name;
   }
   if (checkStored) {
-    const Report again =
-        Compare(LVTDT::CompareHtmlDocuments(), report.page, pair.newPage,
-                LVTCharset::kUtf8, pair.newCharset);
+    const Report again = Compare(LVTDT::CompareHtmlDocuments(), report.page, pair.newPage,
+                                 LVTCharset::kUtf8, pair.newCharset);
     EXPECT_EQ(0u, again.changes) << pair.name;
     EXPECT_EQ(0u, again.changedWords) << pair.name;
   }
 }
 
 TEST(PagePairs, GoldenReports) {
-  const std::vector<std::string> dirs =
-      lvt_testing::ListDirs(lvt_testing::DataPath("changes"));
+  const std::vector<std::string> dirs = lvt_testing::ListDirs(lvt_testing::DataPath("changes"));
   ASSERT_GE(dirs.size(), 4u);
   const bool update = std::getenv("LUMIVANT_UPDATE_GOLDEN") != nullptr;
   for (const std::string& dir : dirs) {
@@ -80,10 +78,8 @@ TEST(PagePairs, GoldenReports) {
       std::ofstream(dir + "/expected.html", std::ios::binary) << report.page;
       std::ofstream(dir + "/expected.counts", std::ios::binary) << summary;
     }
-    EXPECT_EQ(lvt_testing::ReadFile(dir + "/expected.html"), report.page)
-        << pair.name;
-    EXPECT_EQ(lvt_testing::ReadFile(dir + "/expected.counts"), summary)
-        << pair.name;
+    EXPECT_EQ(lvt_testing::ReadFile(dir + "/expected.html"), report.page) << pair.name;
+    EXPECT_EQ(lvt_testing::ReadFile(dir + "/expected.counts"), summary) << pair.name;
     CheckInvariants(pair, report, true);
   }
 }
@@ -94,27 +90,23 @@ TEST(PagePairs, WhatEachPairReports) {
   // month changed: four groups.
   Report r = ComparePair(LoadPair(dir + "news-article"));
   EXPECT_EQ(4u, r.changes);
-  EXPECT_NE(
-      std::string::npos,
-      r.page.find(
-          "<b><a name=\"Change4\"></a><LumivantChanges><font color=#800000 "
-          "style=background-color:#FFFF00>July</font></LumivantChanges></b>"));
+  EXPECT_NE(std::string::npos,
+            r.page.find("<b><a name=\"Change4\"></a><LumivantChanges><font color=#800000 "
+                        "style=background-color:#FFFF00>July</font></LumivantChanges></b>"));
   // Two rows swapped at the top, numbers changed in every row: the clubs
   // of the swapped rows and every changed cell are marked, each run of
   // changed cells its own group.
   r = ComparePair(LoadPair(dir + "table-rows"));
   EXPECT_EQ(12u, r.changes);
-  EXPECT_NE(std::string::npos,
-            r.page.find("<a name=\"Change5\"></a><a "
-                        "href=\"/clubs/ashford\"><LumivantChanges>"));
+  EXPECT_NE(std::string::npos, r.page.find("<a name=\"Change5\"></a><a "
+                                           "href=\"/clubs/ashford\"><LumivantChanges>"));
   // Three items inserted in two lists: three groups.
   r = ComparePair(LoadPair(dir + "list-items"));
   EXPECT_EQ(3u, r.changes);
   // A windows-1252 page: UTF-8 report, euro signs converted.
   r = ComparePair(LoadPair(dir + "windows-1252"));
   EXPECT_EQ(0u, r.page.find(LVTDT::kReportHeader));
-  EXPECT_NE(std::string::npos,
-            r.page.find("Tarte Tatin maison \xE2\x80\x93 5,40 \xE2\x82\xAC"));
+  EXPECT_NE(std::string::npos, r.page.find("Tarte Tatin maison \xE2\x80\x93 5,40 \xE2\x82\xAC"));
   EXPECT_EQ(3u, r.changes);
 }
 
@@ -126,10 +118,8 @@ std::set<std::string> UnchangedTextPairs(const std::string& corpus) {
   std::string line;
   while (std::getline(index, line)) {
     const std::size_t tab = line.find('\t');
-    const std::string category =
-        line.substr(tab + 1, line.find('\t', tab + 1) - tab - 1);
-    if (category == "markup-only" || category == "charset-change")
-      ids.insert(line.substr(0, tab));
+    const std::string category = line.substr(tab + 1, line.find('\t', tab + 1) - tab - 1);
+    if (category == "markup-only" || category == "charset-change") ids.insert(line.substr(0, tab));
   }
   return ids;
 }
@@ -137,8 +127,7 @@ std::set<std::string> UnchangedTextPairs(const std::string& corpus) {
 TEST(PagePairs, EveryCorpusPairKeepsTheNewPage) {
   const std::string corpus = lvt_testing::CorpusDir();
   if (corpus.empty()) GTEST_SKIP() << "no shared corpus";
-  const std::vector<std::string> dirs =
-      lvt_testing::ListDirs(corpus + "/pairs");
+  const std::vector<std::string> dirs = lvt_testing::ListDirs(corpus + "/pairs");
   ASSERT_FALSE(dirs.empty());
   const std::set<std::string> unchanged = UnchangedTextPairs(corpus);
   EXPECT_GE(unchanged.size(), 3u);

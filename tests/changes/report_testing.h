@@ -19,21 +19,20 @@ struct Report {
   std::string page;  // the report's bytes
   unsigned changes = 0;
   unsigned changedWords = 0;
-  double ratio =
-      -1.0;  // what the caller set: kept when the new page has no words
+  double ratio = -1.0;  // what the caller set: kept when the new page has no words
 };
 
 // Runs a comparison on byte strings.
-inline Report Compare(const LVTDT::CompareHtmlDocuments& comparer,
-                      const std::string& oldPage, const std::string& newPage,
+inline Report Compare(const LVTDT::CompareHtmlDocuments& comparer, const std::string& oldPage,
+                      const std::string& newPage,
                       LVTCharset::CHARSET oldCharset = LVTCharset::kUtf8,
                       LVTCharset::CHARSET newCharset = LVTCharset::kUtf8) {
   LVTFile::MemoryBuffer oldStream(oldPage);
   LVTFile::MemoryBuffer newStream(newPage);
   LVTFile::MemoryBuffer out;
   Report report;
-  comparer.DetectChanges(oldStream, oldCharset, newStream, newCharset, out,
-                         report.changes, report.changedWords, report.ratio);
+  comparer.DetectChanges(oldStream, oldCharset, newStream, newCharset, out, report.changes,
+                         report.changedWords, report.ratio);
   report.page = out.Bytes();
   return report;
 }
@@ -47,8 +46,7 @@ inline Report Compare(const std::string& oldPage, const std::string& newPage) {
 // anchors do not run Change1, Change2, ... up to `changes`, or when a marker
 // is not paired with its highlight string.
 inline std::string StripReport(const std::string& report, unsigned changes,
-                               const std::string& highlightStart,
-                               const std::string& highlightEnd) {
+                               const std::string& highlightStart, const std::string& highlightEnd) {
   std::string text = report;
   const std::string header = LVTDT::kReportHeader;
   if (text.compare(0, header.size(), header) == 0) text.erase(0, header.size());
@@ -98,8 +96,7 @@ inline std::string MarkedPieces(const std::string& report) {
     const std::string hs = LVTDT::kDefaultHighlightStart;
     const std::string he = LVTDT::kDefaultHighlightEnd;
     if (piece.compare(0, hs.size(), hs) == 0) piece.erase(0, hs.size());
-    if (piece.size() >= he.size() &&
-        piece.compare(piece.size() - he.size(), he.size(), he) == 0) {
+    if (piece.size() >= he.size() && piece.compare(piece.size() - he.size(), he.size(), he) == 0) {
       piece.erase(piece.size() - he.size());
     }
     if (!out.empty()) out += " | ";
@@ -109,8 +106,7 @@ inline std::string MarkedPieces(const std::string& report) {
 }
 
 // The page converted to UTF-8 as the comparer converts it.
-inline std::string ToUtf8(const std::string& page,
-                          LVTCharset::CHARSET charset) {
+inline std::string ToUtf8(const std::string& page, LVTCharset::CHARSET charset) {
   LVTFile::MemoryBuffer in(page);
   LVTFile::MemoryBuffer out;
   LVTCharset::TranscodeStream(charset, LVTCharset::kUtf8, in, out, false);

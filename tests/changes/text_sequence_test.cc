@@ -88,19 +88,16 @@ TEST(NormalizeText, IgnoreCaseLowersOnlyTheLatinTable) {
       "b",
       Normalize("\xC3\x80"
                 "B",
-                o));  // U+00C0 B
-  EXPECT_EQ("\xC3\xB8\xC3\xBE",
-            Normalize("\xC3\x98\xC3\x9E", o));      // U+00D8 U+00DE
-  EXPECT_EQ("\xC3\x97", Normalize("\xC3\x97", o));  // multiplication sign stays
-  EXPECT_EQ("\xC3\x9F", Normalize("\xC3\x9F", o));  // sharp s stays
+                o));                                                // U+00C0 B
+  EXPECT_EQ("\xC3\xB8\xC3\xBE", Normalize("\xC3\x98\xC3\x9E", o));  // U+00D8 U+00DE
+  EXPECT_EQ("\xC3\x97", Normalize("\xC3\x97", o));                  // multiplication sign stays
+  EXPECT_EQ("\xC3\x9F", Normalize("\xC3\x9F", o));                  // sharp s stays
   // U+0178 stays, so it never equals U+00FF.
   EXPECT_EQ("\xC5\xB8", Normalize("\xC5\xB8", o));
-  EXPECT_EQ(
-      "\xC4\x81\xC4\xBA\xC5\x8B\xC5\xBE",
-      Normalize("\xC4\x80\xC4\xB9\xC5\x8A\xC5\xBD", o));  // 100 139 14A 17D
-  EXPECT_EQ("\xC4\xB1",
-            Normalize("\xC4\xB1", o));  // U+0131 (odd, < 0x136) stays
-  EXPECT_EQ("\xEF\xBD\x81", Normalize("\xEF\xBC\xA1", o));  // fullwidth A
+  EXPECT_EQ("\xC4\x81\xC4\xBA\xC5\x8B\xC5\xBE",
+            Normalize("\xC4\x80\xC4\xB9\xC5\x8A\xC5\xBD", o));  // 100 139 14A 17D
+  EXPECT_EQ("\xC4\xB1", Normalize("\xC4\xB1", o));              // U+0131 (odd, < 0x136) stays
+  EXPECT_EQ("\xEF\xBD\x81", Normalize("\xEF\xBC\xA1", o));      // fullwidth A
   // Greek and Cyrillic capitals stay.
   EXPECT_EQ("\xCE\x91\xD0\x96", Normalize("\xCE\x91\xD0\x96", o));
   EXPECT_EQ("ABC", Normalize("ABC"));
@@ -117,9 +114,8 @@ TEST(NormalizeText, IgnoreDigitsAndPunctuation) {
   EXPECT_EQ("a b c 10", Normalize("a-b, (c) 10%", punctuation));
   EXPECT_EQ("Hola", Normalize("\xC2\xA1Hola!", punctuation));
   // Letters of every script are letters, whatever the process locale.
-  EXPECT_EQ(
-      "\xE4\xB8\xAD\xE6\x96\x87 \xC3\x9F",
-      Normalize("\xE4\xB8\xAD\xE6\x96\x87\xE3\x80\x82\xC3\x9F", punctuation));
+  EXPECT_EQ("\xE4\xB8\xAD\xE6\x96\x87 \xC3\x9F",
+            Normalize("\xE4\xB8\xAD\xE6\x96\x87\xE3\x80\x82\xC3\x9F", punctuation));
   const Options both{false, true, true};
   EXPECT_EQ("", Normalize("12.50 $", both));
 }
@@ -139,8 +135,7 @@ TEST(CountWords, RunsOfDelimiters) {
 
 TEST(ClearMarker, KeepsLengthAndEveryOtherByte) {
   EXPECT_EQ("<span           >", LVTDT::MarkerReplacement("<LumivantChanges>"));
-  EXPECT_EQ("</span           >",
-            LVTDT::MarkerReplacement("</LumivantChanges>"));
+  EXPECT_EQ("</span           >", LVTDT::MarkerReplacement("</LumivantChanges>"));
   LVTFile::MemoryBuffer page(std::string("a<M>b<M><M>c<M"));
   LVTDT::ClearMarker(page, "<M>");
   EXPECT_EQ("a   b      c<M", page.Bytes());  // too short for a span
@@ -172,15 +167,13 @@ TEST(ClearMarker, FindsMarkersBeyondTheReadAhead) {
 
 TEST(ClearMarker, ClearedMarkersAddNoText) {
   // Two runs of one link, the second marked: the link's text is unchanged.
-  const std::string page =
-      "<a href=x><b>one</b><LumivantChanges>two</LumivantChanges></a>";
+  const std::string page = "<a href=x><b>one</b><LumivantChanges>two</LumivantChanges></a>";
   LVTFile::MemoryBuffer buffer(page);
   LVTDT::ClearMarker(buffer, "<LumivantChanges>");
   LVTDT::ClearMarker(buffer, "</LumivantChanges>");
   EXPECT_EQ(page.size(), buffer.Bytes().size());
   NodeSequence nodes;
-  TextSequenceExtractor(false, false, false)
-      .GetTextSequence(buffer, LVTCharset::kUtf8, nodes);
+  TextSequenceExtractor(false, false, false).GetTextSequence(buffer, LVTCharset::kUtf8, nodes);
   ASSERT_EQ(1u, nodes.size());
   EXPECT_EQ(u"onetwo", nodes[0]->m_Text);
 }
@@ -192,24 +185,22 @@ TEST(TextSequence, RunsBecomeNodesWithTheirBytes) {
       "more.</p><script>var x;</script><p>   "
       "</p><p>Caf\xC3\xA9</p></body></html>";
   const NodeSequence nodes = Sequence(page);
-  EXPECT_EQ("Ferry timetable | Runs every | 20 | minutes & more. | Caf\xC3\xA9",
-            Texts(nodes));
+  EXPECT_EQ("Ferry timetable | Runs every | 20 | minutes & more. | Caf\xC3\xA9", Texts(nodes));
   ExpectPiecesInPage(nodes, page);
   ASSERT_EQ(5u, nodes.size());
   for (const auto& node : nodes) {
     ASSERT_EQ(1u, node->m_Pieces.size());
     EXPECT_EQ(node->m_Offset, node->m_PieceOffsets[0]);
   }
-  EXPECT_EQ("Ferry  timetable", page.substr(nodes[0]->m_PieceOffsets[0],
-                                            nodes[0]->m_PieceLengths[0]));
-  EXPECT_EQ(" minutes &amp; more.", page.substr(nodes[3]->m_PieceOffsets[0],
-                                                nodes[3]->m_PieceLengths[0]));
+  EXPECT_EQ("Ferry  timetable",
+            page.substr(nodes[0]->m_PieceOffsets[0], nodes[0]->m_PieceLengths[0]));
+  EXPECT_EQ(" minutes &amp; more.",
+            page.substr(nodes[3]->m_PieceOffsets[0], nodes[3]->m_PieceLengths[0]));
   EXPECT_EQ(u" minutes & more.", nodes[3]->m_Pieces[0].substr(0, 16));
 }
 
 TEST(TextSequence, LinkWithHrefIsOneNodeOfItsPieces) {
-  const std::string page =
-      "<p>See <a href=\"/plan\">the <i>new</i> plan</a> now.</p>";
+  const std::string page = "<p>See <a href=\"/plan\">the <i>new</i> plan</a> now.</p>";
   const NodeSequence nodes = Sequence(page);
   EXPECT_EQ("See | the new plan | now.", Texts(nodes));
   ASSERT_EQ(3u, nodes.size());
@@ -225,28 +216,22 @@ TEST(TextSequence, LinkWithHrefIsOneNodeOfItsPieces) {
 }
 
 TEST(TextSequence, BlocksInsideALinkSeparateItsWords) {
-  const NodeSequence nodes = Sequence(
-      "<a class=\"card\"><div>Title</div><div>Subtitle</div></a><p>after</p>");
+  const NodeSequence nodes =
+      Sequence("<a class=\"card\"><div>Title</div><div>Subtitle</div></a><p>after</p>");
   EXPECT_EQ("Title Subtitle | after", Texts(nodes));
   // Without a block between them, two runs of one link join.
-  EXPECT_EQ("TitleSubtitle",
-            Texts(Sequence("<a href=x>Title<b>Subtitle</b></a>")));
+  EXPECT_EQ("TitleSubtitle", Texts(Sequence("<a href=x>Title<b>Subtitle</b></a>")));
 }
 
 TEST(TextSequence, LinkWithoutHrefOrClassIsAnInlineElement) {
-  const NodeSequence nodes =
-      Sequence("<p><a name=\"top\">one <b>two</b></a> three</p>");
+  const NodeSequence nodes = Sequence("<p><a name=\"top\">one <b>two</b></a> three</p>");
   EXPECT_EQ("one | two | three", Texts(nodes));
 }
 
 TEST(TextSequence, EmptyLinksAndBlankRunsGiveNoNode) {
-  EXPECT_EQ("a | b",
-            Texts(Sequence(
-                "<p>a</p><a href=\"/\"> <img src=x> </a><p> \n </p><p>b</p>")));
+  EXPECT_EQ("a | b", Texts(Sequence("<p>a</p><a href=\"/\"> <img src=x> </a><p> \n </p><p>b</p>")));
   const Options digits{false, true, false};
-  EXPECT_EQ(
-      "Price:",
-      Texts(Sequence("<p><a href=/x>2026</a></p><p>Price: 10</p>", digits)));
+  EXPECT_EQ("Price:", Texts(Sequence("<p><a href=/x>2026</a></p><p>Price: 10</p>", digits)));
 }
 
 TEST(TextSequence, OptionsActOnNodeTexts) {
@@ -257,13 +242,10 @@ TEST(TextSequence, OptionsActOnNodeTexts) {
 
 TEST(TextSequence, PagesWithoutTextAndJunk) {
   EXPECT_EQ("", Texts(Sequence("")));
-  EXPECT_EQ("",
-            Texts(Sequence(
-                "<html><head><title>t</title></head><body></body></html>")));
+  EXPECT_EQ("", Texts(Sequence("<html><head><title>t</title></head><body></body></html>")));
   EXPECT_EQ("plain text", Texts(Sequence("plain text")));
   std::string junk;
-  for (int k = 0; k < 5000; ++k)
-    junk += static_cast<char>((k * 7919 + 13) % 256);
+  for (int k = 0; k < 5000; ++k) junk += static_cast<char>((k * 7919 + 13) % 256);
   const NodeSequence nodes = Sequence(junk);
   ExpectPiecesInPage(nodes, junk);
 }
@@ -290,10 +272,9 @@ TEST(TextSequence, AppendsToTheGivenSequence) {
 }
 
 TEST(TextSequence, RealPagesKeepPiecesInOrder) {
-  for (const char* name : {"news-article/new.html", "table-rows/old.html",
-                           "list-items/new.html"}) {
-    const std::string page = lvt_testing::ReadFile(
-        lvt_testing::DataPath(std::string("changes/") + name));
+  for (const char* name : {"news-article/new.html", "table-rows/old.html", "list-items/new.html"}) {
+    const std::string page =
+        lvt_testing::ReadFile(lvt_testing::DataPath(std::string("changes/") + name));
     const NodeSequence nodes = Sequence(page);
     EXPECT_GT(nodes.size(), 10u) << name;
     ExpectPiecesInPage(nodes, page);

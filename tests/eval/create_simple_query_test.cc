@@ -38,8 +38,8 @@ std::string Groups(const std::u16string& query, const OccurrenceMapHandle& doc,
 }
 
 TEST(CreateSimpleQueryTest, PreparesTheQueryAsPagesAreIndexed) {
-  const OccurrenceMapHandle doc = StemmedDocument(
-      "engineers were running checks on the bridges while bridge traffic ran");
+  const OccurrenceMapHandle doc =
+      StemmedDocument("engineers were running checks on the bridges while bridge traffic ran");
   bool matched = false;
   // Case and inflection do not matter: both sides are folded and stemmed.
   EXPECT_EQ("[2] [6] [8]", Groups(u"Bridges OR Running", doc, &matched));
@@ -56,40 +56,29 @@ TEST(CreateSimpleQueryTest, PreparesTheQueryAsPagesAreIndexed) {
   EXPECT_EQ("[0]", Groups(u"\"engineers", doc));
 }
 
-TEST(CreateSimpleQueryTest,
-     EmptyOccurrenceHandleGivesAnEmptyEvaluatorForValidQueries) {
-  EXPECT_TRUE(
-      LVTDT::CreateSimpleQuery(u"bridge near traffic", OccurrenceMapHandle())
-          .IsEmpty());
-  EXPECT_THROW(
-      LVTDT::CreateSimpleQuery(u"not not bridge", OccurrenceMapHandle()),
-      antlr::NoViableAltException);
-  EXPECT_THROW(
-      LVTDT::CreateSimpleQuery(u"bridge | traffic", OccurrenceMapHandle()),
-      antlr::TokenStreamRecognitionException);
+TEST(CreateSimpleQueryTest, EmptyOccurrenceHandleGivesAnEmptyEvaluatorForValidQueries) {
+  EXPECT_TRUE(LVTDT::CreateSimpleQuery(u"bridge near traffic", OccurrenceMapHandle()).IsEmpty());
+  EXPECT_THROW(LVTDT::CreateSimpleQuery(u"not not bridge", OccurrenceMapHandle()),
+               antlr::NoViableAltException);
+  EXPECT_THROW(LVTDT::CreateSimpleQuery(u"bridge | traffic", OccurrenceMapHandle()),
+               antlr::TokenStreamRecognitionException);
 }
 
 TEST(CreateSimpleQueryTest, RejectedQueriesThrowTheParsersExceptions) {
   const OccurrenceMapHandle doc = StemmedDocument("bridge");
   EXPECT_THROW(LVTDT::CreateSimpleQuery(u"", doc), antlr::NoViableAltException);
-  EXPECT_THROW(LVTDT::CreateSimpleQuery(u" ; ", doc),
-               antlr::NoViableAltException);
-  EXPECT_THROW(LVTDT::CreateSimpleQuery(u"!", doc),
-               antlr::NoViableAltException);
-  EXPECT_THROW(LVTDT::CreateSimpleQuery(u"bridge and ", doc),
-               antlr::NoViableAltException);
+  EXPECT_THROW(LVTDT::CreateSimpleQuery(u" ; ", doc), antlr::NoViableAltException);
+  EXPECT_THROW(LVTDT::CreateSimpleQuery(u"!", doc), antlr::NoViableAltException);
+  EXPECT_THROW(LVTDT::CreateSimpleQuery(u"bridge and ", doc), antlr::NoViableAltException);
   EXPECT_THROW(LVTDT::CreateSimpleQuery(u"bridge ! traffic", doc),
                antlr::TokenStreamRecognitionException);
-  EXPECT_THROW(LVTDT::CreateSimpleQuery(u"10:30", doc),
-               antlr::NoViableAltException);
-  EXPECT_THROW(LVTDT::CreateSimpleQuery(u"\"bridge +", doc),
-               antlr::ANTLRException);
+  EXPECT_THROW(LVTDT::CreateSimpleQuery(u"10:30", doc), antlr::NoViableAltException);
+  EXPECT_THROW(LVTDT::CreateSimpleQuery(u"\"bridge +", doc), antlr::ANTLRException);
 }
 
 LVT::RefCount<Evaluator> MakeEvaluatorAndDropEverythingElse() {
   std::u16string query = u"\"steel deck\" near:3 cables";
-  OccurrenceMapHandle doc =
-      StemmedDocument("the steel deck and its cables were replaced");
+  OccurrenceMapHandle doc = StemmedDocument("the steel deck and its cables were replaced");
   LVT::RefCount<Evaluator> evaluator = LVTDT::CreateSimpleQuery(query, doc);
   query.assign(100, u'x');  // nothing may point into the caller's strings
   return evaluator;
@@ -113,13 +102,12 @@ TEST(CreateSimpleQueryTest, CallsOnSeveralThreadsAtOnce) {
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([&, t] {
       // Each thread has its own document; only the query language is shared.
-      const OccurrenceMapHandle doc = StemmedDocument(
-          t % 2 == 0 ? "ferries crossing the harbour" : "nothing here");
+      const OccurrenceMapHandle doc =
+          StemmedDocument(t % 2 == 0 ? "ferries crossing the harbour" : "nothing here");
       ++ready;
       while (ready.load() < kThreads) std::this_thread::yield();
       for (int round = 0; round < 50; ++round) {
-        LVT::RefCount<Evaluator> e =
-            LVTDT::CreateSimpleQuery(u"ferry near harbours", doc);
+        LVT::RefCount<Evaluator> e = LVTDT::CreateSimpleQuery(u"ferry near harbours", doc);
         if (e->EvaluateNode() != (t % 2 == 0)) return;
       }
       ++correct;

@@ -33,9 +33,7 @@ class DeepChain {
       node->setNextSibling(antlr::RefAST());
     }
   }
-  static std::string WordName(unsigned i) {
-    return "w" + std::to_string(i % 50);
-  }
+  static std::string WordName(unsigned i) { return "w" + std::to_string(i % 50); }
   const antlr::RefAST& Root() const { return m_Root; }
 
  private:
@@ -73,8 +71,7 @@ TEST(DeepQueryTest, DeeplyNestedQueriesAreEvaluatedWithoutRecursion) {
 // Checks what every evaluation must leave: non-empty groups, ascending
 // inside, consecutive indexes, ascending between groups with a gap of at
 // least one word, and only occurrences the document has.
-void ExpectNormalised(const GroupVector& groups,
-                      const std::vector<std::string>& doc,
+void ExpectNormalised(const GroupVector& groups, const std::vector<std::string>& doc,
                       const std::string& query) {
   long previousLast = -2;
   for (const GroupHandle& group : groups) {
@@ -86,14 +83,12 @@ void ExpectNormalised(const GroupVector& groups,
         ASSERT_EQ((*group)[i - 1]->m_WordIndex + 1, index) << query;
       }
     }
-    ASSERT_GT(static_cast<long>((*group)[0]->m_WordIndex), previousLast + 1)
-        << query;
+    ASSERT_GT(static_cast<long>((*group)[0]->m_WordIndex), previousLast + 1) << query;
     previousLast = group->back()->m_WordIndex;
   }
 }
 
-std::string RandomOperand(std::mt19937& rng,
-                          const std::vector<std::string>& vocabulary) {
+std::string RandomOperand(std::mt19937& rng, const std::vector<std::string>& vocabulary) {
   auto word = [&] { return vocabulary[rng() % vocabulary.size()]; };
   if (rng() % 4 != 0) return word();
   std::string phrase = "\"" + word();
@@ -101,8 +96,7 @@ std::string RandomOperand(std::mt19937& rng,
   return phrase + "\"";
 }
 
-std::string RandomQuery(std::mt19937& rng,
-                        const std::vector<std::string>& vocabulary, int depth) {
+std::string RandomQuery(std::mt19937& rng, const std::vector<std::string>& vocabulary, int depth) {
   const unsigned choice = depth > 3 ? 0 : rng() % 7;
   const std::string a = RandomOperand(rng, vocabulary);
   switch (choice) {
@@ -115,8 +109,7 @@ std::string RandomQuery(std::mt19937& rng,
     case 3:
       return a + " near " + RandomOperand(rng, vocabulary);
     case 4:
-      return a + " near:" + std::to_string(rng() % 4) + " " +
-             RandomOperand(rng, vocabulary);
+      return a + " near:" + std::to_string(rng() % 4) + " " + RandomOperand(rng, vocabulary);
     case 5:
       return "not (" + RandomQuery(rng, vocabulary, depth + 1) + ")";
     case 6:
@@ -127,8 +120,7 @@ std::string RandomQuery(std::mt19937& rng,
 }
 
 TEST(DeepQueryTest, RandomQueriesLeaveNormalisedGroups) {
-  const std::vector<std::string> vocabulary = {"ant", "bee", "cat", "dog",
-                                               "the", "of",  "eel"};
+  const std::vector<std::string> vocabulary = {"ant", "bee", "cat", "dog", "the", "of", "eel"};
   std::mt19937 rng(99);
   for (int round = 0; round < 2000; ++round) {
     std::vector<std::string> doc;

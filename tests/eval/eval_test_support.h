@@ -23,21 +23,16 @@ class TermDocumentEvaluatorExPeer {
   using E = TermDocumentEvaluatorEx;
   using Cursor = E::Cursor;
 
-  static bool ValidateTree(const antlr::RefAST& node) {
-    return E::ValidateTree(node);
-  }
-  static unsigned GetNearDistance(const antlr::RefAST& node) {
-    return E::GetNearDistance(node);
-  }
+  static bool ValidateTree(const antlr::RefAST& node) { return E::ValidateTree(node); }
+  static unsigned GetNearDistance(const antlr::RefAST& node) { return E::GetNearDistance(node); }
   static bool GetText(const antlr::RefAST& node, std::u16string& text) {
     return E::GetText(node, text);
   }
-  static void MergePhrases(const E::OccurrenceList& a,
-                           const E::OccurrenceList& b, E::OccurrenceList& out) {
+  static void MergePhrases(const E::OccurrenceList& a, const E::OccurrenceList& b,
+                           E::OccurrenceList& out) {
     E::MergePhrases(a, b, out);
   }
-  static void GetPhraseBoundaries(const E::OccurrenceList& group,
-                                  unsigned& first, unsigned& last) {
+  static void GetPhraseBoundaries(const E::OccurrenceList& group, unsigned& first, unsigned& last) {
     E::GetPhraseBoundaries(group, first, last);
   }
   static bool FindOccurence(E::Cursor& cursor, E::Cursor end, unsigned index) {
@@ -45,10 +40,8 @@ class TermDocumentEvaluatorExPeer {
   }
 
   // The evaluator of a node, evaluated, with the phrase option set as asked.
-  static bool Evaluate(const antlr::RefAST& node,
-                       const E::OccurrenceMapHandle& map,
-                       bool skipStopWordsInPhrases, E::GroupVector* groups,
-                       bool* stopWord) {
+  static bool Evaluate(const antlr::RefAST& node, const E::OccurrenceMapHandle& map,
+                       bool skipStopWordsInPhrases, E::GroupVector* groups, bool* stopWord) {
     E evaluator(node, map);
     evaluator.m_bSkipStopWordsInPhrases = skipStopWordsInPhrases;
     const bool result = evaluator.EvaluateNode();
@@ -58,8 +51,7 @@ class TermDocumentEvaluatorExPeer {
   }
 
   // The evaluator made from a term string (evaluated by its constructor).
-  static bool FromTerm(const std::u16string& term,
-                       const E::OccurrenceMapHandle& map,
+  static bool FromTerm(const std::u16string& term, const E::OccurrenceMapHandle& map,
                        E::GroupVector* groups, bool* stopWord) {
     E evaluator(term, map);
     *groups = evaluator.m_HighlightedWords;
@@ -94,8 +86,7 @@ inline OccurrenceMapHandle Document(const std::string& words) {
   std::string word;
   for (unsigned index = 0; in >> word; ++index) {
     if (word == "_") continue;
-    auto occurrence =
-        LVT::MakeSmart<LVTDT::WordOccurencesExtractor::WordOccurence>();
+    auto occurrence = LVT::MakeSmart<LVTDT::WordOccurencesExtractor::WordOccurence>();
     occurrence->m_WordIndex = index;
     Evaluator::OccurrenceListHandle& list = (*map)[lvt_testing::U16(word)];
     if (!list) list = LVT::MakeRefCount<Evaluator::OccurrenceList>();
@@ -108,8 +99,7 @@ inline OccurrenceMapHandle Document(const std::string& words) {
 inline GroupHandle Group(std::initializer_list<unsigned> indexes) {
   GroupHandle group = LVT::MakeRefCount<Evaluator::OccurrenceList>();
   for (unsigned index : indexes) {
-    auto occurrence =
-        LVT::MakeSmart<LVTDT::WordOccurencesExtractor::WordOccurence>();
+    auto occurrence = LVT::MakeSmart<LVTDT::WordOccurencesExtractor::WordOccurence>();
     occurrence->m_WordIndex = index;
     group->push_back(occurrence);
   }
@@ -157,9 +147,7 @@ class TreeBuilder {
     for (const antlr::RefAST& child : children) node->addChild(child);
     return node;
   }
-  antlr::RefAST Word(const std::string& text) {
-    return Node(Tokens::WORD_, text);
-  }
+  antlr::RefAST Word(const std::string& text) { return Node(Tokens::WORD_, text); }
 
  private:
   antlr::ASTFactory m_Factory;
@@ -171,13 +159,11 @@ struct Outcome {
   bool stopWord = false;
 };
 
-inline Outcome Evaluate(const antlr::RefAST& node,
-                        const OccurrenceMapHandle& map,
+inline Outcome Evaluate(const antlr::RefAST& node, const OccurrenceMapHandle& map,
                         bool skipStopWordsInPhrases = false) {
   Outcome outcome;
   GroupVector groups;
-  outcome.result = Peer::Evaluate(node, map, skipStopWordsInPhrases, &groups,
-                                  &outcome.stopWord);
+  outcome.result = Peer::Evaluate(node, map, skipStopWordsInPhrases, &groups, &outcome.stopWord);
   outcome.groups = Show(groups);
   return outcome;
 }

@@ -11,8 +11,8 @@ namespace {
 
 // The rule as stated, pair by pair: overlapping spans give one merged group,
 // spans within the limit give both groups, in left-major order.
-bool ReferenceNear(const GroupVector& left, const GroupVector& right,
-                   unsigned d, GroupVector& out) {
+bool ReferenceNear(const GroupVector& left, const GroupVector& right, unsigned d,
+                   GroupVector& out) {
   bool any = false;
   for (const GroupHandle& l : left) {
     for (const GroupHandle& r : right) {
@@ -24,8 +24,7 @@ bool ReferenceNear(const GroupVector& left, const GroupVector& right,
         const GroupHandle& b = lf <= rf ? r : l;
         *merged = *a;
         for (const auto& o : *b)
-          if (o->m_WordIndex > merged->back()->m_WordIndex)
-            merged->push_back(o);
+          if (o->m_WordIndex > merged->back()->m_WordIndex) merged->push_back(o);
         out.push_back(merged);
         any = true;
       } else if ((ll < rf && rf - ll <= d) || (rl < lf && lf - rl <= d)) {
@@ -40,19 +39,16 @@ bool ReferenceNear(const GroupVector& left, const GroupVector& right,
 
 // Groups as an evaluated operand has them: ascending, neither overlapping
 // nor touching, each a run of consecutive indexes.
-GroupVector RandomNormalisedGroups(std::mt19937& rng, unsigned count,
-                                   unsigned maxGap, unsigned maxLength) {
+GroupVector RandomNormalisedGroups(std::mt19937& rng, unsigned count, unsigned maxGap,
+                                   unsigned maxLength) {
   GroupVector groups;
   unsigned next = std::uniform_int_distribution<unsigned>(0, maxGap)(rng);
   for (unsigned g = 0; g < count; ++g) {
-    const unsigned length =
-        std::uniform_int_distribution<unsigned>(1, maxLength)(rng);
+    const unsigned length = std::uniform_int_distribution<unsigned>(1, maxLength)(rng);
     GroupHandle group = LVT::MakeRefCount<Evaluator::OccurrenceList>();
-    for (unsigned i = 0; i < length; ++i)
-      group->push_back(Group({next + i})->back());
+    for (unsigned i = 0; i < length; ++i) group->push_back(Group({next + i})->back());
     groups.push_back(group);
-    next +=
-        length + 1 + std::uniform_int_distribution<unsigned>(1, maxGap)(rng);
+    next += length + 1 + std::uniform_int_distribution<unsigned>(1, maxGap)(rng);
   }
   return groups;
 }
@@ -60,8 +56,7 @@ GroupVector RandomNormalisedGroups(std::mt19937& rng, unsigned count,
 // Any groups at all: unsorted, overlapping, with gaps inside.
 GroupVector RandomRawGroups(std::mt19937& rng, unsigned count) {
   GroupVector groups;
-  std::uniform_int_distribution<unsigned> start(0, 60), step(1, 3),
-      length(1, 4);
+  std::uniform_int_distribution<unsigned> start(0, 60), step(1, 3), length(1, 4);
   for (unsigned g = 0; g < count; ++g) {
     GroupHandle group = LVT::MakeRefCount<Evaluator::OccurrenceList>();
     unsigned index = start(rng);
@@ -72,28 +67,23 @@ GroupVector RandomRawGroups(std::mt19937& rng, unsigned count) {
   return groups;
 }
 
-void ExpectSameAsReference(const GroupVector& left, const GroupVector& right,
-                           unsigned d) {
+void ExpectSameAsReference(const GroupVector& left, const GroupVector& right, unsigned d) {
   GroupVector expected, actual;
   const bool expectedAny = ReferenceNear(left, right, d, expected);
-  const bool actualAny =
-      LVTDT::eval_groups::AppendNearPairs(left, right, d, actual);
+  const bool actualAny = LVTDT::eval_groups::AppendNearPairs(left, right, d, actual);
   ASSERT_EQ(expectedAny, actualAny)
       << "d=" << d << " left " << Show(left) << " right " << Show(right);
   ASSERT_EQ(Show(expected), Show(actual))
       << "d=" << d << " left " << Show(left) << " right " << Show(right);
-  ASSERT_EQ(Show(Peer::RemoveWordOverlaps(expected)),
-            Show(Peer::RemoveWordOverlaps(actual)));
+  ASSERT_EQ(Show(Peer::RemoveWordOverlaps(expected)), Show(Peer::RemoveWordOverlaps(actual)));
 }
 
 TEST(NearSweepTest, AppendsExactlyWhatEveryPairWouldOnRandomOperands) {
   std::mt19937 rng(20240611);
   for (int round = 0; round < 3000; ++round) {
     const unsigned maxGap = 1 + round % 25;
-    const GroupVector left =
-        RandomNormalisedGroups(rng, rng() % 12, maxGap, 1 + rng() % 4);
-    const GroupVector right =
-        RandomNormalisedGroups(rng, rng() % 12, maxGap, 1 + rng() % 4);
+    const GroupVector left = RandomNormalisedGroups(rng, rng() % 12, maxGap, 1 + rng() % 4);
+    const GroupVector right = RandomNormalisedGroups(rng, rng() % 12, maxGap, 1 + rng() % 4);
     const unsigned d = rng() % 14;
     ExpectSameAsReference(left, right, d);
     ExpectSameAsReference(right, left, d);

@@ -34,8 +34,7 @@ TEST(QueryTermsTest, PhraseWordsShareOneNumber) {
   // Every occurrence of a phrase word counts, in the phrase or not.
   EXPECT_EQ("0:0 2:0 4:1", Terms("\"new york\" city", "new x york x city"));
   // Keyword leaves between the quotes are entered as plain words.
-  EXPECT_EQ("0:0 1:0 2:0 3:1",
-            Terms("\"salt or pepper\" mill", "salt or pepper mill"));
+  EXPECT_EQ("0:0 1:0 2:0 3:1", Terms("\"salt or pepper\" mill", "salt or pepper mill"));
 }
 
 TEST(QueryTermsTest, FirstTermWinsAWordIndexButEveryTermTakesANumber) {
@@ -53,8 +52,7 @@ TEST(QueryTermsTest, WordsAreLookedUpWithoutSurroundingBlanks) {
   TreeBuilder t;
   const OccurrenceMapHandle doc = Document("gold");
   EXPECT_EQ("0:0", Terms(t.Word(" gold "), doc));
-  EXPECT_FALSE(
-      Evaluate(t.Word(" gold "), doc).result);  // the evaluation does not trim
+  EXPECT_FALSE(Evaluate(t.Word(" gold "), doc).result);  // the evaluation does not trim
 }
 
 TEST(QueryTermsTest, TermsAreAddedToWhatTheMapHolds) {
@@ -73,9 +71,8 @@ TEST(QueryTermsTest, MissingOperandsAndEmptyInputsAddNothing) {
   EXPECT_EQ("", Terms(antlr::RefAST(), doc));
   EXPECT_EQ("", Terms(Parse("a b"), OccurrenceMapHandle()));
   // Only the first two children of an operator node are walked.
-  EXPECT_EQ("0:0", Terms(t.Node(Tokens::AND_, "And",
-                                {t.Word("a"), t.Word("x"), t.Word("b")}),
-                         doc));
+  EXPECT_EQ("0:0",
+            Terms(t.Node(Tokens::AND_, "And", {t.Word("a"), t.Word("x"), t.Word("b")}), doc));
 }
 
 }  // namespace

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "eval/eval_test_support.h"
-#include "foundation/charset/labels.h"
 #include "foundation/base/code_page.h"
-#include "foundation/language/language.h"
 #include "foundation/base/memory_buffer.h"
+#include "foundation/charset/labels.h"
 #include "foundation/charset/transcode.h"
+#include "foundation/language/language.h"
 #include "lumivant/create_simple_query.h"
 #include "lumivant/raw_text_extractor.h"
 #include "lumivant/word_occurences_extractor.h"
@@ -32,11 +32,9 @@ class PageTest : public ::testing::Test {
     LVTCharset::TranscodeStream(charset, LVTCharset::kUtf8, page, utf8, false);
     LVTDT::RawTextList runs;
     if (changesOnly)
-      LVTDT::RawTextExtractor::GetRawTextFromHighlightedHtml(
-          utf8, LVTCharset::kUtf8, runs);
+      LVTDT::RawTextExtractor::GetRawTextFromHighlightedHtml(utf8, LVTCharset::kUtf8, runs);
     else
-      LVTDT::RawTextExtractor::GetRawTextFromHtml(utf8, LVTCharset::kUtf8,
-                                                  runs);
+      LVTDT::RawTextExtractor::GetRawTextFromHtml(utf8, LVTCharset::kUtf8, runs);
     static const LVTLanguage::Language english(LVTLanguage::Language::kEnglish);
     m_Words = LVT::MakeRefCount<Evaluator::OccurrenceMap>();
     LVTDT::WordOccurencesExtractor::GetWordOccurences(runs, *m_Words, english);
@@ -45,21 +43,18 @@ class PageTest : public ::testing::Test {
   // Whether the page matches, and the text of each hit as the page has it
   // (the pieces of its words, words separated by one blank), lower-cased.
   bool Hits(const std::string& query, std::vector<std::string>* hits) {
-    LVT::RefCount<Evaluator> evaluator =
-        LVTDT::CreateSimpleQuery(lvt_testing::U16(query), m_Words);
+    LVT::RefCount<Evaluator> evaluator = LVTDT::CreateSimpleQuery(lvt_testing::U16(query), m_Words);
     const bool matched = evaluator->EvaluateNode();
     hits->clear();
     for (const GroupHandle& group : evaluator->HighlightedWords()) {
       std::u16string text;
       for (const auto& occurrence : *group) {
         if (!text.empty()) text += u' ';
-        for (std::size_t piece = 0; piece < occurrence->m_RawTexts.size();
-             ++piece) {
+        for (std::size_t piece = 0; piece < occurrence->m_RawTexts.size(); ++piece) {
           const std::u16string& run = occurrence->m_RawTexts[piece]->m_Text;
           const unsigned offset = occurrence->m_Offsets[piece];
           const unsigned length = occurrence->m_Lengths[piece];
-          EXPECT_LE(offset + length, run.size())
-              << query;  // every piece lies in its run
+          EXPECT_LE(offset + length, run.size()) << query;  // every piece lies in its run
           text += run.substr(offset, length);
         }
       }
@@ -188,8 +183,7 @@ TEST_F(PageTest, CorpusPagesGiveWellFormedGroups) {
         const long first = (*group)[0]->m_WordIndex;
         ASSERT_GT(first, previousLast + 1) << path << " " << query;
         for (std::size_t i = 1; i < group->size(); ++i)
-          ASSERT_EQ((*group)[i - 1]->m_WordIndex + 1, (*group)[i]->m_WordIndex)
-              << path;
+          ASSERT_EQ((*group)[i - 1]->m_WordIndex + 1, (*group)[i]->m_WordIndex) << path;
         previousLast = group->back()->m_WordIndex;
       }
     }

@@ -37,8 +37,7 @@ TEST(EvaluatorWordTest, OccurrencesBecomeGroupsAndTouchingOnesMerge) {
 TEST(EvaluatorWordTest, TermConstructorKeepsOneGroupPerOccurrence) {
   GroupVector groups;
   bool stopWord = false;
-  EXPECT_TRUE(Peer::FromTerm(u"gold", Document("gold gold _ gold"), &groups,
-                             &stopWord));
+  EXPECT_TRUE(Peer::FromTerm(u"gold", Document("gold gold _ gold"), &groups, &stopWord));
   EXPECT_EQ("[0] [1] [3]", Show(groups));
   EXPECT_FALSE(Peer::FromTerm(u"of", Document("gold"), &groups, &stopWord));
   EXPECT_TRUE(stopWord);
@@ -52,26 +51,21 @@ TEST(EvaluatorTreeTest, ValidateTreeChecksTheNodeAndItsChildren) {
   EXPECT_FALSE(Peer::ValidateTree(t.Node(Tokens::WORD_, "a", {t.Word("b")})));
   EXPECT_FALSE(Peer::ValidateTree(t.Node(Tokens::AND_, "And")));
   EXPECT_FALSE(Peer::ValidateTree(t.Node(Tokens::OR_, "or ", {t.Word("a")})));
-  EXPECT_TRUE(Peer::ValidateTree(
-      t.Node(Tokens::OR_, "or ", {t.Word("a"), t.Word("b")})));
+  EXPECT_TRUE(Peer::ValidateTree(t.Node(Tokens::OR_, "or ", {t.Word("a"), t.Word("b")})));
   EXPECT_FALSE(Peer::ValidateTree(t.Node(Tokens::NOT_, "not ")));
-  EXPECT_FALSE(Peer::ValidateTree(
-      t.Node(Tokens::NOT_, "not ", {t.Word("a"), t.Word("b")})));
+  EXPECT_FALSE(Peer::ValidateTree(t.Node(Tokens::NOT_, "not ", {t.Word("a"), t.Word("b")})));
   EXPECT_TRUE(Peer::ValidateTree(t.Node(Tokens::NOT_, "not ", {t.Word("a")})));
   // Proximity takes only words and phrases, and only the first two count.
   const antlr::RefAST phrase =
-      t.Node(Tokens::DQUOTE_, "\"",
-             {t.Word("a"), t.Word("b"), t.Node(Tokens::DQUOTE_, "\"")});
-  EXPECT_TRUE(Peer::ValidateTree(
-      t.Node(Tokens::NEAR_, "near ", {phrase, t.Word("c")})));
-  EXPECT_FALSE(Peer::ValidateTree(t.Node(
-      Tokens::NEAR_, "near ",
-      {t.Node(Tokens::AND_, "And", {t.Word("a"), t.Word("b")}), t.Word("c")})));
+      t.Node(Tokens::DQUOTE_, "\"", {t.Word("a"), t.Word("b"), t.Node(Tokens::DQUOTE_, "\"")});
+  EXPECT_TRUE(Peer::ValidateTree(t.Node(Tokens::NEAR_, "near ", {phrase, t.Word("c")})));
   EXPECT_FALSE(Peer::ValidateTree(
-      t.Node(Tokens::WEIGHTEDNEAR_, "near:2",
-             {t.Word("c"), t.Node(Tokens::NOT_, "not ", {t.Word("a")})})));
-  EXPECT_TRUE(
-      Peer::ValidateTree(t.Node(Tokens::LPAREN_, "(")));  // unknown types pass
+      t.Node(Tokens::NEAR_, "near ",
+             {t.Node(Tokens::AND_, "And", {t.Word("a"), t.Word("b")}), t.Word("c")})));
+  EXPECT_FALSE(
+      Peer::ValidateTree(t.Node(Tokens::WEIGHTEDNEAR_, "near:2",
+                                {t.Word("c"), t.Node(Tokens::NOT_, "not ", {t.Word("a")})})));
+  EXPECT_TRUE(Peer::ValidateTree(t.Node(Tokens::LPAREN_, "(")));  // unknown types pass
 }
 
 TEST(EvaluatorTreeTest, InvalidNodesEvaluateToFalseAndNotTurnsThemTrue) {
@@ -82,26 +76,20 @@ TEST(EvaluatorTreeTest, InvalidNodesEvaluateToFalseAndNotTurnsThemTrue) {
   EXPECT_FALSE(o.result);
   EXPECT_EQ("", o.groups);
 
-  o = Evaluate(t.Node(Tokens::NOT_, "not ",
-                      {t.Node(Tokens::AND_, "And", {t.Word("ant")})}),
-               doc);
+  o = Evaluate(t.Node(Tokens::NOT_, "not ", {t.Node(Tokens::AND_, "And", {t.Word("ant")})}), doc);
   EXPECT_TRUE(o.result);
   EXPECT_EQ("", o.groups);
 
   // A proximity over a compound operand is refused as a whole: its operands
   // are never evaluated, so nothing of ant or cat is highlighted.
-  o = Evaluate(
-      t.Node(Tokens::NEAR_, "near ",
-             {t.Node(Tokens::AND_, "And", {t.Word("ant"), t.Word("bee")}),
-              t.Word("cat")}),
-      doc);
+  o = Evaluate(t.Node(Tokens::NEAR_, "near ",
+                      {t.Node(Tokens::AND_, "And", {t.Word("ant"), t.Word("bee")}), t.Word("cat")}),
+               doc);
   EXPECT_FALSE(o.result);
   EXPECT_EQ("", o.groups);
 
   // Children after the second are not looked at.
-  o = Evaluate(t.Node(Tokens::AND_, "And",
-                      {t.Word("ant"), t.Word("cat"), t.Word("zzz")}),
-               doc);
+  o = Evaluate(t.Node(Tokens::AND_, "And", {t.Word("ant"), t.Word("cat"), t.Word("zzz")}), doc);
   EXPECT_TRUE(o.result);
   EXPECT_EQ("[0] [2]", o.groups);
 
@@ -185,8 +173,7 @@ TEST(EvaluatorBooleanTest, NotNegatesAndDropsTheOperandsGroups) {
 }
 
 TEST(EvaluatorNearTest, LimitIsInclusiveBetweenFacingEnds) {
-  Outcome o =
-      Evaluate("gold near silver", "a b c gold d e f g h i j k l silver");
+  Outcome o = Evaluate("gold near silver", "a b c gold d e f g h i j k l silver");
   EXPECT_TRUE(o.result);
   EXPECT_EQ("[3] [13]", o.groups);
   o = Evaluate("gold near silver", "a b c gold d e f g h i j k l m silver");
@@ -199,8 +186,7 @@ TEST(EvaluatorNearTest, LimitIsInclusiveBetweenFacingEnds) {
   EXPECT_EQ("[0 1]", o.groups);
 
   // Only the pairs within the limit are hits.
-  o = Evaluate("gold near silver",
-               "gold a silver b c d e f g h i j k l m n o gold");
+  o = Evaluate("gold near silver", "gold a silver b c d e f g h i j k l m n o gold");
   EXPECT_TRUE(o.result);
   EXPECT_EQ("[0] [2]", o.groups);
 
@@ -211,8 +197,7 @@ TEST(EvaluatorNearTest, LimitIsInclusiveBetweenFacingEnds) {
 
 TEST(EvaluatorNearTest, WeightedNearReadsItsLimitAfterTheColon) {
   EXPECT_TRUE(Evaluate("gold near:2 silver", "a b c d gold e silver").result);
-  EXPECT_FALSE(
-      Evaluate("gold near:2 silver", "a b c d gold e f silver").result);
+  EXPECT_FALSE(Evaluate("gold near:2 silver", "a b c d gold e f silver").result);
   EXPECT_TRUE(Evaluate("gold near:3-4 silver", "gold a b silver").result);
 
   // near:0 accepts only overlapping hits: a word inside a phrase instance.
@@ -223,8 +208,7 @@ TEST(EvaluatorNearTest, WeightedNearReadsItsLimitAfterTheColon) {
 
   TreeBuilder t;
   auto limit = [&](int type, const std::string& text) {
-    return Peer::GetNearDistance(
-        t.Node(type, text, {t.Word("a"), t.Word("b")}));
+    return Peer::GetNearDistance(t.Node(type, text, {t.Word("a"), t.Word("b")}));
   };
   EXPECT_EQ(5u, limit(Tokens::WEIGHTEDNEAR_, "near:5"));
   EXPECT_EQ(5u, limit(Tokens::WEIGHTEDNEAR_, "NEAR:5x"));
@@ -233,9 +217,8 @@ TEST(EvaluatorNearTest, WeightedNearReadsItsLimitAfterTheColon) {
   EXPECT_EQ(10u, limit(Tokens::WEIGHTEDNEAR_, "near:x"));
   EXPECT_EQ(10u, limit(Tokens::WEIGHTEDNEAR_, "near"));
   EXPECT_EQ(10u, limit(Tokens::WEIGHTEDNEAR_, ""));
-  EXPECT_EQ(10u,
-            limit(Tokens::WEIGHTEDNEAR_, "near:99999999999"));  // too large
-  EXPECT_EQ(10u, limit(Tokens::NEAR_, "near:3"));  // a plain near has no number
+  EXPECT_EQ(10u, limit(Tokens::WEIGHTEDNEAR_, "near:99999999999"));  // too large
+  EXPECT_EQ(10u, limit(Tokens::NEAR_, "near:3"));                    // a plain near has no number
   EXPECT_EQ(10u, Peer::GetNearDistance(antlr::RefAST()));
 }
 
@@ -252,8 +235,7 @@ TEST(EvaluatorNearTest, PhraseAndWordThatOverlapMergeIntoOneGroup) {
 
 TEST(EvaluatorPhraseTest, InstancesNeedEveryWordAtItsPlace) {
   // First word at 10, third at 12, but the second is at 15, not 11.
-  Outcome o =
-      Evaluate("\"big red fox\"", "a b c d e f g h i j big x fox y z red");
+  Outcome o = Evaluate("\"big red fox\"", "a b c d e f g h i j big x fox y z red");
   EXPECT_FALSE(o.result);
   EXPECT_EQ("", o.groups);
 
@@ -287,9 +269,8 @@ TEST(EvaluatorPhraseTest, WordTextsLoseTheirLastBlankOnly) {
   TreeBuilder t;
   const OccurrenceMapHandle doc = Document("new york");
   auto phrase = [&](const std::string& first) {
-    return t.Node(
-        Tokens::DQUOTE_, "\"",
-        {t.Word(first), t.Word("york"), t.Node(Tokens::DQUOTE_, "\"")});
+    return t.Node(Tokens::DQUOTE_, "\"",
+                  {t.Word(first), t.Word("york"), t.Node(Tokens::DQUOTE_, "\"")});
   };
   EXPECT_TRUE(Evaluate(phrase("new "), doc).result);
   EXPECT_FALSE(Evaluate(phrase(" new "), doc).result);
@@ -304,8 +285,7 @@ TEST(EvaluatorPhraseTest, WordTextsLoseTheirLastBlankOnly) {
 
   // The words end at the closing quote leaf; anything after it is ignored.
   const antlr::RefAST trailing =
-      t.Node(Tokens::DQUOTE_, "\"",
-             {t.Word("new"), t.Node(Tokens::DQUOTE_, "\""), t.Word("zzz")});
+      t.Node(Tokens::DQUOTE_, "\"", {t.Word("new"), t.Node(Tokens::DQUOTE_, "\""), t.Word("zzz")});
   EXPECT_TRUE(Evaluate(trailing, doc).result);
 }
 
@@ -331,18 +311,13 @@ TEST(EvaluatorPhraseTest, SkippedStopWordsWidenTheGap) {
 }
 
 TEST(EvaluatorOverlapTest, GroupsThatOverlapOrTouchAreMerged) {
-  EXPECT_EQ(
-      "[5 8]",
-      Show(Peer::RemoveWordOverlaps(Groups({Group({5, 8}), Group({6})}))));
-  EXPECT_EQ("[3 4]",
-            Show(Peer::RemoveWordOverlaps(Groups({Group({3}), Group({4})}))));
-  EXPECT_EQ("[3] [5]",
-            Show(Peer::RemoveWordOverlaps(Groups({Group({5}), Group({3})}))));
-  EXPECT_EQ("[1 2 3 4 5 6]", Show(Peer::RemoveWordOverlaps(Groups(
-                                 {Group({4, 5}), Group({1, 2}), Group({3}),
-                                  Group({5, 6}), Group({2})}))));
-  EXPECT_EQ("[7]",
-            Show(Peer::RemoveWordOverlaps(Groups({Group({7}), Group({7})}))));
+  EXPECT_EQ("[5 8]", Show(Peer::RemoveWordOverlaps(Groups({Group({5, 8}), Group({6})}))));
+  EXPECT_EQ("[3 4]", Show(Peer::RemoveWordOverlaps(Groups({Group({3}), Group({4})}))));
+  EXPECT_EQ("[3] [5]", Show(Peer::RemoveWordOverlaps(Groups({Group({5}), Group({3})}))));
+  EXPECT_EQ("[1 2 3 4 5 6]",
+            Show(Peer::RemoveWordOverlaps(
+                Groups({Group({4, 5}), Group({1, 2}), Group({3}), Group({5, 6}), Group({2})}))));
+  EXPECT_EQ("[7]", Show(Peer::RemoveWordOverlaps(Groups({Group({7}), Group({7})}))));
   EXPECT_EQ("", Show(Peer::RemoveWordOverlaps(Groups({}))));
 }
 
@@ -360,8 +335,7 @@ TEST(EvaluatorOverlapTest, MergingNeverChangesAGroupThatIsAlreadyPlaced) {
 
   Evaluator::OccurrenceList out;
   Peer::MergePhrases(*Group({5, 8}), *Group({6, 9}), out);
-  EXPECT_EQ("[5 8 9]",
-            Show(Groups({LVT::MakeRefCount<Evaluator::OccurrenceList>(out)})));
+  EXPECT_EQ("[5 8 9]", Show(Groups({LVT::MakeRefCount<Evaluator::OccurrenceList>(out)})));
   unsigned first = 0, last = 0;
   Peer::GetPhraseBoundaries(*Group({5, 8, 9}), first, last);
   EXPECT_EQ(5u, first);

@@ -2,18 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include "foundation/language/language.h"
 #include "foundation/base/string_utils.h"
+#include "foundation/language/language.h"
 #include "testing/test_util.h"
 
 namespace {
 
+using lvt_testing::U16;
+using lvt_testing::U8;
 using LVTDT::FoldCharacter;
 using LVTDT::IsUnbreakable;
 using LVTDT::IsWordCharacter;
 using LVTLanguage::Language;
-using lvt_testing::U16;
-using lvt_testing::U8;
 
 std::string Fold(const std::string& utf8) {
   std::u16string folded;
@@ -33,7 +33,7 @@ TEST(CharClassesTest, WordCharactersAreDigitsAndLatinLetters) {
 
   EXPECT_TRUE(IsWordCharacter(u'A'));
   EXPECT_TRUE(IsWordCharacter(u'a'));
-  EXPECT_TRUE(IsWordCharacter(u'\u00DF'));   // sharp s
+  EXPECT_TRUE(IsWordCharacter(u'\u00DF'));  // sharp s
   EXPECT_FALSE(IsWordCharacter(u'_'));
   EXPECT_FALSE(IsWordCharacter(u'#'));
   EXPECT_FALSE(IsWordCharacter(u'\u00D7'));  // multiplication sign
@@ -46,16 +46,16 @@ TEST(CharClassesTest, WordCharactersAreDigitsAndLatinLetters) {
 }
 
 TEST(CharClassesTest, UnbreakableCharactersAreIdeographsKanaAndHangul) {
-  EXPECT_TRUE(IsUnbreakable(u'\u4E2D'));   // CJK ideograph
-  EXPECT_TRUE(IsUnbreakable(u'\u3400'));   // extension A, first
+  EXPECT_TRUE(IsUnbreakable(u'\u4E2D'));  // CJK ideograph
+  EXPECT_TRUE(IsUnbreakable(u'\u3400'));  // extension A, first
   EXPECT_TRUE(IsUnbreakable(u'\u9FFF'));
-  EXPECT_TRUE(IsUnbreakable(u'\u3042'));   // Hiragana a
-  EXPECT_TRUE(IsUnbreakable(u'\u30A2'));   // Katakana a
-  EXPECT_TRUE(IsUnbreakable(u'\u30FC'));   // prolonged sound mark
-  EXPECT_TRUE(IsUnbreakable(u'\uFF71'));   // halfwidth Katakana a
-  EXPECT_TRUE(IsUnbreakable(u'\uAC00'));   // Hangul syllables, both ends
+  EXPECT_TRUE(IsUnbreakable(u'\u3042'));  // Hiragana a
+  EXPECT_TRUE(IsUnbreakable(u'\u30A2'));  // Katakana a
+  EXPECT_TRUE(IsUnbreakable(u'\u30FC'));  // prolonged sound mark
+  EXPECT_TRUE(IsUnbreakable(u'\uFF71'));  // halfwidth Katakana a
+  EXPECT_TRUE(IsUnbreakable(u'\uAC00'));  // Hangul syllables, both ends
   EXPECT_TRUE(IsUnbreakable(u'\uD7A3'));
-  EXPECT_TRUE(IsUnbreakable(u'\uF900'));   // compatibility ideograph
+  EXPECT_TRUE(IsUnbreakable(u'\uF900'));  // compatibility ideograph
   EXPECT_FALSE(IsUnbreakable(u'\uD7A4'));
   EXPECT_FALSE(IsUnbreakable(u'\u30FB'));  // Katakana middle dot is punctuation
   EXPECT_FALSE(IsUnbreakable(u'\u3002'));  // ideographic full stop
@@ -84,7 +84,7 @@ TEST(CharClassesTest, FoldingRemovesCaseAndDiacritics) {
   EXPECT_EQ("aeon", Fold("æon"));
   EXPECT_EQ("oeuvre", Fold("Œuvre"));
   EXPECT_EQ("ijssel", Fold("Ĳssel"));
-  EXPECT_EQ("office", Fold("o\uFB03ce"));      // ffi ligature
+  EXPECT_EQ("office", Fold("o\uFB03ce"));  // ffi ligature
   EXPECT_EQ("ff fi fl ffl st st", Fold("\uFB00 \uFB01 \uFB02 \uFB04 \uFB05 \uFB06"));
   EXPECT_EQ("lodz", Fold("Łódź"));
   EXPECT_EQ("dvorak", Fold("Dvořák"));

@@ -1,5 +1,3 @@
-#include "foundation/charset/converter.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "foundation/charset/converter.h"
 #include "foundation/charset/utf.h"
 #include "testing/test_util.h"
 
@@ -40,8 +39,8 @@ Call Once(CharsetConverter& c, const std::string& source, bool final = false,
   Call call;
   std::string target(room, '\0');
   uint32_t produced = 0;
-  c(source.data(), static_cast<uint32_t>(source.size()), call.used, &target[0], room,
-    produced, final);
+  c(source.data(), static_cast<uint32_t>(source.size()), call.used, &target[0], room, produced,
+    final);
   call.out = target.substr(0, produced);
   return call;
 }
@@ -57,8 +56,8 @@ std::string Chunked(CharsetConverter c, const std::string& source, std::size_t p
     std::size_t pos = 0;
     while (pos != carry.size()) {
       uint32_t used = 0, produced = 0;
-      c(carry.data() + pos, static_cast<uint32_t>(carry.size() - pos), used, &target[0],
-        room, produced, false);
+      c(carry.data() + pos, static_cast<uint32_t>(carry.size() - pos), used, &target[0], room,
+        produced, false);
       out.append(target, 0, produced);
       if (used == 0) break;
       pos += used;
@@ -73,8 +72,8 @@ std::string Difference(const std::string& a, const std::string& b) {
   std::size_t i = 0;
   while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
   if (i == a.size() && i == b.size()) return "";
-  return "differ at byte " + std::to_string(i) + " of " + std::to_string(a.size()) +
-         " and " + std::to_string(b.size());
+  return "differ at byte " + std::to_string(i) + " of " + std::to_string(a.size()) + " and " +
+         std::to_string(b.size());
 }
 
 std::string Convert(CHARSET from, CHARSET to, const std::string& source) {
@@ -92,10 +91,9 @@ TEST(CharsetConverterTest, CutOffSequencesWaitUnlessTheSourceEnds) {
     std::size_t length;
     uint32_t whole;  // bytes before the cut-off sequence
   } cases[] = {
-      {65001, "ab\xE3\x81", 4, 2},    {65001, "ab\xF0\x9F\x98", 5, 2},
-      {932, "ab\x82", 3, 2},          {54936, "ab\x81\x30\x81", 5, 2},
-      {1201, "a\0\x3D\xD8", 4, 2},    {1200, "a\0b", 3, 2},
-      {50220, "ab\x1B$", 4, 2},       {51932, "ab\x8F\xB0", 4, 2},
+      {65001, "ab\xE3\x81", 4, 2},     {65001, "ab\xF0\x9F\x98", 5, 2}, {932, "ab\x82", 3, 2},
+      {54936, "ab\x81\x30\x81", 5, 2}, {1201, "a\0\x3D\xD8", 4, 2},     {1200, "a\0b", 3, 2},
+      {50220, "ab\x1B$", 4, 2},        {51932, "ab\x8F\xB0", 4, 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.from);
@@ -113,14 +111,20 @@ TEST(CharsetConverterTest, CutOffSequencesWaitUnlessTheSourceEnds) {
 }
 
 TEST(CharsetConverterTest, IllFormedBytesBecomeReplacementCharacters) {
-  EXPECT_EQ("a" + kFffd + "b" + kFffd + kFffd + "c",
-            Convert(65001, 65001, "a\xFF" "b\xC0\xAF" "c"));
+  EXPECT_EQ("a" + kFffd + "b" + kFffd + kFffd + "c", Convert(65001, 65001,
+                                                             "a\xFF"
+                                                             "b\xC0\xAF"
+                                                             "c"));
   EXPECT_EQ("a" + kFffd + " b", Convert(932, 65001, "a\x81 b"));  // bad trail byte
   EXPECT_EQ(u"x\xFFFD\xFFFDy", FromWide(Convert(65001, 1201, "x\xE0\x80y")));
   // Unpaired surrogates in 16-bit text.
-  EXPECT_EQ("a" + kFffd + "b", Convert(1201, 65001, Wide(u"a\xDC00" u"b")));
+  EXPECT_EQ("a" + kFffd + "b", Convert(1201, 65001,
+                                       Wide(u"a\xDC00"
+                                            u"b")));
   // Characters a set lacks.
-  EXPECT_EQ("a?b", Convert(1201, 1252, Wide(u"a\x4E2D" u"b")));
+  EXPECT_EQ("a?b", Convert(1201, 1252,
+                           Wide(u"a\x4E2D"
+                                u"b")));
   EXPECT_EQ("?", Convert(1201, 1252, Wide(u"\xD83D\xDE00")));
 }
 
@@ -130,8 +134,15 @@ TEST(CharsetConverterTest, Windows932KeepsControlBytesAsThemselves) {
   EXPECT_EQ(controls, Convert(1201, 932, Wide(u"\x001A\x001C\x007F")));
   EXPECT_EQ(controls, Convert(65001, 932, controls));
   // Inside longer text, at every place within a group of four.
-  const std::string text = "abc\x1A" "defgh\x1C" "\x7Fijklmn\x82\xA0\x1A";
-  EXPECT_EQ("abc\x1A" "defgh\x1C" "\x7Fijklmn\xE3\x81\x82\x1A", Convert(932, 65001, text));
+  const std::string text =
+      "abc\x1A"
+      "defgh\x1C"
+      "\x7Fijklmn\x82\xA0\x1A";
+  EXPECT_EQ(
+      "abc\x1A"
+      "defgh\x1C"
+      "\x7Fijklmn\xE3\x81\x82\x1A",
+      Convert(932, 65001, text));
   EXPECT_EQ(text, Convert(65001, 932, Convert(932, 65001, text)));
 }
 
@@ -147,7 +158,9 @@ const Sample kSamples[] = {
     {1201, u"mixed \xD83D\xDE00 \x00E9 \x4E2D"},
     {1250, u"P\x0159\x00EDli\x0161 \x017Elu\x0165ou\x010Dk\x00FD k\x016F\x0148"},
     {1251, u"\x0421\x044A\x0435\x0448\x044C \x0436\x0435 \x0435\x0449\x0451"},
-    {1252, u"Gr\x00FC\x00DF" u"e, caf\x00E9 \x2013 \x20AC\x201C\x201D"},
+    {1252,
+     u"Gr\x00FC\x00DF"
+     u"e, caf\x00E9 \x2013 \x20AC\x201C\x201D"},
     {1253, u"\x039A\x03B1\x03BB\x03B7\x03BC\x03AD\x03C1\x03B1"},
     {1254, u"G\x00FCnayd\x0131n, \x0130stanbul \x015F\x011F"},
     {1255, u"\x05E9\x05DC\x05D5\x05DD"},
@@ -164,7 +177,9 @@ const Sample kSamples[] = {
     {21866, u"\x041F\x0440\x0438\x0432\x0456\x0442 \x0491"},
     {28591, u"caf\x00E9 \x00FF"},
     {28592, u"P\x0159\x00EDli\x0161 \x017Elu\x0165ou\x010Dk\x00FD"},
-    {28593, u"\x0126" u"al \x0121"},
+    {28593,
+     u"\x0126"
+     u"al \x0121"},
     {28594, u"\x0100\x0101\x0112\x0113 \x0137"},
     {28595, u"\x041F\x0440\x0438\x0432\x0435\x0442"},
     {28596, u"\x0645\x0631\x062D\x0628\x0627"},
@@ -178,7 +193,9 @@ const Sample kSamples[] = {
     {28605, u"\x20AC \x0153 \x0178"},
     {28606, u"\x0218 \x021B \x20AC \x201E\x201D"},
     {51932, u"\x65E5\x672C\x8A9E"},
-    {50220, u"\x65E5\x672C\x8A9E\x3068" u"ASCII\x6DF7\x5728"},
+    {50220,
+     u"\x65E5\x672C\x8A9E\x3068"
+     u"ASCII\x6DF7\x5728"},
     {10000, u"caf\x00E9 \x2122 \x2211"},
     {437, u"\x2500\x253C \x00F1"},
     {850, u"\x00F1 \x00D8 \x00FF"},
@@ -199,8 +216,8 @@ TEST(CharsetConverterTest, EveryListedCharsetRoundTripsItsSample) {
 }
 
 TEST(CharsetConverterTest, SingleByteSetsMapEveryByteBackToItself) {
-  for (CHARSET cs : {1250u, 1251u, 1252u, 1253u, 1254u, 1257u, 28591u, 28592u, 28605u,
-                     28606u, 20866u, 21866u, 10000u, 437u, 850u, 866u}) {
+  for (CHARSET cs : {1250u, 1251u, 1252u, 1253u, 1254u, 1257u, 28591u, 28592u, 28605u, 28606u,
+                     20866u, 21866u, 10000u, 437u, 850u, 866u}) {
     SCOPED_TRACE(cs);
     std::string all;
     for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
@@ -234,11 +251,11 @@ TEST(CharsetConverterTest, PiecesAndSmallTargetsGiveTheWholeConversion) {
     const std::string utf8 = lvt_testing::U8(text);
     for (std::size_t piece : {1, 3, 7, 4096}) {
       for (uint32_t room : {16u, 17u, 61u, 4096u}) {
-        ASSERT_EQ("", Difference(utf8, Chunked(CharsetConverter(s.codePage, 65001), bytes,
-                                               piece, room)))
+        ASSERT_EQ(
+            "", Difference(utf8, Chunked(CharsetConverter(s.codePage, 65001), bytes, piece, room)))
             << "piece " << piece << " room " << room;
-        ASSERT_EQ("", Difference(Wide(text), Chunked(CharsetConverter(s.codePage, 1201),
-                                                     bytes, piece, room)))
+        ASSERT_EQ("", Difference(Wide(text),
+                                 Chunked(CharsetConverter(s.codePage, 1201), bytes, piece, room)))
             << "piece " << piece << " room " << room;
       }
     }
@@ -252,8 +269,8 @@ TEST(CharsetConverterTest, RandomBytesDecodeTheSameInAnyPieces) {
   std::mt19937 rng(5);
   std::string bytes(6000, '\0');
   for (char& c : bytes) c = static_cast<char>(rng() % 3 == 0 ? rng() : 'a' + rng() % 26);
-  for (CHARSET cs : {65001u, 1200u, 1201u, 1252u, 932u, 936u, 949u, 950u, 54936u,
-                     51932u, 50220u, 28606u}) {
+  for (CHARSET cs :
+       {65001u, 1200u, 1201u, 1252u, 932u, 936u, 949u, 950u, 54936u, 51932u, 50220u, 28606u}) {
     SCOPED_TRACE(cs);
     CharsetConverter whole(cs, 65001);
     Call call = Once(whole, bytes, false, 1 << 20);
@@ -296,7 +313,7 @@ TEST(CharsetConverterTest, FactoriesGiveDirectConvertersOnlyWithAUnicodeSide) {
 
 TEST(CharsetConverterTest, ShiftStateCarriesOverCallsUntilRestart) {
   // Kanji mode is entered in the first call and still holds in the second.
-  const std::string first = "\x1B$B\x46\x7C";  // ESC $ B, U+65E5
+  const std::string first = "\x1B$B\x46\x7C";    // ESC $ B, U+65E5
   const std::string second = "\x4B\x5C\x1B(B!";  // U+672C, ESC ( B, '!'
   LVTCharset::DirectConverter c = LVTCharset::FastConversionFunction(50220, 65001);
   ASSERT_TRUE(c);
@@ -318,13 +335,12 @@ TEST(CharsetConverterTest, UnalignedSixteenBitBuffers) {
   char target[64];
   uint32_t used = 0, produced = 0;
   CharsetConverter toUtf8(1201, 65001);
-  toUtf8(source.data() + 1, static_cast<uint32_t>(source.size() - 1), used, target, 64,
-         produced, false);
+  toUtf8(source.data() + 1, static_cast<uint32_t>(source.size() - 1), used, target, 64, produced,
+         false);
   EXPECT_EQ(lvt_testing::U8(text), std::string(target, produced));
   CharsetConverter toWide(65001, 1201);
   const std::string utf8 = lvt_testing::U8(text);
-  toWide(utf8.data(), static_cast<uint32_t>(utf8.size()), used, target + 1, 63, produced,
-         false);
+  toWide(utf8.data(), static_cast<uint32_t>(utf8.size()), used, target + 1, 63, produced, false);
   EXPECT_EQ(Wide(text), std::string(target + 1, produced));
 }
 

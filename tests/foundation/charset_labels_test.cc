@@ -1,10 +1,9 @@
-#include "foundation/charset/labels.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "foundation/charset/labels.h"
 #include "foundation/charset/offsets.h"
 #include "testing/test_util.h"
 
@@ -19,29 +18,29 @@ TEST(CharsetLabelsTest, LabelsNameTheCodePagesBrowsersUse) {
     const char* label;
     CHARSET codePage;
   } rows[] = {
-      {"utf-8", 65001},        {"UTF8", 65001},          {"  utf-8\t", 65001},
-      {"windows-1252", 1252},  {"iso-8859-1", 1252},     {"Latin1", 1252},
-      {"us-ascii", 1252},      {"shift_jis", 932},       {"SJIS", 932},
-      {"cp932", 932},          {"windows-31j", 932},     {"euc-jp", 51932},
-      {"iso-2022-jp", 50220},  {"gb2312", 936},          {"GBK", 936},
-      {"gb18030", 54936},      {"big5", 950},            {"euc-kr", 949},
-      {"ks_c_5601-1987", 949}, {"koi8-r", 20866},        {"koi8-u", 21866},
-      {"iso-8859-2", 28592},   {"iso-8859-9", 1254},     {"iso-8859-15", 28605},
-      {"iso-8859-16", 28606},  {"iso-8859-8-i", 38598},  {"tis-620", 874},
-      {"windows-1250", 1250},  {"windows-1258", 1258},   {"macintosh", 10000},
-      {"ibm866", 866},         {"utf-16le", 1200},       {"utf-16", 1200},
-      {"1252", 1252},          {"65001", 65001},         {"28591", 28591},
-      {"cp850", 850},          {"ibm437", 437},          {"windows-936", 936},
+      {"utf-8", 65001},        {"UTF8", 65001},         {"  utf-8\t", 65001},
+      {"windows-1252", 1252},  {"iso-8859-1", 1252},    {"Latin1", 1252},
+      {"us-ascii", 1252},      {"shift_jis", 932},      {"SJIS", 932},
+      {"cp932", 932},          {"windows-31j", 932},    {"euc-jp", 51932},
+      {"iso-2022-jp", 50220},  {"gb2312", 936},         {"GBK", 936},
+      {"gb18030", 54936},      {"big5", 950},           {"euc-kr", 949},
+      {"ks_c_5601-1987", 949}, {"koi8-r", 20866},       {"koi8-u", 21866},
+      {"iso-8859-2", 28592},   {"iso-8859-9", 1254},    {"iso-8859-15", 28605},
+      {"iso-8859-16", 28606},  {"iso-8859-8-i", 38598}, {"tis-620", 874},
+      {"windows-1250", 1250},  {"windows-1258", 1258},  {"macintosh", 10000},
+      {"ibm866", 866},         {"utf-16le", 1200},      {"utf-16", 1200},
+      {"1252", 1252},          {"65001", 65001},        {"28591", 28591},
+      {"cp850", 850},          {"ibm437", 437},         {"windows-936", 936},
   };
   for (const auto& row : rows) EXPECT_EQ(row.codePage, CodePageFromLabel(row.label)) << row.label;
-  for (const char* bad : {"", "utf-7", "utf-16be", "x-user-defined", "12345", "cp",
-                          "windows-", "1252x", "99999999999"}) {
+  for (const char* bad : {"", "utf-7", "utf-16be", "x-user-defined", "12345", "cp", "windows-",
+                          "1252x", "99999999999"}) {
     EXPECT_EQ(0u, CodePageFromLabel(bad)) << bad;
   }
 }
 
 TEST(CharsetLabelsTest, EveryListedCodePageIsSupported) {
-  std::vector<CHARSET> pages = {65001, 1200, 1201, 874, 932, 936, 949, 950, 54936,
+  std::vector<CHARSET> pages = {65001, 1200,  1201,  874,   932,   936, 949, 950, 54936,
                                 20866, 21866, 51932, 50220, 10000, 437, 850, 866};
   for (CHARSET cp = 1250; cp <= 1258; ++cp) pages.push_back(cp);
   for (CHARSET cp = 28591; cp <= 28606; ++cp) {
@@ -110,12 +109,18 @@ TEST(CharsetLabelsTest, CorpusPagesDecodeCleanlyInTheirDetectedCharset) {
     const char* file;
     CHARSET detected;
   } pages[] = {
-      {"wikipedia-en-1.html", 65001},        {"bbc-1.html", 65001},
-      {"gmw-zh.html", 65001},                {"aktualne-cs.html", 65001},
-      {"geekbone-FAQr-gb2312.htm", 936},     {"sakura-HLP000193-sjis.html", 932},
-      {"sakura-HLP_UR009-sjis.html", 932},   {"httpd-core-ja-eucjp.html", 51932},
-      {"httpd-index-ko-euckr.html", 949},    {"httpd-core-de-latin1.html", 1252},
-      {"httpd-index-ptbr-latin1.html", 1252}, {"httpd-index-ja-iso2022jp.html", 50220},
+      {"wikipedia-en-1.html", 65001},
+      {"bbc-1.html", 65001},
+      {"gmw-zh.html", 65001},
+      {"aktualne-cs.html", 65001},
+      {"geekbone-FAQr-gb2312.htm", 936},
+      {"sakura-HLP000193-sjis.html", 932},
+      {"sakura-HLP_UR009-sjis.html", 932},
+      {"httpd-core-ja-eucjp.html", 51932},
+      {"httpd-index-ko-euckr.html", 949},
+      {"httpd-core-de-latin1.html", 1252},
+      {"httpd-index-ptbr-latin1.html", 1252},
+      {"httpd-index-ja-iso2022jp.html", 50220},
   };
   for (const auto& page : pages) {
     SCOPED_TRACE(page.file);

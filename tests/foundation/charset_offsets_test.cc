@@ -1,11 +1,10 @@
-#include "foundation/charset/offsets.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <vector>
 
+#include "foundation/charset/offsets.h"
 #include "testing/test_util.h"
 
 namespace {
@@ -26,8 +25,7 @@ Decoded Decode(LVTCharset::CHARSET cs, const std::string& bytes) {
 // Offsets run from 0 to the input size without going back, one per byte
 // plus the end, and all bytes of one UTF-8 character share their offset
 // (except well-formed UTF-8 input, which maps byte to byte).
-void ExpectWellFormed(const std::string& bytes, const Decoded& d,
-                      bool byteToByte = false) {
+void ExpectWellFormed(const std::string& bytes, const Decoded& d, bool byteToByte = false) {
   ASSERT_EQ(d.utf8.size() + 1, d.offsets.size());
   EXPECT_EQ(bytes.size(), d.offsets.back());
   for (std::size_t i = 1; i < d.offsets.size(); ++i) {
@@ -56,19 +54,32 @@ TEST(CharsetOffsetsTest, ValidUtf8IsTheIdentity) {
 
 TEST(CharsetOffsetsTest, IllFormedUtf8BecomesReplacementAtItsOwnOffset) {
   // A cut sequence, a stray byte, a surrogate, and a sequence cut by the end.
-  const std::string page = "a\xE3\x81" "b\xFF" "c\xED\xA0\x80" "d\xE3\x81";
+  const std::string page =
+      "a\xE3\x81"
+      "b\xFF"
+      "c\xED\xA0\x80"
+      "d\xE3\x81";
   Decoded d = Decode(65001, page);
-  EXPECT_EQ("a\xEF\xBF\xBD" "b\xEF\xBF\xBD" "c\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
-            "d\xEF\xBF\xBD", d.utf8);
+  EXPECT_EQ(
+      "a\xEF\xBF\xBD"
+      "b\xEF\xBF\xBD"
+      "c\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
+      "d\xEF\xBF\xBD",
+      d.utf8);
   ExpectWellFormed(page, d, true);
-  EXPECT_EQ((std::vector<uint32_t>{0, 1, 1, 1, 3, 4, 4, 4, 5, 6, 6, 6, 7, 7, 7,
-                                   8, 8, 8, 9, 10, 10, 10, 12}),
+  EXPECT_EQ((std::vector<uint32_t>{0, 1, 1, 1, 3, 4, 4, 4,  5,  6,  6, 6,
+                                   7, 7, 7, 8, 8, 8, 9, 10, 10, 10, 12}),
             d.offsets);
 }
 
 TEST(CharsetOffsetsTest, LegacyCharsetsMapEachByteToItsCharacter) {
-  Decoded d = Decode(932, "\x82\xA0" "A\x1A");  // HIRAGANA A, A, SUB
-  EXPECT_EQ("\xE3\x81\x82" "A\x1A", d.utf8);
+  Decoded d = Decode(932,
+                     "\x82\xA0"
+                     "A\x1A");  // HIRAGANA A, A, SUB
+  EXPECT_EQ(
+      "\xE3\x81\x82"
+      "A\x1A",
+      d.utf8);
   EXPECT_EQ((std::vector<uint32_t>{0, 0, 0, 2, 3, 4}), d.offsets);
 
   d = Decode(1252, "x\x80\x81");
@@ -77,7 +88,10 @@ TEST(CharsetOffsetsTest, LegacyCharsetsMapEachByteToItsCharacter) {
 
   // Escape sequences produce nothing; the characters keep their offsets.
   d = Decode(50220, "\x1B$B\x24\x22\x1B(BA");
-  EXPECT_EQ("\xE3\x81\x82" "A", d.utf8);
+  EXPECT_EQ(
+      "\xE3\x81\x82"
+      "A",
+      d.utf8);
   EXPECT_EQ((std::vector<uint32_t>{3, 3, 3, 8, 9}), d.offsets);
 
   // A lead byte cut off by the end is not lost.
@@ -87,7 +101,10 @@ TEST(CharsetOffsetsTest, LegacyCharsetsMapEachByteToItsCharacter) {
 }
 
 TEST(CharsetOffsetsTest, Utf16PairsAndAnOddLastByte) {
-  const std::string page("A\0\x3D\xD8\x00\xDE" "B", 7);  // A, U+1F600, odd byte
+  const std::string page(
+      "A\0\x3D\xD8\x00\xDE"
+      "B",
+      7);  // A, U+1F600, odd byte
   Decoded d = Decode(1200, page);
   EXPECT_EQ("A\xF0\x9F\x98\x80\xEF\xBF\xBD", d.utf8);
   EXPECT_EQ((std::vector<uint32_t>{0, 2, 2, 2, 2, 6, 6, 6, 7}), d.offsets);
@@ -105,8 +122,8 @@ TEST(CharsetOffsetsTest, RandomBytesInEveryCharsetStayAccountedFor) {
   std::mt19937 rng(7);
   std::string bytes(20000, '\0');
   for (char& c : bytes) c = static_cast<char>(rng() % 4 == 0 ? rng() : 'a' + rng() % 26);
-  for (LVTCharset::CHARSET cs : {65001u, 1200u, 1201u, 1252u, 932u, 936u, 949u,
-                                 950u, 54936u, 51932u, 50220u, 28606u, 866u}) {
+  for (LVTCharset::CHARSET cs : {65001u, 1200u, 1201u, 1252u, 932u, 936u, 949u, 950u, 54936u,
+                                 51932u, 50220u, 28606u, 866u}) {
     SCOPED_TRACE(cs);
     ExpectWellFormed(bytes, Decode(cs, bytes), cs == 65001);
   }
@@ -147,8 +164,7 @@ TEST(CharsetOffsetsTest, RealPagesDecodeCharacterByCharacter) {
 TEST(CharsetOffsetsTest, Iso2022JpPageKeepsItsShiftState) {
   const std::string corpus = lvt_testing::CorpusDir();
   if (corpus.empty()) GTEST_SKIP() << "no corpus";
-  const std::string bytes =
-      lvt_testing::ReadFile(corpus + "/pages/httpd-index-ja-iso2022jp.html");
+  const std::string bytes = lvt_testing::ReadFile(corpus + "/pages/httpd-index-ja-iso2022jp.html");
   const Decoded d = Decode(50220, bytes);
   ExpectWellFormed(bytes, d);
   // Twice the page has two escapes in a row, which browsers take as an

@@ -1,11 +1,10 @@
-#include "foundation/html/limiters/nesting_limiter.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "foundation/html/keyword_table.h"
+#include "foundation/html/limiters/nesting_limiter.h"
 #include "foundation/html_test_support.h"
 #include "testing/test_util.h"
 

@@ -58,12 +58,13 @@ TEST(HtmlKeywordTableTest, GivesTheIdsTheLibraryRelies) {
   for (const char* skipped : {"head", "script", "style", "template", "textarea", "noscript",
                               "title", "iframe", "svg", "math", "xmp", "plaintext"})
     EXPECT_EQ(0, table.IdForName(skipped)) << skipped;
-  for (const char* name : {"b", "strong", "i", "em", "u", "s", "strike", "span", "font", "small",
-                           "big", "sub", "sup", "tt", "code", "kbd", "samp", "var", "cite", "dfn",
-                           "abbr", "acronym", "q", "mark", "ins", "del", "label", "nobr", "wbr"})
+  for (const char* name :
+       {"b",    "strong",  "i",   "em",   "u",    "s",   "strike", "span", "font", "small",
+        "big",  "sub",     "sup", "tt",   "code", "kbd", "samp",   "var",  "cite", "dfn",
+        "abbr", "acronym", "q",   "mark", "ins",  "del", "label",  "nobr", "wbr"})
     EXPECT_TRUE(HtmlKeywordTable::IsInlineId(table.IdForName(name))) << name;
-  for (const char* name : {"br", "img", "p", "div", "td", "li", "table", "h1", "my-widget", "html",
-                           "body", "pre"}) {
+  for (const char* name :
+       {"br", "img", "p", "div", "td", "li", "table", "h1", "my-widget", "html", "body", "pre"}) {
     uint8_t id = table.IdForName(name);
     EXPECT_FALSE(HtmlKeywordTable::IsInlineId(id)) << name;
     EXPECT_NE(0, id) << name;
@@ -109,8 +110,8 @@ TEST(HtmlDocParserTest, ReportsKeywordsSpansAndText) {
 
 TEST(HtmlDocParserTest, FirstTopLevelNodeHoldsThePageWhateverComesFirst) {
   for (std::string page : {"<!DOCTYPE html><p>text</p>", "<!-- a comment --><html><p>text</p>",
-                           "\xEF\xBB\xBF<!DOCTYPE html><title>t</title><p>text</p>",
-                           "text", "<td>text", "  \n<p>text"}) {
+                           "\xEF\xBB\xBF<!DOCTYPE html><title>t</title><p>text</p>", "text",
+                           "<td>text", "  \n<p>text"}) {
     SCOPED_TRACE(page);
     HtmlDocTree tree;
     Parse(page, LVTCharset::kUtf8, &tree);
@@ -152,7 +153,8 @@ TEST(HtmlDocParserTest, FosteredTableTextGoesBackInPageOrder) {
   EXPECT_TRUE(Contains(IdsAbove(tree, "q"), LVTParser::kTableKeyword));
   EXPECT_FALSE(Contains(IdsAbove(tree, "after"), LVTParser::kTableKeyword));
   // Nested tables: text fostered out of the inner one stays in the outer cell.
-  const std::string nested = "<table><tr><td>o<table><tr><td>i</td></tr>lost</table>e</td></tr></table>";
+  const std::string nested =
+      "<table><tr><td>o<table><tr><td>i</td></tr>lost</table>e</td></tr></table>";
   HtmlDocTree inner;
   Parse(nested, LVTCharset::kUtf8, &inner);
   EXPECT_EQ((std::vector<std::string>{"o", "i", "lost", "e"}), Texts(inner));
@@ -167,8 +169,10 @@ TEST(HtmlDocParserTest, ElementsTheParserRebuiltNeverStartBeforeEarlierText) {
   uint32_t lastTextEnd = 0;
   bool ordered = true;
   lvt_html_testing::Walk(tree, [&](const HtmlTreeNode& node, const HtmlTreeNode*, std::size_t) {
-    if (node.KeywordId() == LVTParser::kTextKeyword) lastTextEnd = node.End();
-    else if (node.Offset() < lastTextEnd) ordered = false;
+    if (node.KeywordId() == LVTParser::kTextKeyword)
+      lastTextEnd = node.End();
+    else if (node.Offset() < lastTextEnd)
+      ordered = false;
     if (node.KeywordId() == LVTParser::kLinkKeyword) links.push_back(node.Offset());
   });
   EXPECT_TRUE(ordered);
@@ -224,8 +228,8 @@ TEST(HtmlDocParserTest, MessyPagesKeepEveryTextSpanFaithful) {
   };
   EXPECT_TRUE(has("stray text after a row"));
   EXPECT_FALSE(has("verbatim <b>tags</b> &amp; refs"));  // raw text is not marked up
-  EXPECT_FALSE(has("svg text"));  // foreign content is not page text
-  EXPECT_FALSE(has("Messy & old"));  // the title is in the head
+  EXPECT_FALSE(has("svg text"));                         // foreign content is not page text
+  EXPECT_FALSE(has("Messy & old"));                      // the title is in the head
   EXPECT_FALSE(has("hidden <text>"));
   for (const std::string& text : texts) {
     EXPECT_EQ(std::string::npos, text.find("not text"));
@@ -287,13 +291,50 @@ namespace {
 // Random pages from the pieces that trouble tree builders: stray and
 // misnested tags, tables with loose text, references, comments, doctypes.
 TEST(HtmlDocParserTest, RandomMessyPagesKeepEveryTextSpanFaithful) {
-  static const char* const kPieces[] = {
-      "<table>", "</table>", "<tr>", "<td>", "</td>", "text ", "more", "&amp;", "&eacute",
-      "&#x41;", "<b>", "</b>", "<i>", "</i>", "<a href=x>", "</a>", "<p>", "</p>", "</foo>",
-      "<!-- c -->", "<!DOCTYPE html>", "<html lang=x>", "</body>", "</html>", "<div>", "</div>",
-      "<li>", "<select>", "<option>", "<br>", "\r\n", "  ", "<font color=red>", "</font>",
-      "<pre>\n", "</pre>", "<svg><text>s</text></svg>", "<xmp>a<b></xmp>", "<caption>",
-      "<script>x<y</script>", "<LumivantChanges>", "</LumivantChanges>", "< 3", "a<>b"};
+  static const char* const kPieces[] = {"<table>",
+                                        "</table>",
+                                        "<tr>",
+                                        "<td>",
+                                        "</td>",
+                                        "text ",
+                                        "more",
+                                        "&amp;",
+                                        "&eacute",
+                                        "&#x41;",
+                                        "<b>",
+                                        "</b>",
+                                        "<i>",
+                                        "</i>",
+                                        "<a href=x>",
+                                        "</a>",
+                                        "<p>",
+                                        "</p>",
+                                        "</foo>",
+                                        "<!-- c -->",
+                                        "<!DOCTYPE html>",
+                                        "<html lang=x>",
+                                        "</body>",
+                                        "</html>",
+                                        "<div>",
+                                        "</div>",
+                                        "<li>",
+                                        "<select>",
+                                        "<option>",
+                                        "<br>",
+                                        "\r\n",
+                                        "  ",
+                                        "<font color=red>",
+                                        "</font>",
+                                        "<pre>\n",
+                                        "</pre>",
+                                        "<svg><text>s</text></svg>",
+                                        "<xmp>a<b></xmp>",
+                                        "<caption>",
+                                        "<script>x<y</script>",
+                                        "<LumivantChanges>",
+                                        "</LumivantChanges>",
+                                        "< 3",
+                                        "a<>b"};
   uint64_t state = 0x2545F4914F6CDD1Dull;
   auto next = [&state](uint32_t bound) {
     state ^= state << 13;
@@ -304,7 +345,8 @@ TEST(HtmlDocParserTest, RandomMessyPagesKeepEveryTextSpanFaithful) {
   for (int round = 0; round < 400; ++round) {
     std::string page;
     const uint32_t pieces = 5 + next(60);
-    for (uint32_t i = 0; i < pieces; ++i) page += kPieces[next(sizeof(kPieces) / sizeof(kPieces[0]))];
+    for (uint32_t i = 0; i < pieces; ++i)
+      page += kPieces[next(sizeof(kPieces) / sizeof(kPieces[0]))];
     HtmlDocTree tree;
     Parse(page, LVTCharset::kUtf8, &tree);
     ExpectFaithfulTextSpans(page, LVTCharset::kUtf8, tree, page);

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "foundation/charset/offsets.h"
 #include "foundation/base/code_page.h"
+#include "foundation/base/memory_buffer.h"
+#include "foundation/charset/offsets.h"
 #include "foundation/html/doc_parser.h"
 #include "foundation/html/text_stretches.h"
 #include "foundation/html/tree.h"
-#include "foundation/base/memory_buffer.h"
 
 namespace lvt_html_testing {
 
@@ -87,8 +87,10 @@ inline std::size_t TreeDepth(const LVTParser::HtmlDocTree& tree) {
 inline std::string WithoutCarriageReturns(const std::string& text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r') out.push_back(text[i]);
-    else if (i + 1 >= text.size() || text[i + 1] != '\n') out.push_back('\n');
+    if (text[i] != '\r')
+      out.push_back(text[i]);
+    else if (i + 1 >= text.size() || text[i + 1] != '\n')
+      out.push_back('\n');
   }
   return out;
 }

@@ -14,10 +14,10 @@
 
 namespace {
 
-using LVTLanguage::Language;
-using LVTLanguage::SnowballStemmer;
 using lvt_testing::U16;
 using lvt_testing::U8;
+using LVTLanguage::Language;
+using LVTLanguage::SnowballStemmer;
 
 std::string Stem(const Language& language, const std::string& word) {
   std::u16string stem;
@@ -122,11 +122,18 @@ TEST(LanguageTest, ThreadsFindTheirOwnStemmerOfEachLanguage) {
 // one thread alone gets. A libstemmer object shared without a guard garbles
 // stems here (and the thread sanitizer reports the race).
 void ExpectSameStemsFromThreads(const LVTLanguage::Stemmer& stemmer) {
-  const std::vector<std::u16string> words = {
-      u"internationalizations", u"uncharacteristically", u"counterrevolutionaries",
-      u"generalizations",       u"hopefulness",          u"electrification",
-      u"conditionally",         u"a",                    u"sky",
-      u"dying",                 u"news",                 u"proceedings"};
+  const std::vector<std::u16string> words = {u"internationalizations",
+                                             u"uncharacteristically",
+                                             u"counterrevolutionaries",
+                                             u"generalizations",
+                                             u"hopefulness",
+                                             u"electrification",
+                                             u"conditionally",
+                                             u"a",
+                                             u"sky",
+                                             u"dying",
+                                             u"news",
+                                             u"proceedings"};
   std::vector<std::u16string> expected(words.size());
   for (std::size_t i = 0; i < words.size(); ++i) stemmer.Stem(words[i], expected[i]);
 
@@ -178,8 +185,8 @@ TEST(LanguageTest, LanguageWithAStemmerOfItsOwn) {
 
 TEST(StopWordsTest, EnglishFunctionWordsAndTheirStems) {
   LVTLanguage::StopWords english(true);
-  for (const char16_t* word : {u"the", u"a", u"of", u"and", u"to", u"in", u"is", u"being",
-                               u"be", u"only", u"onli", u"themselves", u"themselv"})
+  for (const char16_t* word : {u"the", u"a", u"of", u"and", u"to", u"in", u"is", u"being", u"be",
+                               u"only", u"onli", u"themselves", u"themselv"})
     EXPECT_TRUE(english.IsStopWord(word)) << U8(word);
   for (const char16_t* word : {u"The", u"house", u"", u"thee", u"th", u"tha"})
     EXPECT_FALSE(english.IsStopWord(word)) << U8(word);

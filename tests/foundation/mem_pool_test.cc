@@ -1,9 +1,9 @@
+#include "foundation/base/mem_pool.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <new>
-
-#include "foundation/base/mem_pool.h"
 
 namespace {
 

@@ -1,9 +1,10 @@
+#include "foundation/base/string_utils.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "foundation/base/file_loader.h"
-#include "foundation/base/string_utils.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "foundation/charset/offsets.h"
 #include "foundation/base/memory_buffer.h"
+#include "foundation/charset/offsets.h"
 #include "testing/test_util.h"
 
 namespace {
@@ -108,7 +108,10 @@ TEST(TranscodeTest, StreamStartsAtTheReadPositionAndAppendsAtTheWritePosition) {
 
 TEST(TranscodeTest, LongSixteenBitStringTakesSeveralCallsInOrder) {
   std::u16string text;
-  for (int i = 0; i < 3000; ++i) text += u"\x4E2D" u"x\xD83D\xDE00";  // 12000 units
+  for (int i = 0; i < 3000; ++i)
+    text +=
+        u"\x4E2D"
+        u"x\xD83D\xDE00";  // 12000 units
   std::string bytes = "prefix";
   EXPECT_EQ(text.size(), WideToBytes(1201, 65001, text, bytes, false));
   EXPECT_EQ("prefix" + lvt_testing::U8(text), bytes);

@@ -13,7 +13,6 @@
 
 namespace {
 
-using LVTDT::HtmlQueryHighlighter;
 using lvt_highlight_testing::AnyOf;
 using lvt_highlight_testing::Count;
 using lvt_highlight_testing::Highlight;
@@ -22,6 +21,7 @@ using lvt_highlight_testing::StripHighlights;
 using lvt_highlight_testing::ToUtf8;
 using lvt_highlight_testing::VisibleText;
 using lvt_highlight_testing::WordsOfPage;
+using LVTDT::HtmlQueryHighlighter;
 
 std::vector<std::string> CorpusPages() {
   std::vector<std::string> pages;

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "foundation/base/code_page.h"
-#include "foundation/language/language.h"
 #include "foundation/base/memory_buffer.h"
 #include "foundation/base/string_utils.h"
 #include "foundation/charset/transcode.h"
+#include "foundation/language/language.h"
 #include "lumivant/html_query_highlighter.h"
 #include "lumivant/raw_text_extractor.h"
 #include "lumivant/word_occurences_extractor.h"
@@ -129,8 +129,7 @@ inline std::string VisibleText(const std::string& page, LVTCharset::CHARSET char
 // least minOccurrences times; never the words the query language reads as
 // operators.
 inline std::vector<std::string> WordsOfPage(const std::string& utf8Page, std::size_t count,
-                                            std::size_t minLength,
-                                            std::size_t minOccurrences) {
+                                            std::size_t minLength, std::size_t minOccurrences) {
   LVTFile::MemoryBuffer page(utf8Page);
   LVTDT::RawTextList runs;
   LVTDT::RawTextExtractor::GetRawTextFromHtml(page, LVTCharset::kUtf8, runs);

@@ -11,13 +11,12 @@
 
 namespace {
 
+using lvt_testing::U16;
 using LVTDT::HitWriter;
 using LVTDT::RawText;
 using LVTDT::RawTextHandle;
-using lvt_testing::U16;
 
-RawTextHandle MakeRun(const std::string& text, uint32_t start, uint32_t length,
-                  uint32_t anchor) {
+RawTextHandle MakeRun(const std::string& text, uint32_t start, uint32_t length, uint32_t anchor) {
   RawTextHandle run = LVT::MakeSmart<RawText>();
   run->m_Text = U16(text);
   run->m_Start = start;
@@ -29,16 +28,13 @@ RawTextHandle MakeRun(const std::string& text, uint32_t start, uint32_t length,
 // Short tags keep the expectations readable.
 constexpr char kStart[] = "[";
 constexpr char kEnd[] = "]";
-std::string Hit(const std::string& word) {
-  return "<LumivantQuery>[" + word + "]</LumivantQuery>";
-}
+std::string Hit(const std::string& word) { return "<LumivantQuery>[" + word + "]</LumivantQuery>"; }
 
 class HitWriterTest : public ::testing::Test {
  protected:
   HitWriterTest() : m_Page(std::string(kPage)), m_Writer(m_Page, m_Output) {}
 
-  static constexpr char kPage[] =
-      "<p>Tom &amp; Jerry</p><a href=x>one<b>two</b></a><p>end</p>";
+  static constexpr char kPage[] = "<p>Tom &amp; Jerry</p><a href=x>one<b>two</b></a><p>end</p>";
   // Text nodes: "Tom &amp; Jerry" at 3 (15 bytes), "one" at 32, "two" at 38,
   // "end" at 52.
 
@@ -97,7 +93,7 @@ TEST_F(HitWriterTest, PiecesOutOfOrderNeverDuplicateOrLoseBytes) {
   m_Writer.WrapPiece(tom, 0, 3, kStart, kEnd);   // behind in the open node
   m_Writer.WrapPiece(tom, 6, 40, kStart, kEnd);  // clipped to the text
   m_Writer.WrapPiece(end, 0, 3, kStart, kEnd);
-  m_Writer.WrapPiece(tom, 0, 3, kStart, kEnd);   // node behind the page position
+  m_Writer.WrapPiece(tom, 0, 3, kStart, kEnd);  // node behind the page position
   m_Writer.Finish();
   EXPECT_EQ("<p>Tom " + Hit("&amp;") + " " + Hit("Jerry") + "</p><a href=x>one<b>two</b></a><p>" +
                 Hit("end") + "</p>",

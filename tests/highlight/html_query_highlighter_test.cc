@@ -1,19 +1,18 @@
 #include "lumivant/html_query_highlighter.h"
 
-#include <antlr/NoViableAltException.hpp>
-#include <antlr/TokenStreamRecognitionException.hpp>
 #include <gtest/gtest.h>
 
+#include <antlr/NoViableAltException.hpp>
+#include <antlr/TokenStreamRecognitionException.hpp>
 #include <string>
 
-#include "foundation/language/language.h"
 #include "foundation/base/memory_buffer.h"
+#include "foundation/language/language.h"
 #include "highlight_testing.h"
 #include "testing/test_util.h"
 
 namespace {
 
-using LVTDT::HtmlQueryHighlighter;
 using lvt_highlight_testing::Count;
 using lvt_highlight_testing::DefaultStart;
 using lvt_highlight_testing::Highlight;
@@ -26,6 +25,7 @@ using lvt_highlight_testing::VisibleText;
 using lvt_testing::DataPath;
 using lvt_testing::ReadFile;
 using lvt_testing::U16;
+using LVTDT::HtmlQueryHighlighter;
 
 std::string Article() { return ReadFile(DataPath("highlight/article.html")); }
 
@@ -60,8 +60,7 @@ TEST(HtmlQueryHighlighterTest, ConstructorPreparesQueryAndConvertsColours) {
 }
 
 TEST(HtmlQueryHighlighterTest, ColoursCycleThroughCallerListAndDefaults) {
-  const std::string page =
-      "<p>alpha one</p><p>beta two</p><p>gamma three</p>";
+  const std::string page = "<p>alpha one</p><p>beta two</p><p>gamma three</p>";
   Highlighted defaults = Highlight("alpha beta gamma", page);
   EXPECT_TRUE(defaults.match);
   EXPECT_EQ(3u, defaults.anchors);
@@ -79,7 +78,7 @@ TEST(HtmlQueryHighlighterTest, ColoursCycleThroughCallerListAndDefaults) {
 
   // Eleven terms: the eleventh takes the first default colour again. Filler
   // words keep the hits apart, so that each is a group of its own.
-  const char* const words[] = {"apple", "banana", "cherry", "damson", "elder", "fig",
+  const char* const words[] = {"apple", "banana", "cherry", "damson",  "elder", "fig",
                                "grape", "hazel",  "iris",   "juniper", "kiwi"};
   std::string query, fruit;
   for (const char* w : words) {
@@ -95,9 +94,8 @@ TEST(HtmlQueryHighlighterTest, ColoursCycleThroughCallerListAndDefaults) {
 TEST(HtmlQueryHighlighterTest, NeighbouringTermsShareOneAnchorInTheirOwnColours) {
   Highlighted h = Highlight("price drop", "<p>Another fuel price drop today.</p>");
   EXPECT_EQ(1u, h.anchors);
-  EXPECT_NE(std::string::npos,
-            h.page.find("<a name=\"Query1\"></a>Another fuel " + HitIn(0, "price") + " " +
-                        HitIn(1, "drop") + " today."))
+  EXPECT_NE(std::string::npos, h.page.find("<a name=\"Query1\"></a>Another fuel " +
+                                           HitIn(0, "price") + " " + HitIn(1, "drop") + " today."))
       << h.page;
 }
 
@@ -105,9 +103,8 @@ TEST(HtmlQueryHighlighterTest, AnchorsPerTextNodeAndPerLink) {
   Highlighted sameNode = Highlight("price", "<p>price up, price down</p>");
   EXPECT_EQ(1u, sameNode.anchors);
   EXPECT_EQ(2u, Count(sameNode.page, HitIn(0, "price")));
-  EXPECT_NE(std::string::npos, sameNode.page.find("<p><a name=\"Query1\"></a>" +
-                                                  HitIn(0, "price") + " up, " +
-                                                  HitIn(0, "price") + " down"));
+  EXPECT_NE(std::string::npos, sameNode.page.find("<p><a name=\"Query1\"></a>" + HitIn(0, "price") +
+                                                  " up, " + HitIn(0, "price") + " down"));
 
   Highlighted twoNodes = Highlight("price", "<p>price up</p><p>price down</p>");
   EXPECT_EQ(2u, twoNodes.anchors);
@@ -116,8 +113,8 @@ TEST(HtmlQueryHighlighterTest, AnchorsPerTextNodeAndPerLink) {
   EXPECT_LT(twoNodes.page.find("<a name=\"Query1\"></a>"), second);
 
   // Hits in two text nodes of one link: one anchor, before the link element.
-  Highlighted link = Highlight(
-      "price", "<p>See <a href=\"/p\">price <i>list</i> and more price</a> now</p>");
+  Highlighted link =
+      Highlight("price", "<p>See <a href=\"/p\">price <i>list</i> and more price</a> now</p>");
   EXPECT_EQ(1u, link.anchors);
   EXPECT_NE(std::string::npos,
             link.page.find("See <a name=\"Query1\"></a><a href=\"/p\">" + HitIn(0, "price")))
@@ -128,8 +125,7 @@ TEST(HtmlQueryHighlighterTest, AnchorsPerTextNodeAndPerLink) {
   Highlighted classed = Highlight("price", "<p><a class=c>a <b>b</b> price</a></p>");
   EXPECT_NE(std::string::npos, classed.page.find("<p><a name=\"Query1\"></a><a class=c>"));
   Highlighted plain = Highlight("price", "<p><a id=c>a <b>b</b> price</a></p>");
-  EXPECT_NE(std::string::npos, plain.page.find("</b><a name=\"Query1\"></a> " +
-                                               HitIn(0, "price")))
+  EXPECT_NE(std::string::npos, plain.page.find("</b><a name=\"Query1\"></a> " + HitIn(0, "price")))
       << plain.page;
 }
 
@@ -164,8 +160,8 @@ TEST(HtmlQueryHighlighterTest, WordSplitByInlineMarkupIsWrappedPieceByPiece) {
 TEST(HtmlQueryHighlighterTest, WholeNodeHitKeepsSeparatorBlanks) {
   // One blank closes the cell's content, one more stands before the next cell.
   Highlighted h = Highlight("diesel", "<table><tr><td>Diesel</td><td>1.58</td></tr></table>");
-  EXPECT_NE(std::string::npos, h.page.find("<td><a name=\"Query1\"></a>" +
-                                           HitIn(0, "Diesel") + "  </td><td>1.58</td>"))
+  EXPECT_NE(std::string::npos, h.page.find("<td><a name=\"Query1\"></a>" + HitIn(0, "Diesel") +
+                                           "  </td><td>1.58</td>"))
       << h.page;
 }
 
@@ -203,10 +199,11 @@ TEST(HtmlQueryHighlighterTest, OtherCharsetsAreWrittenInUtf8) {
   EXPECT_TRUE(h.match);
   EXPECT_EQ(2u, h.anchors);
   EXPECT_EQ(0u, h.page.find(kHeader));
-  EXPECT_NE(std::string::npos, h.page.find(HitIn(0, "Cr\xC3\xA8me") + " br\xC3\xBBl\xC3\xA9" "e"));
+  EXPECT_NE(std::string::npos, h.page.find(HitIn(0, "Cr\xC3\xA8me") + " br\xC3\xBBl\xC3\xA9"
+                                                                      "e"));
   EXPECT_NE(std::string::npos, h.page.find(HitIn(0, "cr\xC3\xA8me") + " caramel"));
   EXPECT_NE(std::string::npos, h.page.find("Caf\xC3\xA9 du Port"));  // copied stretch
-  EXPECT_NE(std::string::npos, h.page.find("\xE2\x82\xAC 4,50"));     // rewritten node
+  EXPECT_NE(std::string::npos, h.page.find("\xE2\x82\xAC 4,50"));    // rewritten node
   EXPECT_EQ(h.page, lvt_testing::U8(U16(h.page))) << "valid UTF-8 throughout";
 }
 
@@ -251,8 +248,8 @@ TEST(HtmlQueryHighlighterTest, BadQueriesLeaveTheOutputUntouched) {
     const char* query;
     bool lexer;
   };
-  for (const Case& c : {Case{"price and ", false}, Case{"price +drop", false},
-                        Case{"price | drop", true}}) {
+  for (const Case& c :
+       {Case{"price and ", false}, Case{"price +drop", false}, Case{"price | drop", true}}) {
     HtmlQueryHighlighter highlighter(U16(c.query));
     LVTFile::MemoryBuffer page(article);
     LVTFile::MemoryBuffer out(std::string("earlier output"));
@@ -296,9 +293,8 @@ TEST(HtmlQueryHighlighterTest, EscapedMarkupInTextStaysInert) {
 TEST(HtmlQueryHighlighterTest, OutputShowsTheSameTextOnceHighlightsAreStripped) {
   const std::string article = Article();
   const std::string menu = ReadFile(DataPath("highlight/menu-1252.html"));
-  for (const char* query :
-       {"price", "fuel prices drop", "\"price drop\"", "greenland or research", "petrol near:5 diesel",
-        "week", "the"}) {
+  for (const char* query : {"price", "fuel prices drop", "\"price drop\"", "greenland or research",
+                            "petrol near:5 diesel", "week", "the"}) {
     HtmlQueryHighlighter highlighter(U16(query));
     Highlighted h = Highlight(highlighter, article);
     const std::string stripped = StripHighlights(h.page, highlighter);

@@ -1,13 +1,12 @@
-#include "query/dt_query_lexer.h"
-
-#include <antlr/TokenStreamIOException.hpp>
 #include <gtest/gtest.h>
 
+#include <antlr/TokenStreamIOException.hpp>
 #include <ios>
 #include <sstream>
 #include <streambuf>
 #include <string>
 
+#include "query/dt_query_lexer.h"
 #include "query/dt_query_parser.h"
 #include "query/query_test_support.h"
 
@@ -59,8 +58,9 @@ TEST(DTQueryLexer, TokensOfQueries) {
       // The weighted form takes the word after the colon, whatever it is.
       {"near:5 x", "WEIGHTEDNEAR_[near:5] WORD_[x] EOF"},
       {"NEAR:5", "WEIGHTEDNEAR_[NEAR:5] EOF"},
-      {"near:10 near:3-4 near:x", "WEIGHTEDNEAR_[near:10] WEIGHTEDNEAR_[near:3-4] "
-                                  "WEIGHTEDNEAR_[near:x] EOF"},
+      {"near:10 near:3-4 near:x",
+       "WEIGHTEDNEAR_[near:10] WEIGHTEDNEAR_[near:3-4] "
+       "WEIGHTEDNEAR_[near:x] EOF"},
       // Single-character tokens; '+' and '-' continue words but start none.
       {"(a)", "LPAREN_[(] WORD_[a] RPAREN_[)] EOF"},
       {"\"new york\"", "DQUOTE_[\"] WORD_[new] WORD_[york] DQUOTE_[\"] EOF"},
@@ -71,13 +71,18 @@ TEST(DTQueryLexer, TokensOfQueries) {
       {"c++ e-mail", "WORD_[c++] WORD_[e-mail] EOF"},
       {"_a", "WORD_[_a] EOF"},
       // Separators between words.
-      {"a;b a.b a/b a=b", "WORD_[a] WORD_[b] WORD_[a] WORD_[b] WORD_[a] WORD_[b] WORD_[a] "
-                          "WORD_[b] EOF"},
+      {"a;b a.b a/b a=b",
+       "WORD_[a] WORD_[b] WORD_[a] WORD_[b] WORD_[a] WORD_[b] WORD_[a] "
+       "WORD_[b] EOF"},
       {"#$%&'*<>?@[]^{}~x", "WORD_[x] EOF"},
       {"3.5 1/2 10:30", "WORD_[3] WORD_[5] WORD_[1] WORD_[2] WORD_[10] SEMI_[:] WORD_[30] EOF"},
       // UTF-8 bytes are word characters, the no-break space (C2 A0) included.
-      {"caf\xC3\xA9 \xD0\xBC\xD0\xB8\xD1\x80", "WORD_[caf\xC3\xA9] WORD_[\xD0\xBC\xD0\xB8\xD1\x80] EOF"},
-      {"a\xC2\xA0" "b", "WORD_[a\xC2\xA0" "b] EOF"},
+      {"caf\xC3\xA9 \xD0\xBC\xD0\xB8\xD1\x80",
+       "WORD_[caf\xC3\xA9] WORD_[\xD0\xBC\xD0\xB8\xD1\x80] EOF"},
+      {"a\xC2\xA0"
+       "b",
+       "WORD_[a\xC2\xA0"
+       "b] EOF"},
       {"\xC3\x89T\xC3\x89", "WORD_[\xC3\x89T\xC3\x89] EOF"},
   };
   for (const Row& row : rows) EXPECT_EQ(row.expected, Lex(row.input)) << row.input;

@@ -1,21 +1,20 @@
-#include "query/dt_query_parser.h"
+#include <gtest/gtest.h>
 
 #include <antlr/MismatchedTokenException.hpp>
 #include <antlr/NoViableAltException.hpp>
 #include <antlr/TokenStreamRecognitionException.hpp>
-#include <gtest/gtest.h>
-
 #include <cctype>
 #include <chrono>
 #include <random>
-#include <vector>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "query/dt_query_lexer.h"
+#include "query/dt_query_parser.h"
 #include "query/parse_query.h"
-#include "query/query_tree_dump.h"
 #include "query/query_test_support.h"
+#include "query/query_tree_dump.h"
 
 namespace {
 
@@ -166,10 +165,10 @@ TEST(DTQueryParser, TokenNameTable) {
   LVTDT::DTQueryLexer lexer(in);
   LVTDT::DTQueryParser parser(lexer);
   ASSERT_EQ(19, parser.getNumTokens());
-  const char* const expected[] = {"<0>",     "EOF",    "<2>",     "NULL_TREE_LOOKAHEAD",
-                                  "AND_",    "OR_",    "WS_",     "NOT_",
-                                  "WORD_",   "NEAR_",  "WEIGHTEDNEAR_", "LPAREN_",
-                                  "RPAREN_", "DQUOTE_", "PLUS_",  "MINUS_",
+  const char* const expected[] = {"<0>",     "EOF",     "<2>",           "NULL_TREE_LOOKAHEAD",
+                                  "AND_",    "OR_",     "WS_",           "NOT_",
+                                  "WORD_",   "NEAR_",   "WEIGHTEDNEAR_", "LPAREN_",
+                                  "RPAREN_", "DQUOTE_", "PLUS_",         "MINUS_",
                                   "NUMBER_", "LETTER_", "SEMI_"};
   for (int type = 0; type < 19; ++type) {
     EXPECT_STREQ(expected[type], parser.getTokenName(type));
@@ -199,7 +198,8 @@ TEST(DTQueryParser, TreeOutlivesParserAndFailedParseLeavesNoTree) {
 }
 
 TEST(DTQueryParser, ParsesPreparedUtf16) {
-  EXPECT_EQ("And(caf\xC3\xA9, \xE4\xB8\xAD)", DumpQueryTree(LVTDT::ParsePreparedQuery(u"caf\u00e9 \u4e2d")));
+  EXPECT_EQ("And(caf\xC3\xA9, \xE4\xB8\xAD)",
+            DumpQueryTree(LVTDT::ParsePreparedQuery(u"caf\u00e9 \u4e2d")));
 }
 
 // Queries far beyond what anyone types: rejected with a reason, quickly,
@@ -218,9 +218,10 @@ TEST(DTQueryParser, HugeQueriesAreRejectedNotCrashed) {
   EXPECT_EQ(0u, Parse(phrase).find("RecognitionException line 1:"));
 
   const std::string nested = std::string(100000, '(') + "a" + std::string(100000, ')');
-  EXPECT_EQ("RecognitionException line 1:201: query too deep: more than 200 nested "
-            "parentheses",
-            Parse(nested));
+  EXPECT_EQ(
+      "RecognitionException line 1:201: query too deep: more than 200 nested "
+      "parentheses",
+      Parse(nested));
 
   std::string nots;
   for (int i = 0; i < 100000; ++i) nots += "(not a ";
@@ -309,10 +310,9 @@ std::string CatalogueViolation(const antlr::RefAST& tree) {
 }
 
 TEST(DTQueryParser, RandomQueriesGiveCatalogueTreesOrListedErrors) {
-  const char* const pieces[] = {"a",  "Bc",      "w ",    "x y ", "and ", "AND ", "or ",
-                                "not ", "near ", "near:2 ", "near:", "(",   ")",    "\"",
-                                "+",   "-",     ":",       " ",     ";",    "\t",   "\xC3\xA9",
-                                ",",   "and"};
+  const char* const pieces[] = {
+      "a", "Bc", "w ", "x y ", "and ", "AND ", "or ", "not ", "near ",    "near:2 ", "near:", "(",
+      ")", "\"", "+",  "-",    ":",    " ",    ";",   "\t",   "\xC3\xA9", ",",       "and"};
   std::mt19937 random(7);
   int parsed = 0;
   for (int round = 0; round < 15000; ++round) {

@@ -1,5 +1,3 @@
-#include "query/query_preparation.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +7,7 @@
 #include "foundation/language/char_classes.h"
 #include "foundation/language/language.h"
 #include "query/parse_query.h"
+#include "query/query_preparation.h"
 #include "query/query_test_support.h"
 #include "query/query_tree_dump.h"
 #include "testing/test_util.h"
@@ -16,10 +15,10 @@
 namespace {
 
 using lvt_query_test::Row;
-using LVTDT::PrepareQueryStemMap;
-using LVTLanguage::Language;
 using lvt_testing::U16;
 using lvt_testing::U8;
+using LVTDT::PrepareQueryStemMap;
+using LVTLanguage::Language;
 
 const Language& Identity() {
   static const Language language(Language::kNone);
@@ -48,7 +47,9 @@ TEST(PrepareQuery, EachRewrite) {
       {"", ""},
       // Folding.
       {"Caf\xC3\xA9 CR\xC3\x88ME", "cafe creme"},
-      {"Stra\xC3\x9F" "e", "strasse"},
+      {"Stra\xC3\x9F"
+       "e",
+       "strasse"},
       // Balancing.
       {"(a or b", "(a or b)"},
       {"a) or (b", "a or (b)"},
@@ -160,8 +161,8 @@ void SplitSeparatorWordsReference(std::u16string& q) {
         std::size_t s = 0;
         if (i > 0) {
           std::size_t k = i - 1;
-          while (k > 0 && (LVTDT::IsWordCharacter(q[k]) || LVTDT::IsUnbreakable(q[k]) ||
-                           q[k] == u':')) {
+          while (k > 0 &&
+                 (LVTDT::IsWordCharacter(q[k]) || LVTDT::IsUnbreakable(q[k]) || q[k] == u':')) {
             --k;
           }
           s = k > 0 ? k + 1 : 0;
@@ -232,13 +233,13 @@ TEST(PrepareQuery, QueriesPeopleType) {
        "WEIGHTEDNEAR_[near:3](munchen, bahnhof)"},
       {"state-of-the-art design", "\"state of the art\" design",
        "And(DQUOTE_(state, of, the, art, DQUOTE_), design)"},
-      {"meeting at 10:30", "meet at 10:30",
-       "NoViableAltException line 1:11: unexpected token: :"},
+      {"meeting at 10:30", "meet at 10:30", "NoViableAltException line 1:11: unexpected token: :"},
       {"cats -dogs", "cat \" dog\"", "And(cat, DQUOTE_(dog, DQUOTE_))"},
       {"(apples OR pears", "(appl or pear)", "OR_(appl, pear)"},
       {"\xE4\xB8\xAD\xE6\x96\x87 news", "\xE4\xB8\xAD\xE6\x96\x87 news",
        "And(\xE4\xB8\xAD\xE6\x96\x87, news)"},
-      {"\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0", "\xD0\xBC\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0",
+      {"\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0",
+       "\xD0\xBC\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0",
        "\xD0\xBC\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0"},
       {"   ", "   ", "NoViableAltException line 1:4: unexpected end of file"},
   };

@@ -9,7 +9,6 @@
 #include <antlr/RecognitionException.hpp>
 #include <antlr/TokenStreamIOException.hpp>
 #include <antlr/TokenStreamRecognitionException.hpp>
-
 #include <string>
 
 namespace lvt_query_test {

@@ -22,8 +22,7 @@ inline constexpr char kPath[] = "/usr/bin/chromium";
 
 // What script hidden in a page's text would do if it ever ran: mark the
 // document, so that the rendered DOM shows it.
-inline constexpr char kPayload[] =
-    "document.documentElement.dataset.injected=1";
+inline constexpr char kPayload[] = "document.documentElement.dataset.injected=1";
 
 // LUMIVANT_REQUIRE_BROWSER=1 turns a missing browser into a failure.
 inline bool Available() {
@@ -35,8 +34,7 @@ inline bool Available() {
 // page with every "alert(1)" replaced by the payload.
 inline std::string Armed(std::string page) {
   const std::string alert = "alert(1)";
-  for (std::size_t at = page.find(alert); at != std::string::npos;
-       at = page.find(alert, at + 1))
+  for (std::size_t at = page.find(alert); at != std::string::npos; at = page.find(alert, at + 1))
     page.replace(at, alert.size(), kPayload);
   return page;
 }
@@ -55,8 +53,7 @@ struct PipeCloser {
 };
 
 // The DOM the browser builds from the file, serialized; "" when it failed.
-inline std::string DumpDom(const std::string& file,
-                           const std::string& profile) {
+inline std::string DumpDom(const std::string& file, const std::string& profile) {
   const std::string command = std::string("timeout 90 ") + kPath +
                               " --headless --no-sandbox --disable-gpu "
                               "--dump-dom --disable-background-networking"
@@ -67,8 +64,7 @@ inline std::string DumpDom(const std::string& file,
   if (!pipe) return "";
   std::string dom;
   char block[65536];
-  for (std::size_t got;
-       (got = std::fread(block, 1, sizeof(block), pipe.get())) != 0;)
+  for (std::size_t got; (got = std::fread(block, 1, sizeof(block), pipe.get())) != 0;)
     dom.append(block, got);
   return dom;
 }
@@ -82,8 +78,7 @@ inline std::string WriteTemp(const std::string& dir, const std::string& name,
 
 // Faults found: an element the output's DOM has and the input's lacks (or
 // the reverse), or the payload having run.
-inline std::vector<std::string> CheckRenderings(
-    const std::vector<Rendering>& renderings) {
+inline std::vector<std::string> CheckRenderings(const std::vector<Rendering>& renderings) {
   std::vector<std::string> faults;
   char pattern[] = "/tmp/lumivant-browser-XXXXXX";
   const char* dir = mkdtemp(pattern);
@@ -92,23 +87,19 @@ inline std::vector<std::string> CheckRenderings(
     const Rendering& r = renderings[i];
     const std::string id = std::to_string(i) + "-" + r.name;
     const std::string profile = std::string(dir) + "/profile-" + id;
-    const std::string before =
-        DumpDom(WriteTemp(dir, id + "-in", r.input), profile + "-in");
-    const std::string after =
-        DumpDom(WriteTemp(dir, id + "-out", r.output), profile + "-out");
+    const std::string before = DumpDom(WriteTemp(dir, id + "-in", r.input), profile + "-in");
+    const std::string after = DumpDom(WriteTemp(dir, id + "-out", r.output), profile + "-out");
     if (before.empty() || after.empty()) {
       faults.push_back(id + ": the browser rendered nothing");
       continue;
     }
     if (before.find("data-injected") != std::string::npos)
-      faults.push_back(
-          id + ": the page itself runs its script; the check sees nothing");
+      faults.push_back(id + ": the page itself runs its script; the check sees nothing");
     if (after.find("data-injected") != std::string::npos)
       faults.push_back(id + ": script from the page's text ran");
     lvt_fuzz::OwnMarkup own{r.marker, r.anchorPrefix, {}};
     own.AddInnerTags(r.innerTags);
-    const std::string difference =
-        lvt_fuzz::ElementDifference(before, after, own);
+    const std::string difference = lvt_fuzz::ElementDifference(before, after, own);
     if (!difference.empty()) faults.push_back(id + ": " + difference);
   }
   std::system(("rm -rf " + std::string(dir)).c_str());

@@ -21,12 +21,10 @@ std::string SourcePath(const std::string& relative) {
 // Runs every kept input of a target; returns how many there were.
 std::size_t Replay(const std::string& target, lvt_fuzz::Case fuzzCase) {
   std::size_t count = 0;
-  for (const std::string& dir :
-       {SourcePath("fuzz/corpus/" + target),
-        SourcePath("tests/reliability/regressions/" + target)}) {
+  for (const std::string& dir : {SourcePath("fuzz/corpus/" + target),
+                                 SourcePath("tests/reliability/regressions/" + target)}) {
     for (const std::string& file : lvt_testing::ListFiles(dir)) {
-      EXPECT_EQ("", lvt_fuzz::RunCase(fuzzCase, lvt_testing::ReadFile(file)))
-          << file;
+      EXPECT_EQ("", lvt_fuzz::RunCase(fuzzCase, lvt_testing::ReadFile(file))) << file;
       ++count;
     }
   }
@@ -55,31 +53,26 @@ TEST(FuzzRegression, ChecksCatchWhatTheyGuard) {
   lvt_fuzz::OwnMarkup own{"lumivantquery", "Query", {}};
   own.AddInnerTags("<B style=\"color:black\">");
   const std::string page = "<p>some text here</p>";
-  EXPECT_EQ("", lvt_fuzz::ElementDifference(
-                    page,
-                    "<p><a name=\"Query1\"></a><LumivantQuery><B "
-                    "style=\"color:black\">some"
-                    "</B></LumivantQuery> text here</p>",
-                    own));
-  EXPECT_NE("", lvt_fuzz::ElementDifference(
-                    page, "<p>some <img src=x onerror=alert(1)></p>", own));
-  EXPECT_NE("", lvt_fuzz::ElementDifference(
-                    page,
-                    "<p><LumivantQuery><B style=\"color:black\"><img src=x></B>"
-                    "</LumivantQuery></p>",
-                    own));
+  EXPECT_EQ("", lvt_fuzz::ElementDifference(page,
+                                            "<p><a name=\"Query1\"></a><LumivantQuery><B "
+                                            "style=\"color:black\">some"
+                                            "</B></LumivantQuery> text here</p>",
+                                            own));
+  EXPECT_NE("", lvt_fuzz::ElementDifference(page, "<p>some <img src=x onerror=alert(1)></p>", own));
   EXPECT_NE("",
-            lvt_fuzz::ElementDifference("<p>a</p><p>b</p>", "<p>a b</p>", own));
+            lvt_fuzz::ElementDifference(page,
+                                        "<p><LumivantQuery><B style=\"color:black\"><img src=x></B>"
+                                        "</LumivantQuery></p>",
+                                        own));
+  EXPECT_NE("", lvt_fuzz::ElementDifference("<p>a</p><p>b</p>", "<p>a b</p>", own));
   EXPECT_EQ("",
-            lvt_fuzz::AnchorFault(
-                "<a name=\"Query1\"></a>x<a name=\"Query2\"></a>", "Query", 2));
+            lvt_fuzz::AnchorFault("<a name=\"Query1\"></a>x<a name=\"Query2\"></a>", "Query", 2));
   EXPECT_NE("", lvt_fuzz::AnchorFault("<a name=\"Query2\"></a>", "Query", 1));
   EXPECT_NE("", lvt_fuzz::AnchorFault("<a name=\"Query1\"></a>", "Query", 2));
   std::string fault;
-  EXPECT_EQ("<p>a</p>", lvt_fuzz::StripChanges(
-                            "<p><a name=\"Change1\"></a><LumivantChanges>"
-                            "<i>a</i></LumivantChanges></p>",
-                            "<i>", "</i>", &fault));
+  EXPECT_EQ("<p>a</p>", lvt_fuzz::StripChanges("<p><a name=\"Change1\"></a><LumivantChanges>"
+                                               "<i>a</i></LumivantChanges></p>",
+                                               "<i>", "</i>", &fault));
   EXPECT_EQ("", fault);
   lvt_fuzz::StripChanges("<LumivantChanges><i>a", "<i>", "</i>", &fault);
   EXPECT_NE("", fault);

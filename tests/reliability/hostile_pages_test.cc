@@ -52,8 +52,7 @@ long ResidentKb(const char* field) {
   std::ifstream status("/proc/self/status");
   const std::size_t length = std::strlen(field);
   for (std::string line; std::getline(status, line);)
-    if (line.compare(0, length, field) == 0)
-      return std::stol(line.substr(length));
+    if (line.compare(0, length, field) == 0) return std::stol(line.substr(length));
   return -1;
 }
 
@@ -74,18 +73,15 @@ struct Bound {
 };
 
 // Runs step, prints what it cost and checks the bound.
-void Within(const std::string& what, const Bound& bound,
-            const std::function<void()>& step) {
+void Within(const std::string& what, const Bound& bound, const std::function<void()>& step) {
   const long before = StartPeak();
   const auto start = std::chrono::steady_clock::now();
   step();
   const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
-          .count();
-  const long megabytes =
-      before < 0 ? -1 : (ResidentKb("VmHWM:") - before) / 1024;
-  std::cout << "[ hostile  ] " << what << ": " << seconds << " s, peak memory +"
-            << megabytes << " MB" << std::endl;
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const long megabytes = before < 0 ? -1 : (ResidentKb("VmHWM:") - before) / 1024;
+  std::cout << "[ hostile  ] " << what << ": " << seconds << " s, peak memory +" << megabytes
+            << " MB" << std::endl;
   EXPECT_LT(seconds, bound.seconds * kSlowdown) << what;
   if (kBoundMemory && megabytes >= 0) {
     EXPECT_LT(megabytes, bound.megabytes) << what;
@@ -94,10 +90,8 @@ void Within(const std::string& what, const Bound& bound,
 
 // The cheap invariants of a highlighted page: its header, and its anchors
 // running Query1..QueryN.
-void ExpectHighlighted(const std::string& what,
-                       const lvt_fuzz::Highlighted& result) {
-  ASSERT_TRUE(result.outcome.ok())
-      << what << ": " << result.outcome.kind << result.outcome.fault;
+void ExpectHighlighted(const std::string& what, const lvt_fuzz::Highlighted& result) {
+  ASSERT_TRUE(result.outcome.ok()) << what << ": " << result.outcome.kind << result.outcome.fault;
   std::string body = result.page;
   EXPECT_TRUE(lvt_fuzz::TakeHeader(body, lvt_fuzz::kHighlightHeader)) << what;
   EXPECT_EQ("", lvt_fuzz::AnchorFault(body, "Query", result.anchors)) << what;
@@ -121,17 +115,16 @@ void ExpectReport(const std::string& what, const lvt_fuzz::ChangeReport& report,
 
 // Extraction, highlighting of query, and change detection against the page
 // with a paragraph added at the end and at the start.
-void Survive(const std::string& what, const std::string& page,
-             const std::u16string& query, const Bound& bound,
-             LVTCharset::CHARSET charset = LVTCharset::kUtf8) {
+void Survive(const std::string& what, const std::string& page, const std::u16string& query,
+             const Bound& bound, LVTCharset::CHARSET charset = LVTCharset::kUtf8) {
   Within(what + ", text extraction", bound, [&] {
     LVTFile::MemoryBuffer in(page);
     LVTDT::RawTextList runs;
     LVTDT::RawTextExtractor::GetRawTextFromHtml(in, charset, runs);
   });
   Within(what + ", highlighting", bound, [&] {
-    const lvt_fuzz::Highlighted result = lvt_fuzz::RunHighlighter(
-        LVTDT::HtmlQueryHighlighter(query), page, charset, false);
+    const lvt_fuzz::Highlighted result =
+        lvt_fuzz::RunHighlighter(LVTDT::HtmlQueryHighlighter(query), page, charset, false);
     ExpectHighlighted(what, result);
   });
   const LVTDT::CompareHtmlDocuments comparer;
@@ -162,13 +155,11 @@ std::string Repeat(const std::string& piece, std::size_t times) {
 TEST(HostilePages, TwoHundredThousandNestedElements) {
   const std::size_t n = 200000;
   const Bound bound{10.0, 600};
-  Survive("200,000 open divs", Repeat("<div>", n) + "deep text", u"deep text",
-          bound);
+  Survive("200,000 open divs", Repeat("<div>", n) + "deep text", u"deep text", bound);
   Survive("200,000 closed spans",
-          Repeat("<span>", n) + "deep text" + Repeat("</span>", n) + " after",
-          u"deep after", bound);
-  Survive("200,000 nested cells",
-          Repeat("<table><tr><td>", n / 4) + "cell text", u"cell", bound);
+          Repeat("<span>", n) + "deep text" + Repeat("</span>", n) + " after", u"deep after",
+          bound);
+  Survive("200,000 nested cells", Repeat("<table><tr><td>", n / 4) + "cell text", u"cell", bound);
   Survive("200,000 list items", Repeat("<ul><li>x ", n / 2), u"x", bound);
   Survive("200,000 formatting elements", Repeat("<b>w ", n), u"w", bound);
   Survive("200,000 links", Repeat("<a href=/x>y ", n), u"y", bound);
@@ -185,8 +176,8 @@ TEST(HostilePages, HugeTextNode) {
   for (std::size_t i = 0; words.size() < wordsSize; ++i)
     words += (i % 1000 == 0) ? "needle " : "hay ";
   const double seconds = FullSizes() ? 60.0 : 20.0;
-  Survive("one " + std::to_string(wordSize >> 20) + " MB word",
-          "<p>" + std::string(wordSize, 'a'), u"needle", Bound{seconds, 1000});
+  Survive("one " + std::to_string(wordSize >> 20) + " MB word", "<p>" + std::string(wordSize, 'a'),
+          u"needle", Bound{seconds, 1000});
   Survive(std::to_string(wordsSize >> 20) + " MB of words", words, u"needle",
           Bound{seconds, 100 + 150 * static_cast<long>(wordsSize >> 20)});
 }
@@ -195,9 +186,8 @@ TEST(HostilePages, HundredThousandAttributes) {
   std::string attributes;
   for (int i = 0; i < 100000; ++i)
     attributes += " a" + std::to_string(i) + "=\"v>" + std::to_string(i) + "\"";
-  const std::string page = "<p><a href=\"/first\"" + attributes +
-                           ">linked words</a> after" + "<img" + attributes +
-                           "><b" + attributes + ">bold</b></p>";
+  const std::string page = "<p><a href=\"/first\"" + attributes + ">linked words</a> after" +
+                           "<img" + attributes + "><b" + attributes + ">bold</b></p>";
   Survive("100,000 attributes", page, u"linked bold", Bound{5.0, 200});
   // The link keeps its first attributes: its text is one node, anchored
   // before the link.
@@ -227,31 +217,26 @@ TEST(HostilePages, InvalidAndTruncatedUtf8) {
                                 "</a>",
                                 "<b title='\xF4\x90\x80\x80'>",
                                 "</b>"};
-  for (int i = 0; i < 200000; ++i)
-    page += pieces[random() % (sizeof(pieces) / sizeof(*pieces))];
+  for (int i = 0; i < 200000; ++i) page += pieces[random() % (sizeof(pieces) / sizeof(*pieces))];
   page += "\xF0\x9F";  // cut off at the very end
   Survive("broken UTF-8", page, u"word \u00e9t\u00e9", Bound{10.0, 600});
   // Declared as UTF-16 and as Shift_JIS, the same bytes are other garbage.
-  Survive("broken UTF-8 read as UTF-16", page, u"word", Bound{10.0, 600},
-          LVTCharset::kUtf16LE);
-  Survive("broken UTF-8 read as Shift_JIS", page, u"word", Bound{10.0, 600},
-          932);
+  Survive("broken UTF-8 read as UTF-16", page, u"word", Bound{10.0, 600}, LVTCharset::kUtf16LE);
+  Survive("broken UTF-8 read as Shift_JIS", page, u"word", Bound{10.0, 600}, 932);
   // What the report copies is the page as the reference decoder reads it.
   const LVTDT::CompareHtmlDocuments comparer;
-  const lvt_fuzz::ChangeReport report = lvt_fuzz::RunComparison(
-      comparer, "", LVTCharset::kUtf8, page, LVTCharset::kUtf8);
+  const lvt_fuzz::ChangeReport report =
+      lvt_fuzz::RunComparison(comparer, "", LVTCharset::kUtf8, page, LVTCharset::kUtf8);
   EXPECT_TRUE(lvt_fuzz::IsValidUtf8(report.page));
-  EXPECT_EQ(lvt_fuzz::ReferenceUtf8(page),
-            lvt_fuzz::ExpectedCopy(page, LVTCharset::kUtf8));
+  EXPECT_EQ(lvt_fuzz::ReferenceUtf8(page), lvt_fuzz::ExpectedCopy(page, LVTCharset::kUtf8));
 }
 
 TEST(HostilePages, NulBytes) {
   const std::string nul(1, '\0');
   std::string page;
   for (int i = 0; i < 50000; ++i) {
-    page += "<p class=\"a" + nul + "b\">wo" + nul + "rd " + nul + nul +
-            " word</p><" + nul + "x>text" + nul + "<!--" + nul + "-->" +
-            "<a href=" + nul + ">link" + nul + "</a>";
+    page += "<p class=\"a" + nul + "b\">wo" + nul + "rd " + nul + nul + " word</p><" + nul +
+            "x>text" + nul + "<!--" + nul + "-->" + "<a href=" + nul + ">link" + nul + "</a>";
   }
   Survive("NUL bytes", page, u"word text link", Bound{10.0, 600});
 }
@@ -259,11 +244,9 @@ TEST(HostilePages, NulBytes) {
 TEST(HostilePages, HugeTableWithFosteredText) {
   std::string page = "<table>";
   for (int i = 0; i < 100000; ++i)
-    page += "fostered " + std::to_string(i) + " <tr><td>cell " +
-            std::to_string(i) + "</td>";
+    page += "fostered " + std::to_string(i) + " <tr><td>cell " + std::to_string(i) + "</td>";
   page += "</table>after";
-  Survive("100,000 rows with fostered text", page, u"fostered cell 99999",
-          Bound{10.0, 800});
+  Survive("100,000 rows with fostered text", page, u"fostered cell 99999", Bound{10.0, 800});
 }
 
 TEST(HostilePages, UnterminatedMarkup) {
@@ -283,16 +266,13 @@ TEST(HostilePages, UnterminatedMarkup) {
                                "<title>hidden"};
   for (const char* tail : tails) {
     const std::string page = body + tail;
-    Survive(std::string("ending in ") + tail, page, u"text before hidden",
-            Bound{5.0, 300});
+    Survive(std::string("ending in ") + tail, page, u"text before hidden", Bound{5.0, 300});
     // Small enough for every check of the fuzz cases.
     const std::string small = std::string("<p>text before the end ") + tail;
+    EXPECT_EQ("", lvt_fuzz::RunCase(lvt_fuzz::HighlightCase,
+                                    std::string(2, '\0') + "text hidden|||" + small));
     EXPECT_EQ(
-        "", lvt_fuzz::RunCase(lvt_fuzz::HighlightCase,
-                              std::string(2, '\0') + "text hidden|||" + small));
-    EXPECT_EQ("",
-              lvt_fuzz::RunCase(lvt_fuzz::ChangesCase,
-                                std::string(3, '\0') + "<p>text|||" + small));
+        "", lvt_fuzz::RunCase(lvt_fuzz::ChangesCase, std::string(3, '\0') + "<p>text|||" + small));
   }
 }
 
@@ -304,8 +284,7 @@ std::string UnrelatedPage(std::size_t nodes, unsigned seed) {
   for (std::size_t i = 0; i < nodes; ++i) {
     page += "<p>";
     for (unsigned w = 1 + random() % 6; w > 0; --w)
-      for (int c = 0; c < 4; ++c)
-        page += static_cast<char>(c == 3 ? ' ' : 'a' + random() % 26);
+      for (int c = 0; c < 4; ++c) page += static_cast<char>(c == 3 ? ' ' : 'a' + random() % 26);
     page += "</p>\n";
   }
   return page + "</body></html>";
@@ -316,8 +295,8 @@ TEST(HostilePages, TwentyThousandNodesAgainstUnrelatedOnes) {
   const std::string newPage = UnrelatedPage(20000, 2);
   const LVTDT::CompareHtmlDocuments comparer;
   Within("20,000 nodes against 20,000 unrelated", Bound{20.0, 300}, [&] {
-    const lvt_fuzz::ChangeReport report = lvt_fuzz::RunComparison(
-        comparer, oldPage, LVTCharset::kUtf8, newPage, LVTCharset::kUtf8);
+    const lvt_fuzz::ChangeReport report =
+        lvt_fuzz::RunComparison(comparer, oldPage, LVTCharset::kUtf8, newPage, LVTCharset::kUtf8);
     ExpectReport("unrelated pages", report, newPage, LVTCharset::kUtf8);
     EXPECT_GE(report.changes, 1u);
   });
@@ -368,11 +347,9 @@ TEST(HostileQueries, HundredThousandTermsOrParentheses) {
       if (simple.kind == "TooComplex") {
         EXPECT_NE(std::string::npos, message.find("query too"));
       }
-      const lvt_fuzz::Highlighted highlighted =
-          lvt_fuzz::RunHighlighter(LVTDT::HtmlQueryHighlighter(c.query),
-                                   "<p>w1 w2 a</p>", LVTCharset::kUtf8, false);
-      EXPECT_EQ(c.kind, highlighted.outcome.kind)
-          << c.what << ": " << highlighted.outcome.fault;
+      const lvt_fuzz::Highlighted highlighted = lvt_fuzz::RunHighlighter(
+          LVTDT::HtmlQueryHighlighter(c.query), "<p>w1 w2 a</p>", LVTCharset::kUtf8, false);
+      EXPECT_EQ(c.kind, highlighted.outcome.kind) << c.what << ": " << highlighted.outcome.fault;
     });
   }
 }

@@ -40,24 +40,17 @@ const char* const kPages[] = {
 };
 
 // Words inside the escaped markup, around it, and phrases across it.
-const char* const kQueries[] = {"script",
-                                "alert",
-                                "img onerror",
-                                "src",
-                                "here linked cell",
-                                "\"script alert\"",
-                                "lt gt",
-                                "item twice end nul",
-                                "comment"};
+const char* const kQueries[] = {
+    "script",           "alert", "img onerror",        "src",    "here linked cell",
+    "\"script alert\"", "lt gt", "item twice end nul", "comment"};
 
 std::string HighlightInput(bool highlightedInput, const std::string& query,
                            const std::string& page) {
-  return std::string(1, highlightedInput ? '\1' : '\0') + std::string(1, '\0') +
-         query + "|||" + page;
+  return std::string(1, highlightedInput ? '\1' : '\0') + std::string(1, '\0') + query + "|||" +
+         page;
 }
 
-std::string ChangesInput(const std::string& oldPage,
-                         const std::string& newPage) {
+std::string ChangesInput(const std::string& oldPage, const std::string& newPage) {
   return std::string(3, '\0') + oldPage + "|||" + newPage;
 }
 
@@ -66,17 +59,13 @@ TEST(Injection, HighlightingEscapedMarkupAddsNoElement) {
   for (const char* page : kPages) {
     for (const char* query : kQueries) {
       const std::string input = HighlightInput(false, query, page);
-      EXPECT_EQ("", lvt_fuzz::RunCase(lvt_fuzz::HighlightCase, input))
-          << query << " in " << page;
+      EXPECT_EQ("", lvt_fuzz::RunCase(lvt_fuzz::HighlightCase, input)) << query << " in " << page;
       // Highlighted input: the same page marked as a change report.
-      const std::string marked =
-          std::string("<LumivantChanges>") + page + "</LumivantChanges>";
-      EXPECT_EQ("", lvt_fuzz::RunCase(lvt_fuzz::HighlightCase,
-                                      HighlightInput(true, query, marked)))
+      const std::string marked = std::string("<LumivantChanges>") + page + "</LumivantChanges>";
+      EXPECT_EQ("", lvt_fuzz::RunCase(lvt_fuzz::HighlightCase, HighlightInput(true, query, marked)))
           << query << " in marked " << page;
       const lvt_fuzz::Highlighted result = lvt_fuzz::RunHighlighter(
-          LVTDT::HtmlQueryHighlighter(lvt_fuzz::Utf8ToWide(query)), page,
-          LVTCharset::kUtf8, false);
+          LVTDT::HtmlQueryHighlighter(lvt_fuzz::Utf8ToWide(query)), page, LVTCharset::kUtf8, false);
       highlighted += result.anchors > 0;
     }
   }
@@ -87,15 +76,9 @@ TEST(Injection, ChangeReportsOfEscapedMarkupAddNoElement) {
   for (const char* page : kPages) {
     const std::string before = std::string("<p>An older paragraph.</p>") + page;
     const std::string after = std::string(page) + "<p>A newer paragraph.</p>";
-    EXPECT_EQ("", lvt_fuzz::RunCase(lvt_fuzz::ChangesCase,
-                                    ChangesInput(before, after)))
-        << page;
-    EXPECT_EQ("",
-              lvt_fuzz::RunCase(lvt_fuzz::ChangesCase, ChangesInput("", page)))
-        << page;
-    EXPECT_EQ("", lvt_fuzz::RunCase(lvt_fuzz::ChangesCase,
-                                    ChangesInput(page, before)))
-        << page;
+    EXPECT_EQ("", lvt_fuzz::RunCase(lvt_fuzz::ChangesCase, ChangesInput(before, after))) << page;
+    EXPECT_EQ("", lvt_fuzz::RunCase(lvt_fuzz::ChangesCase, ChangesInput("", page))) << page;
+    EXPECT_EQ("", lvt_fuzz::RunCase(lvt_fuzz::ChangesCase, ChangesInput(page, before))) << page;
   }
 }
 
@@ -112,19 +95,17 @@ TEST(Injection, ForeignContentIsNeverMarked) {
       "<x-card><svg></x-other>label words" + cdata + "</svg></x-card>",
   };
   for (const std::string& page : pages) {
-    const lvt_fuzz::Highlighted hit =
-        lvt_fuzz::RunHighlighter(LVTDT::HtmlQueryHighlighter(u"label words"),
-                                 page, LVTCharset::kUtf8, false);
+    const lvt_fuzz::Highlighted hit = lvt_fuzz::RunHighlighter(
+        LVTDT::HtmlQueryHighlighter(u"label words"), page, LVTCharset::kUtf8, false);
     EXPECT_EQ(0u, hit.anchors) << page;
     LVTDT::CompareHtmlDocuments comparer;
-    const lvt_fuzz::ChangeReport report = lvt_fuzz::RunComparison(
-        comparer, "<p>y</p>", LVTCharset::kUtf8, page, LVTCharset::kUtf8);
+    const lvt_fuzz::ChangeReport report =
+        lvt_fuzz::RunComparison(comparer, "<p>y</p>", LVTCharset::kUtf8, page, LVTCharset::kUtf8);
     for (const char* element : {"svg", "math"}) {
       const std::size_t start = report.page.find(std::string("<") + element);
       const std::size_t end = report.page.find(std::string("</") + element);
       if (start == std::string::npos) continue;
-      EXPECT_EQ(std::string::npos,
-                report.page.substr(start, end - start).find("<Lumivant"))
+      EXPECT_EQ(std::string::npos, report.page.substr(start, end - start).find("<Lumivant"))
           << report.page;
     }
   }
@@ -134,41 +115,35 @@ TEST(Injection, ForeignContentIsNeverMarked) {
 // the library wrote has the elements of the DOM it builds from the page,
 // apart from the library's own, and no script the page holds as text ran.
 TEST(Injection, BrowserBuildsNoForeignElement) {
-  if (!lvt_browser::Available())
-    GTEST_SKIP() << "no headless browser at " << lvt_browser::kPath;
+  if (!lvt_browser::Available()) GTEST_SKIP() << "no headless browser at " << lvt_browser::kPath;
   std::vector<lvt_browser::Rendering> renderings;
-  const LVTDT::HtmlQueryHighlighter highlighter(
-      u"script alert img onerror src here");
+  const LVTDT::HtmlQueryHighlighter highlighter(u"script alert img onerror src here");
   std::string colourTags;
-  for (const auto& tags : highlighter.ColourTagsUtf8())
-    colourTags += tags.first;
+  for (const auto& tags : highlighter.ColourTagsUtf8()) colourTags += tags.first;
   for (const char* page : kPages) {
     const std::string armed = lvt_browser::Armed(page);
     const lvt_fuzz::Highlighted hit =
         lvt_fuzz::RunHighlighter(highlighter, armed, LVTCharset::kUtf8, false);
-    renderings.push_back({"highlight",
-                          std::string(lvt_fuzz::kHighlightHeader) + armed,
-                          hit.page, "lumivantquery", "Query", colourTags});
+    renderings.push_back({"highlight", std::string(lvt_fuzz::kHighlightHeader) + armed, hit.page,
+                          "lumivantquery", "Query", colourTags});
     LVTDT::CompareHtmlDocuments comparer;
     const lvt_fuzz::ChangeReport report = lvt_fuzz::RunComparison(
         comparer, "<p>older</p>", LVTCharset::kUtf8, armed, LVTCharset::kUtf8);
-    renderings.push_back({"changes",
-                          std::string(lvt_fuzz::kReportHeader) + armed,
-                          report.page, "lumivantchanges", "Change",
-                          lvt_fuzz::kHighlightChoices[0].startUtf8});
+    renderings.push_back({"changes", std::string(lvt_fuzz::kReportHeader) + armed, report.page,
+                          "lumivantchanges", "Change", lvt_fuzz::kHighlightChoices[0].startUtf8});
   }
   // Two outputs the check must catch: markup added outright, and a change
   // marked inside an svg, where the highlight string ends the svg and the
   // CDATA section after it turns into a live image.
-  const std::string svg = lvt_browser::Armed(
-      "<svg><text>label</text><![CDATA[><img src=x onerror=alert(1)>]]></svg>");
+  const std::string svg =
+      lvt_browser::Armed("<svg><text>label</text><![CDATA[><img src=x onerror=alert(1)>]]></svg>");
   std::string marked = svg;
   marked.replace(marked.find("label"), 5,
                  "<LumivantChanges><font color=#800000 "
                  "style=background-color:#FFFF00>label"
                  "</font></LumivantChanges>");
-  renderings.push_back({"canary-added", "<p>a</p>", "<p>a<img src=x></p>",
-                        "lumivantquery", "Query", ""});
+  renderings.push_back(
+      {"canary-added", "<p>a</p>", "<p>a<img src=x></p>", "lumivantquery", "Query", ""});
   renderings.push_back({"canary-svg", svg, marked, "lumivantchanges", "Change",
                         lvt_fuzz::kHighlightChoices[0].startUtf8});
   std::vector<std::string> canaries;
@@ -178,13 +153,9 @@ TEST(Injection, BrowserBuildsNoForeignElement) {
     else
       ADD_FAILURE() << fault;
   }
-  ASSERT_EQ(
-      3u, canaries.size());  // the added image; the live image, and its script
-  EXPECT_NE(std::string::npos, canaries[0].find("gained <img src=x>"))
-      << canaries[0];
-  EXPECT_NE(std::string::npos,
-            canaries[1].find("script from the page's text ran"))
-      << canaries[1];
+  ASSERT_EQ(3u, canaries.size());  // the added image; the live image, and its script
+  EXPECT_NE(std::string::npos, canaries[0].find("gained <img src=x>")) << canaries[0];
+  EXPECT_NE(std::string::npos, canaries[1].find("script from the page's text ran")) << canaries[1];
 }
 
 }  // namespace

@@ -28,11 +28,9 @@ namespace {
 // reads are cut after seven bytes).
 TEST(KnownFaults, DISABLED_Iso2022JpInvalidEscape) {
   const std::string page = "\x1b$B\x1b(xxBCD";
-  const lvt_fuzz::Transcoded whole =
-      lvt_fuzz::Transcode(50220, LVTCharset::kUtf8, page);
+  const lvt_fuzz::Transcoded whole = lvt_fuzz::Transcode(50220, LVTCharset::kUtf8, page);
   lvt_fuzz::ChunkedStream cut(page, {7, 1});
-  const lvt_fuzz::Transcoded pieces =
-      lvt_fuzz::Transcode(50220, LVTCharset::kUtf8, cut);
+  const lvt_fuzz::Transcoded pieces = lvt_fuzz::Transcode(50220, LVTCharset::kUtf8, cut);
   EXPECT_EQ(whole.bytes, pieces.bytes);
 }
 
@@ -42,10 +40,9 @@ TEST(KnownFaults, DISABLED_Iso2022JpInvalidEscape) {
 // but after the last call it is lost. These 1274 bytes of windows-1251 come
 // out as 4096 bytes read whole and as the 4097 they make read in chunks.
 TEST(KnownFaults, DISABLED_Iso2022JpLastCallOverflow) {
-  const std::string input = lvt_testing::ReadFile(
-      lvt_testing::DataPath("reliability/iso2022jp-last-call-overflow"));
-  const std::string page =
-      input.substr(3);  // after the fuzz case's control bytes
+  const std::string input =
+      lvt_testing::ReadFile(lvt_testing::DataPath("reliability/iso2022jp-last-call-overflow"));
+  const std::string page = input.substr(3);  // after the fuzz case's control bytes
   const lvt_fuzz::Transcoded whole = lvt_fuzz::Transcode(1251, 50220, page);
   lvt_fuzz::ChunkedStream cut(page, {1, 5, 4096, 1});
   const lvt_fuzz::Transcoded pieces = lvt_fuzz::Transcode(1251, 50220, cut);
@@ -61,24 +58,21 @@ TEST(KnownFaults, DISABLED_Iso2022JpLastCallOverflow) {
 // text of an HTML element is read as svg markup: here a live image whose
 // handler runs (checked in chromium as well).
 TEST(KnownFaults, DISABLED_AnchorsInOpenLinksKeepForeignContentOpen) {
-  const std::string tail =
-      "<svg></a><noembed><img src=x onerror=alert(1)></noembed>";
+  const std::string tail = "<svg></a><noembed><img src=x onerror=alert(1)></noembed>";
   const std::string open = "<p>intro</p><a name=x>new words" + tail;
   const std::string reopened = "<p><a name=x>text<p>new words" + tail;
   for (const std::string& page : {open, reopened}) {
     EXPECT_EQ("",
-              lvt_fuzz::RunCase(lvt_fuzz::ChangesCase,
-                                std::string(3, '\0') + "<p>intro|||" + page))
+              lvt_fuzz::RunCase(lvt_fuzz::ChangesCase, std::string(3, '\0') + "<p>intro|||" + page))
         << page;
-    EXPECT_EQ("", lvt_fuzz::RunCase(lvt_fuzz::HighlightCase,
-                                    std::string(2, '\0') + "words|||" + page))
+    EXPECT_EQ("",
+              lvt_fuzz::RunCase(lvt_fuzz::HighlightCase, std::string(2, '\0') + "words|||" + page))
         << page;
   }
   // The same with a block between link and text: the parser moves the
   // content about, and the page's text reads "pt" instead of "tp".
-  EXPECT_EQ("", lvt_fuzz::RunCase(
-                    lvt_fuzz::HighlightCase,
-                    std::string(1, '\0') + ">t|||<a><b><t><h><h><p>t<p>p"));
+  EXPECT_EQ("", lvt_fuzz::RunCase(lvt_fuzz::HighlightCase,
+                                  std::string(1, '\0') + ">t|||<a><b><t><h><h><p>t<p>p"));
   if (!lvt_browser::Available()) return;
   std::vector<lvt_browser::Rendering> renderings;
   for (const std::string& page : {open, reopened}) {
@@ -86,13 +80,10 @@ TEST(KnownFaults, DISABLED_AnchorsInOpenLinksKeepForeignContentOpen) {
     LVTDT::CompareHtmlDocuments comparer;
     const lvt_fuzz::ChangeReport report = lvt_fuzz::RunComparison(
         comparer, "<p>intro</p>", LVTCharset::kUtf8, armed, LVTCharset::kUtf8);
-    renderings.push_back({"changes",
-                          std::string(lvt_fuzz::kReportHeader) + armed,
-                          report.page, "lumivantchanges", "Change",
-                          lvt_fuzz::kHighlightChoices[0].startUtf8});
+    renderings.push_back({"changes", std::string(lvt_fuzz::kReportHeader) + armed, report.page,
+                          "lumivantchanges", "Change", lvt_fuzz::kHighlightChoices[0].startUtf8});
   }
-  for (const std::string& fault : lvt_browser::CheckRenderings(renderings))
-    ADD_FAILURE() << fault;
+  for (const std::string& fault : lvt_browser::CheckRenderings(renderings)) ADD_FAILURE() << fault;
 }
 
 // Links re-opened around blocks: each "<a href>" while the last link is
@@ -107,10 +98,7 @@ TEST(KnownFaults, DISABLED_LinksReopenedAroundBlocksStayLinear) {
   LVTFile::MemoryBuffer in(page);
   LVTDT::RawTextList runs;
   LVTDT::RawTextExtractor::GetRawTextFromHtml(in, LVTCharset::kUtf8, runs);
-  EXPECT_LT(
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
-          .count(),
-      5.0);
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
   EXPECT_EQ(100000u, runs.size());
 }
 

@@ -34,19 +34,16 @@ struct Work {
 };
 
 std::vector<Work> Pages() {
-  const std::string v1 =
-      lvt_testing::ReadFile(lvt_testing::ExamplePath("news-v1.html"));
-  const std::string v2 =
-      lvt_testing::ReadFile(lvt_testing::ExamplePath("news-v2.html"));
-  const std::string cafe =
-      lvt_testing::ReadFile(lvt_testing::ExamplePath("cafe-1252.html"));
+  const std::string v1 = lvt_testing::ReadFile(lvt_testing::ExamplePath("news-v1.html"));
+  const std::string v2 = lvt_testing::ReadFile(lvt_testing::ExamplePath("news-v2.html"));
+  const std::string cafe = lvt_testing::ReadFile(lvt_testing::ExamplePath("cafe-1252.html"));
   std::string cafe2 = cafe;
   cafe2.replace(cafe2.find("<h1>"), 4, "<h1>Chez ");
   return {{v1, v2, LVTCharset::kUtf8, u"ferry OR harbour \"fish market\""},
           {v2, v1, LVTCharset::kUtf8, u"not budget"},
           {cafe, cafe2, 1252, u"caf\u00e9 near:3 port"},
-          {"<p>alpha beta</p>", "<table>gamma<tr><td>alpha <b>be</b>ta</table>",
-           932, u"alpha (beta or gamma)"}};
+          {"<p>alpha beta</p>", "<table>gamma<tr><td>alpha <b>be</b>ta</table>", 932,
+           u"alpha (beta or gamma)"}};
 }
 
 // What one call of each kind gives; compared between threads and a lone run.
@@ -62,20 +59,17 @@ struct Results {
 std::string GroupsOf(const std::u16string& query, const std::string& text) {
   std::string out;
   const LVT::RefCount<LVTDT::TermDocumentEvaluatorEx> evaluator =
-      LVTDT::CreateSimpleQuery(
-          query, lvt_fuzz::OccurrencesOf(lvt_fuzz::Utf8ToWide(text)));
+      LVTDT::CreateSimpleQuery(query, lvt_fuzz::OccurrencesOf(lvt_fuzz::Utf8ToWide(text)));
   out += evaluator->EvaluateNode() ? "match" : "no match";
   for (const auto& group : evaluator->HighlightedWords()) {
     out += " [";
-    for (const auto& occurrence : *group)
-      out += std::to_string(occurrence->m_WordIndex) + ",";
+    for (const auto& occurrence : *group) out += std::to_string(occurrence->m_WordIndex) + ",";
     out += "]";
   }
   return out;
 }
 
-Results RunAll(const Work& work,
-               const LVTDT::CompareHtmlDocuments& sharedComparer) {
+Results RunAll(const Work& work, const LVTDT::CompareHtmlDocuments& sharedComparer) {
   Results results;
   const lvt_fuzz::ChangeReport report = lvt_fuzz::RunComparison(
       sharedComparer, work.oldPage, work.charset, work.newPage, work.charset);
@@ -83,24 +77,20 @@ Results RunAll(const Work& work,
   results.changes = report.changes;
   LVTDT::CompareHtmlDocuments own;
   own.IgnoreCase(true);
-  results.report += lvt_fuzz::RunComparison(own, work.newPage, work.charset,
-                                            work.oldPage, work.charset)
-                        .page;
-  const lvt_fuzz::Highlighted hit =
-      lvt_fuzz::RunHighlighter(LVTDT::HtmlQueryHighlighter(work.query),
-                               work.newPage, work.charset, false);
+  results.report +=
+      lvt_fuzz::RunComparison(own, work.newPage, work.charset, work.oldPage, work.charset).page;
+  const lvt_fuzz::Highlighted hit = lvt_fuzz::RunHighlighter(
+      LVTDT::HtmlQueryHighlighter(work.query), work.newPage, work.charset, false);
   results.highlighted = hit.page;
   results.anchors = hit.anchors;
   results.matches = hit.match;
-  results.simple = GroupsOf(
-      work.query, "alpha beta gamma fish market ferry caf\xC3\xA9 port");
+  results.simple = GroupsOf(work.query, "alpha beta gamma fish market ferry caf\xC3\xA9 port");
   return results;
 }
 
 bool operator==(const Results& a, const Results& b) {
-  return a.report == b.report && a.changes == b.changes &&
-         a.highlighted == b.highlighted && a.anchors == b.anchors &&
-         a.matches == b.matches && a.simple == b.simple;
+  return a.report == b.report && a.changes == b.changes && a.highlighted == b.highlighted &&
+         a.anchors == b.anchors && a.matches == b.matches && a.simple == b.simple;
 }
 
 TEST(Threads, EightThreadsDetectHighlightAndQueryAtOnce) {
@@ -116,8 +106,7 @@ TEST(Threads, EightThreadsDetectHighlightAndQueryAtOnce) {
       while (ready.load() < kThreads) std::this_thread::yield();
       for (int round = 0; round < 3; ++round)
         for (std::size_t i = 0; i < pages.size(); ++i)
-          byThread[t].push_back(
-              RunAll(pages[(i + t) % pages.size()], sharedComparer));
+          byThread[t].push_back(RunAll(pages[(i + t) % pages.size()], sharedComparer));
     });
   }
   for (std::thread& thread : threads) thread.join();
@@ -137,17 +126,14 @@ TEST(Threads, EightThreadsDetectHighlightAndQueryAtOnce) {
 // Highlighters and comparers made and dropped on all threads while others
 // use theirs: nothing they share is owned by one of them.
 TEST(Threads, ObjectsComeAndGoOnEveryThread) {
-  const std::string page =
-      lvt_testing::ReadFile(lvt_testing::ExamplePath("news-v2.html"));
+  const std::string page = lvt_testing::ReadFile(lvt_testing::ExamplePath("news-v2.html"));
   auto round = [&page](int t) {
     LVTDT::HtmlQueryHighlighter highlighter(t % 2 ? u"ferry" : u"nowhere");
     LVTDT::CompareHtmlDocuments comparer;
     comparer.HighlightString(u"<em>", u"</em>");
-    const lvt_fuzz::ChangeReport report = lvt_fuzz::RunComparison(
-        comparer, "<p>x</p>", LVTCharset::kUtf8, page, LVTCharset::kUtf8);
-    return lvt_fuzz::RunHighlighter(highlighter, report.page, LVTCharset::kUtf8,
-                                    true)
-        .match;
+    const lvt_fuzz::ChangeReport report =
+        lvt_fuzz::RunComparison(comparer, "<p>x</p>", LVTCharset::kUtf8, page, LVTCharset::kUtf8);
+    return lvt_fuzz::RunHighlighter(highlighter, report.page, LVTCharset::kUtf8, true).match;
   };
   std::atomic<int> ready{0};
   std::atomic<int> matches{0};

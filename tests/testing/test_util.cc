@@ -1,10 +1,10 @@
 #include "testing/test_util.h"
 
 #include <dirent.h>
-#include <unistd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unicode/unistr.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -76,8 +76,10 @@ std::string U8(const std::u16string& text) {
 static std::string Quote(const std::string& arg) {
   std::string q = "'";
   for (char c : arg) {
-    if (c == '\'') q += "'\\''";
-    else q += c;
+    if (c == '\'')
+      q += "'\\''";
+    else
+      q += c;
   }
   return q + "'";
 }

@@ -6,16 +6,16 @@
 #include <thread>
 #include <vector>
 
-#include "foundation/charset/labels.h"
 #include "foundation/base/memory_buffer.h"
+#include "foundation/charset/labels.h"
 #include "testing/test_util.h"
 
 namespace {
 
-using LVTDT::RawTextExtractor;
-using LVTDT::RawTextList;
 using lvt_testing::U16;
 using lvt_testing::U8;
+using LVTDT::RawTextExtractor;
+using LVTDT::RawTextList;
 
 struct Row {
   std::string text;
@@ -37,7 +37,8 @@ std::ostream& operator<<(std::ostream& out, const Row& run) {
 std::vector<Row> Rows(const RawTextList& runs) {
   std::vector<Row> rows;
   for (const auto& run : runs)
-    rows.push_back(Row{U8(run->m_Text), run->m_Start, run->m_Length, run->m_AnchorPos, run->m_Excluded});
+    rows.push_back(
+        Row{U8(run->m_Text), run->m_Start, run->m_Length, run->m_AnchorPos, run->m_Excluded});
   return rows;
 }
 
@@ -45,8 +46,10 @@ std::vector<Row> Extract(const std::string& page, bool highlighted = false,
                          LVTCharset::CHARSET charset = LVTCharset::kUtf8) {
   LVTFile::MemoryBuffer stream(page);
   RawTextList runs;
-  if (highlighted) RawTextExtractor::GetRawTextFromHighlightedHtml(stream, charset, runs);
-  else RawTextExtractor::GetRawTextFromHtml(stream, charset, runs);
+  if (highlighted)
+    RawTextExtractor::GetRawTextFromHighlightedHtml(stream, charset, runs);
+  else
+    RawTextExtractor::GetRawTextFromHtml(stream, charset, runs);
   return Rows(runs);
 }
 
@@ -145,7 +148,8 @@ TEST(RawTextExtractorTest, PlainTextAndRepeatedCallsAppend) {
 
   // A page with no text adds nothing; a separator never creates a run.
   RawTextList none;
-  LVTFile::MemoryBuffer empty(std::string("<!DOCTYPE html><html><head><title>t</title></head><body><br></body></html>"));
+  LVTFile::MemoryBuffer empty(
+      std::string("<!DOCTYPE html><html><head><title>t</title></head><body><br></body></html>"));
   RawTextExtractor::GetRawTextFromHtml(empty, LVTCharset::kUtf8, none);
   EXPECT_TRUE(none.empty());
 }

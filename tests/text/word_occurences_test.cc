@@ -1,5 +1,3 @@
-#include "lumivant/word_occurences_extractor.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
@@ -8,17 +6,18 @@
 
 #include "foundation/language/char_classes.h"
 #include "foundation/language/language.h"
+#include "lumivant/word_occurences_extractor.h"
 #include "testing/test_util.h"
 
 namespace {
 
+using lvt_testing::U16;
+using lvt_testing::U8;
 using LVTDT::RawText;
 using LVTDT::RawTextHandle;
 using LVTDT::RawTextList;
 using LVTDT::WordOccurencesExtractor;
 using LVTLanguage::Language;
-using lvt_testing::U16;
-using lvt_testing::U8;
 using OccurrenceMap = WordOccurencesExtractor::OccurrenceMap;
 
 RawTextHandle MakeRun(const std::string& utf8, bool excluded = false) {
@@ -62,8 +61,8 @@ std::vector<Word> Dump(const OccurrenceMap& map, const RawTextList& runs) {
         const uint32_t length = occurrence->m_Lengths[p];
         EXPECT_GE(length, 1u);
         EXPECT_LE(offset + length, occurrence->m_RawTexts[p]->m_Text.size());
-        text += " " + std::to_string(run) + ":" + std::to_string(offset) + ":" +
-                std::to_string(length);
+        text +=
+            " " + std::to_string(run) + ":" + std::to_string(offset) + ":" + std::to_string(length);
       }
       words.push_back({occurrence->m_WordIndex, text});
     }
@@ -113,8 +112,7 @@ TEST(WordOccurencesTest, WordsRunOnAcrossRuns) {
   // A blank at the start of the next run ends the word at its run's end.
   EXPECT_EQ((Lines{"0 hello 0:0:5", "1 world 1:1:5"}), Words({"hello", " world"}));
   // Three pieces; an empty run inside a word adds no piece.
-  EXPECT_EQ((Lines{"0 abcdef 0:2:2 1:0:2 3:0:2", "1 g 3:3:1"}),
-            Words({"..ab", "cd", "", "ef g"}));
+  EXPECT_EQ((Lines{"0 abcdef 0:2:2 1:0:2 3:0:2", "1 g 3:3:1"}), Words({"..ab", "cd", "", "ef g"}));
   // A run of punctuation ends the word and contributes nothing.
   EXPECT_EQ((Lines{"0 ab 0:0:2", "1 cd 2:0:2"}), Words({"ab", "--", "cd"}));
   // Words ending exactly at the end of the last run are complete.
@@ -150,7 +148,7 @@ TEST(WordOccurencesTest, ExcludedRunsKeepTheirNumbers) {
   runs.push_back(MakeRun("three ", false));
   runs.push_back(MakeRun("fo", false));  // a word entered by its first piece's run
   runs.push_back(MakeRun("ur ", true));
-  runs.push_back(MakeRun("ab", true));   // and one left out by it
+  runs.push_back(MakeRun("ab", true));  // and one left out by it
   runs.push_back(MakeRun("cd", false));
   EXPECT_EQ((Lines{"2 three 1:0:5", "3 four 2:0:2 3:0:2"}), Words(runs));
   RawTextList reversed;
@@ -263,7 +261,7 @@ Lines ReferenceWords(const RawTextList& runs) {
 }
 
 TEST(WordOccurencesTest, AgreesWithTheObviousWayOnRandomRuns) {
-  const std::vector<std::u16string> alphabet = {u"a", u"b", u"É", u"ß", u" ", u",", u"-",
+  const std::vector<std::u16string> alphabet = {u"a",  u"b",  u"É", u"ß", u" ", u",", u"-",
                                                 u"中", u"か", u"α", u"×", u"þ", u"7", u"ÿ"};
   std::mt19937 random(4);
   for (int trial = 0; trial < 2000; ++trial) {

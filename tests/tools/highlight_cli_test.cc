@@ -102,8 +102,7 @@ TEST(HighlightCliTest, OptionsForCharsetLanguageAndColours) {
 
   const std::string colours = TempPath("colours.txt");
   WriteFile(colours, "<mark class=one>\t</mark>\r\n\n<mark class=two>\t</mark>\n");
-  RunResult custom =
-      RunCli({"highlight", "--colours", colours, "petrol diesel coast", Article()});
+  RunResult custom = RunCli({"highlight", "--colours", colours, "petrol diesel coast", Article()});
   EXPECT_EQ(0, custom.status) << custom.err;
   EXPECT_NE(std::string::npos,
             custom.out.find("<LumivantQuery><mark class=one>Coast</mark></LumivantQuery>"));
@@ -155,8 +154,8 @@ TEST(HighlightCliTest, PageWatchPipelineAfterDiff) {
 TEST(HighlightCliTest, UsageErrorsAndHelp) {
   RunResult help = RunCli({"highlight", "--help"});
   EXPECT_EQ(0, help.status);
-  for (const char* option : {"-o FILE", "--charset", "--language", "--changes-only",
-                             "--colours", "--json", "lumivant diff"})
+  for (const char* option : {"-o FILE", "--charset", "--language", "--changes-only", "--colours",
+                             "--json", "lumivant diff"})
     EXPECT_NE(std::string::npos, help.out.find(option)) << option;
   EXPECT_EQ(2, RunCli({"highlight", "price"}).status);
   EXPECT_EQ(2, RunCli({"highlight", "--bogus", "price", Article()}).status);

@@ -18,8 +18,7 @@ const std::string kMenu = DataPath("eval/cafe_menu_cp1252.html");
 const std::string kReport = DataPath("eval/price_watch_report.html");
 
 TEST(MatchCliTest, ListsTheMatchingPagesInTheOrderGiven) {
-  RunResult run = RunCli(
-      {"match", "\"harbour bridge\" near:5 traffic", kRecipe, kNews, kMenu});
+  RunResult run = RunCli({"match", "\"harbour bridge\" near:5 traffic", kRecipe, kNews, kMenu});
   EXPECT_EQ(0, run.status) << run.err;
   EXPECT_EQ(kNews + "\n", run.out);
   EXPECT_EQ("", run.err);
@@ -35,8 +34,7 @@ TEST(MatchCliTest, ListsTheMatchingPagesInTheOrderGiven) {
 }
 
 TEST(MatchCliTest, CountPrintsTheHitsOfEveryPage) {
-  RunResult run =
-      RunCli({"match", "--count", "salt or steel", kNews, kRecipe, kMenu});
+  RunResult run = RunCli({"match", "--count", "salt or steel", kNews, kRecipe, kMenu});
   EXPECT_EQ(0, run.status) << run.err;
   EXPECT_EQ(kNews + ":2\n" + kRecipe + ":3\n" + kMenu + ":0\n", run.out);
 
@@ -47,8 +45,7 @@ TEST(MatchCliTest, CountPrintsTheHitsOfEveryPage) {
 }
 
 TEST(MatchCliTest, BadQueriesAreReportedAsParseReportsThem) {
-  for (const std::string query :
-       {"bridge and ", "meeting at 10:30", "Hello, world!", ""}) {
+  for (const std::string query : {"bridge and ", "meeting at 10:30", "Hello, world!", ""}) {
     const RunResult parse = RunCli({"parse", query});
     const RunResult match = RunCli({"match", query, kNews});
     EXPECT_EQ(2, match.status) << query;
@@ -60,21 +57,16 @@ TEST(MatchCliTest, BadQueriesAreReportedAsParseReportsThem) {
 
 TEST(MatchCliTest, UnreadablePagesAreReportedAndTheOthersStillSearched) {
   const std::string missing = DataPath("eval/no_such_page.html");
-  const RunResult run =
-      RunCli({"match", "bridge", missing, kNews, DataPath("eval")});
+  const RunResult run = RunCli({"match", "bridge", missing, kNews, DataPath("eval")});
   EXPECT_EQ(2, run.status);
   EXPECT_EQ(kNews + "\n", run.out);
-  EXPECT_NE(std::string::npos, run.err.find("lumivant: " + missing + ": "))
-      << run.err;
-  EXPECT_NE(std::string::npos,
-            run.err.find("lumivant: " + DataPath("eval") + ": "))
-      << run.err;
+  EXPECT_NE(std::string::npos, run.err.find("lumivant: " + missing + ": ")) << run.err;
+  EXPECT_NE(std::string::npos, run.err.find("lumivant: " + DataPath("eval") + ": ")) << run.err;
   EXPECT_EQ(2, std::count(run.err.begin(), run.err.end(), '\n')) << run.err;
 }
 
 TEST(MatchCliTest, ChangeReportsFromStandardInput) {
-  RunResult run =
-      RunCli({"match", "--changes-only", "price near:3 drop", "-"}, kReport);
+  RunResult run = RunCli({"match", "--changes-only", "price near:3 drop", "-"}, kReport);
   EXPECT_EQ(0, run.status) << run.err;
   EXPECT_EQ("(standard input)\n", run.out);
 
@@ -85,8 +77,7 @@ TEST(MatchCliTest, ChangeReportsFromStandardInput) {
 }
 
 TEST(MatchCliTest, CharsetAndLanguageOptions) {
-  RunResult run = RunCli(
-      {"match", "--charset", "windows-1252", "creme near brulee", kMenu});
+  RunResult run = RunCli({"match", "--charset", "windows-1252", "creme near brulee", kMenu});
   EXPECT_EQ(0, run.status) << run.err;
   EXPECT_EQ(kMenu + "\n", run.out);
   // Read as UTF-8, the accented letters are broken and the words differ.
@@ -96,14 +87,12 @@ TEST(MatchCliTest, CharsetAndLanguageOptions) {
   // Without stemming, inflected forms no longer meet.
   EXPECT_EQ(0, RunCli({"match", "reopen", kNews}).status);
   EXPECT_EQ(1, RunCli({"match", "--language", "none", "reopen", kNews}).status);
-  EXPECT_EQ(0,
-            RunCli({"match", "--language", "none", "reopened", kNews}).status);
+  EXPECT_EQ(0, RunCli({"match", "--language", "none", "reopened", kNews}).status);
 
   run = RunCli({"match", "--language", "klingon", "bridge", kNews});
   EXPECT_EQ(2, run.status);
   EXPECT_NE(std::string::npos, run.err.find("klingon")) << run.err;
-  run = RunCli(
-      {"match", "--charset", "no-such-charset", "bridge", kNews, kRecipe});
+  run = RunCli({"match", "--charset", "no-such-charset", "bridge", kNews, kRecipe});
   EXPECT_EQ(2, run.status);
   EXPECT_EQ(1, std::count(run.err.begin(), run.err.end(), '\n')) << run.err;
   EXPECT_EQ("", run.out);

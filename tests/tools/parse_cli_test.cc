@@ -28,8 +28,7 @@ TEST(ParseCliTest, PrintsThePreparedQueryAndItsTree) {
       {{"parse", "e-mail OR fax"}, "\"e mail\" or fax\nOR_(DQUOTE_(e, mail, DQUOTE_), fax)\n"},
       {{"parse", "\"to be or not to be\""},
        "\"to be or not to be\"\nDQUOTE_(to, be, OR_, NOT_, to, be, DQUOTE_)\n"},
-      {{"parse", "(Caf\xC3\xA9 or cr\xC3\xA8me"},
-       "(cafe or creme)\nOR_(cafe, creme)\n"},
+      {{"parse", "(Caf\xC3\xA9 or cr\xC3\xA8me"}, "(cafe or creme)\nOR_(cafe, creme)\n"},
       {{"parse", "--", "-x"}, "\" x\"\nDQUOTE_(x, DQUOTE_)\n"},
       {{"parse", "(a b"}, "(a b)\nAnd(a, b)\n"},
   };
@@ -45,12 +44,9 @@ TEST(ParseCliTest, RejectedQueriesExitTwoWithTheReason) {
   const Case cases[] = {
       {{"parse", "a and "}, "lumivant: bad query: line 1:7: unexpected end of file\n"},
       {{"parse", "a b ) +"}, "lumivant: bad query: line 1:6: unexpected token: +\n"},
-      {{"parse", "--raw", "(a b"},
-       "lumivant: bad query: line 1:5: expecting RPAREN_, found ''\n"},
-      {{"parse", "Hello, world!"},
-       "lumivant: bad query: line 1:15: unexpected char: '!'\n"},
-      {{"parse", "meeting at 10:30"},
-       "lumivant: bad query: line 1:11: unexpected token: :\n"},
+      {{"parse", "--raw", "(a b"}, "lumivant: bad query: line 1:5: expecting RPAREN_, found ''\n"},
+      {{"parse", "Hello, world!"}, "lumivant: bad query: line 1:15: unexpected char: '!'\n"},
+      {{"parse", "meeting at 10:30"}, "lumivant: bad query: line 1:11: unexpected token: :\n"},
       {{"parse", ""}, "lumivant: bad query: line 1:1: unexpected end of file\n"},
   };
   for (const Case& c : cases) {

@@ -36,10 +36,9 @@ std::vector<Line> Lines(const std::string& out) {
     fields.push_back(row.substr(from));
     EXPECT_EQ(5u, fields.size()) << row;
     if (fields.size() != 5) continue;
-    lines.push_back(Line{static_cast<uint32_t>(std::stoul(fields[0])),
-                         static_cast<uint32_t>(std::stoul(fields[1])),
-                         static_cast<uint32_t>(std::stoul(fields[2])), std::stoi(fields[3]),
-                         fields[4]});
+    lines.push_back(Line{
+        static_cast<uint32_t>(std::stoul(fields[0])), static_cast<uint32_t>(std::stoul(fields[1])),
+        static_cast<uint32_t>(std::stoul(fields[2])), std::stoi(fields[3]), fields[4]});
   }
   return lines;
 }
@@ -58,10 +57,15 @@ TEST(TextCliTest, PrintsFiveFieldsPerRunWithEscapes) {
   EXPECT_EQ("", result.err);
   std::vector<Line> lines = Lines(result.out);
   ASSERT_GE(lines.size(), 4u);
-  const Line* street = Find(lines, "Stra\xC3\x9F" "e \\\\ back");  // read as latin-1
+  const Line* street = Find(lines,
+                            "Stra\xC3\x9F"
+                            "e \\\\ back");  // read as latin-1
   ASSERT_NE(nullptr, street) << result.out;
   EXPECT_EQ(page.find("Stra"), street->start);
-  EXPECT_EQ(std::string("Stra\xdf" "e \\ back").size(), street->length);
+  EXPECT_EQ(std::string("Stra\xdf"
+                        "e \\ back")
+                .size(),
+            street->length);
   EXPECT_EQ(street->start, street->anchor);
   const Line* pre = Find(lines, "one\\ntwo\\x1B");
   ASSERT_NE(nullptr, pre) << result.out;
@@ -108,7 +112,8 @@ TEST(TextCliTest, BundledExamplesGiveRunsInsideThePage) {
     }
   }
   RunResult cafe = RunCli({"text", lvt_testing::ExamplePath("cafe-1252.html")});
-  EXPECT_NE(std::string::npos, cafe.out.find("Cr\xC3\xA8me br\xC3\xBBl\xC3\xA9" "e \xE2\x82\xAC"));
+  EXPECT_NE(std::string::npos, cafe.out.find("Cr\xC3\xA8me br\xC3\xBBl\xC3\xA9"
+                                             "e \xE2\x82\xAC"));
 }
 
 TEST(TextCliTest, FailuresSayWhatAndExitTwo) {

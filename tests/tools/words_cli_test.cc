@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "foundation/language/char_classes.h"
-#include "foundation/charset/labels.h"
 #include "foundation/base/memory_buffer.h"
+#include "foundation/charset/labels.h"
+#include "foundation/language/char_classes.h"
 #include "lumivant/raw_text_extractor.h"
 #include "testing/test_util.h"
 
@@ -47,7 +47,13 @@ TEST(WordsCliTest, PrintsIndexKeyAndPieces) {
   RunResult none = RunCli({"words", "--language", "none", DataPath("words/simple.html")});
   EXPECT_EQ(0, none.status) << none.err;
   EXPECT_EQ("2\tconnected\t4:0:9", Lines(none.out).at(2));
-  RunResult french = RunCli({"words", "--language=french", "-", }, DataPath("words/simple.html"));
+  RunResult french = RunCli(
+      {
+          "words",
+          "--language=french",
+          "-",
+      },
+      DataPath("words/simple.html"));
   EXPECT_EQ(0, french.status) << french.err;
   EXPECT_EQ(5u, Lines(french.out).size());
 }
@@ -104,9 +110,9 @@ TEST(WordsCliTest, PiecesSpellTheirKeysOnCorpusPages) {
   // are numbered 0, 1, 2, ... with nothing left out.
   const std::string corpus = lvt_testing::CorpusDir();
   if (corpus.empty()) GTEST_SKIP() << "no corpus";
-  for (const char* name : {"bbc-1.html", "lwn-1.html", "httpd-core-de-latin1.html", "gmw-zh.html",
-                           "hukumusume-ja.html", "sakura-HLP000193-sjis.html",
-                           "httpd-index-ko-euckr.html"}) {
+  for (const char* name :
+       {"bbc-1.html", "lwn-1.html", "httpd-core-de-latin1.html", "gmw-zh.html",
+        "hukumusume-ja.html", "sakura-HLP000193-sjis.html", "httpd-index-ko-euckr.html"}) {
     const std::string path = corpus + "/pages/" + name;
     RunResult words = RunCli({"words", "--language", "none", path});
     ASSERT_EQ(0, words.status) << path << ": " << words.err;

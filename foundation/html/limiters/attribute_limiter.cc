@@ -9,12 +9,8 @@ namespace LVTParser {
 
 namespace {
 
-bool IsSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
-}
-bool IsLetter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // Past one attribute starting at q (its name, then an optional value).
 const char* PastAttribute(const char* q, const char* end) {
@@ -26,8 +22,7 @@ const char* PastAttribute(const char* q, const char* end) {
   ++q;
   while (q < end && IsSpace(*q)) ++q;
   if (q < end && (*q == '"' || *q == '\'')) {
-    const void* close =
-        std::memchr(q + 1, *q, static_cast<std::size_t>(end - q - 1));
+    const void* close = std::memchr(q + 1, *q, static_cast<std::size_t>(end - q - 1));
     return close == nullptr ? end : static_cast<const char*>(close) + 1;
   }
   while (q < end && !IsSpace(*q) && *q != '>') ++q;

@@ -19,11 +19,10 @@ namespace {
 constexpr std::size_t kScanLimit = 4096;
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
-const GumboTag kFormatting[] = {GUMBO_TAG_A,     GUMBO_TAG_B,      GUMBO_TAG_BIG,
-                                GUMBO_TAG_CODE,  GUMBO_TAG_EM,     GUMBO_TAG_FONT,
-                                GUMBO_TAG_I,     GUMBO_TAG_NOBR,   GUMBO_TAG_S,
-                                GUMBO_TAG_SMALL, GUMBO_TAG_STRIKE, GUMBO_TAG_STRONG,
-                                GUMBO_TAG_TT,    GUMBO_TAG_U};
+const GumboTag kFormatting[] = {GUMBO_TAG_A,  GUMBO_TAG_B,     GUMBO_TAG_BIG,    GUMBO_TAG_CODE,
+                                GUMBO_TAG_EM, GUMBO_TAG_FONT,  GUMBO_TAG_I,      GUMBO_TAG_NOBR,
+                                GUMBO_TAG_S,  GUMBO_TAG_SMALL, GUMBO_TAG_STRIKE, GUMBO_TAG_STRONG,
+                                GUMBO_TAG_TT, GUMBO_TAG_U};
 constexpr int kFormattingKinds = sizeof(kFormatting) / sizeof(kFormatting[0]);
 
 template <std::size_t N>
@@ -45,20 +44,18 @@ int FormattingKind(uint32_t key) {
   return -1;
 }
 
-const GumboTag kVoid[] = {GUMBO_TAG_AREA,  GUMBO_TAG_BASE,    GUMBO_TAG_BASEFONT,
-                          GUMBO_TAG_BGSOUND, GUMBO_TAG_BR,    GUMBO_TAG_COL,
-                          GUMBO_TAG_EMBED, GUMBO_TAG_FRAME,   GUMBO_TAG_HR,
-                          GUMBO_TAG_IMAGE, GUMBO_TAG_IMG,     GUMBO_TAG_INPUT,
-                          GUMBO_TAG_KEYGEN, GUMBO_TAG_LINK,   GUMBO_TAG_META,
-                          GUMBO_TAG_PARAM, GUMBO_TAG_SOURCE,  GUMBO_TAG_TRACK,
-                          GUMBO_TAG_WBR,   GUMBO_TAG_ISINDEX};
-const GumboTag kRawText[] = {GUMBO_TAG_SCRIPT, GUMBO_TAG_STYLE,   GUMBO_TAG_TEXTAREA,
-                             GUMBO_TAG_TITLE,  GUMBO_TAG_XMP,     GUMBO_TAG_IFRAME,
+const GumboTag kVoid[] = {GUMBO_TAG_AREA,   GUMBO_TAG_BASE,  GUMBO_TAG_BASEFONT, GUMBO_TAG_BGSOUND,
+                          GUMBO_TAG_BR,     GUMBO_TAG_COL,   GUMBO_TAG_EMBED,    GUMBO_TAG_FRAME,
+                          GUMBO_TAG_HR,     GUMBO_TAG_IMAGE, GUMBO_TAG_IMG,      GUMBO_TAG_INPUT,
+                          GUMBO_TAG_KEYGEN, GUMBO_TAG_LINK,  GUMBO_TAG_META,     GUMBO_TAG_PARAM,
+                          GUMBO_TAG_SOURCE, GUMBO_TAG_TRACK, GUMBO_TAG_WBR,      GUMBO_TAG_ISINDEX};
+const GumboTag kRawText[] = {GUMBO_TAG_SCRIPT,  GUMBO_TAG_STYLE,   GUMBO_TAG_TEXTAREA,
+                             GUMBO_TAG_TITLE,   GUMBO_TAG_XMP,     GUMBO_TAG_IFRAME,
                              GUMBO_TAG_NOEMBED, GUMBO_TAG_NOFRAMES};
-const GumboTag kScopeBoundary[] = {GUMBO_TAG_HTML,    GUMBO_TAG_TABLE,  GUMBO_TAG_TD,
-                                   GUMBO_TAG_TH,      GUMBO_TAG_CAPTION, GUMBO_TAG_MARQUEE,
-                                   GUMBO_TAG_OBJECT,  GUMBO_TAG_APPLET, GUMBO_TAG_TEMPLATE};
-const GumboTag kMarkerElements[] = {GUMBO_TAG_TD,      GUMBO_TAG_TH,     GUMBO_TAG_CAPTION,
+const GumboTag kScopeBoundary[] = {GUMBO_TAG_HTML,   GUMBO_TAG_TABLE,   GUMBO_TAG_TD,
+                                   GUMBO_TAG_TH,     GUMBO_TAG_CAPTION, GUMBO_TAG_MARQUEE,
+                                   GUMBO_TAG_OBJECT, GUMBO_TAG_APPLET,  GUMBO_TAG_TEMPLATE};
+const GumboTag kMarkerElements[] = {GUMBO_TAG_TD,      GUMBO_TAG_TH,      GUMBO_TAG_CAPTION,
                                     GUMBO_TAG_APPLET,  GUMBO_TAG_MARQUEE, GUMBO_TAG_OBJECT,
                                     GUMBO_TAG_TEMPLATE};
 const GumboTag kTableParts[] = {GUMBO_TAG_CAPTION, GUMBO_TAG_COL,   GUMBO_TAG_COLGROUP,
@@ -68,44 +65,41 @@ const GumboTag kHeadings[] = {GUMBO_TAG_H1, GUMBO_TAG_H2, GUMBO_TAG_H3,
                               GUMBO_TAG_H4, GUMBO_TAG_H5, GUMBO_TAG_H6};
 // Start tags that close an open <p>.
 const GumboTag kClosesP[] = {
-    GUMBO_TAG_ADDRESS, GUMBO_TAG_ARTICLE, GUMBO_TAG_ASIDE,   GUMBO_TAG_BLOCKQUOTE,
-    GUMBO_TAG_CENTER,  GUMBO_TAG_DETAILS, GUMBO_TAG_DIR,     GUMBO_TAG_DIV,
+    GUMBO_TAG_ADDRESS, GUMBO_TAG_ARTICLE,  GUMBO_TAG_ASIDE,      GUMBO_TAG_BLOCKQUOTE,
+    GUMBO_TAG_CENTER,  GUMBO_TAG_DETAILS,  GUMBO_TAG_DIR,        GUMBO_TAG_DIV,
     GUMBO_TAG_DL,      GUMBO_TAG_FIELDSET, GUMBO_TAG_FIGCAPTION, GUMBO_TAG_FIGURE,
-    GUMBO_TAG_FOOTER,  GUMBO_TAG_HEADER,  GUMBO_TAG_HGROUP,  GUMBO_TAG_MAIN,
-    GUMBO_TAG_MENU,    GUMBO_TAG_NAV,     GUMBO_TAG_OL,      GUMBO_TAG_P,
-    GUMBO_TAG_SECTION, GUMBO_TAG_SUMMARY, GUMBO_TAG_UL,      GUMBO_TAG_H1,
-    GUMBO_TAG_H2,      GUMBO_TAG_H3,      GUMBO_TAG_H4,      GUMBO_TAG_H5,
-    GUMBO_TAG_H6,      GUMBO_TAG_PRE,     GUMBO_TAG_LISTING, GUMBO_TAG_FORM,
-    GUMBO_TAG_TABLE,   GUMBO_TAG_HR,      GUMBO_TAG_XMP,     GUMBO_TAG_PLAINTEXT,
-    GUMBO_TAG_LI,      GUMBO_TAG_DD,      GUMBO_TAG_DT};
+    GUMBO_TAG_FOOTER,  GUMBO_TAG_HEADER,   GUMBO_TAG_HGROUP,     GUMBO_TAG_MAIN,
+    GUMBO_TAG_MENU,    GUMBO_TAG_NAV,      GUMBO_TAG_OL,         GUMBO_TAG_P,
+    GUMBO_TAG_SECTION, GUMBO_TAG_SUMMARY,  GUMBO_TAG_UL,         GUMBO_TAG_H1,
+    GUMBO_TAG_H2,      GUMBO_TAG_H3,       GUMBO_TAG_H4,         GUMBO_TAG_H5,
+    GUMBO_TAG_H6,      GUMBO_TAG_PRE,      GUMBO_TAG_LISTING,    GUMBO_TAG_FORM,
+    GUMBO_TAG_TABLE,   GUMBO_TAG_HR,       GUMBO_TAG_XMP,        GUMBO_TAG_PLAINTEXT,
+    GUMBO_TAG_LI,      GUMBO_TAG_DD,       GUMBO_TAG_DT};
 // Start tags before which open formatting elements are not re-opened.
 const GumboTag kNoReconstruct[] = {
-    GUMBO_TAG_HTML,  GUMBO_TAG_HEAD,   GUMBO_TAG_BODY,   GUMBO_TAG_FRAMESET,
-    GUMBO_TAG_BASE,  GUMBO_TAG_LINK,   GUMBO_TAG_META,   GUMBO_TAG_SCRIPT,
-    GUMBO_TAG_STYLE, GUMBO_TAG_TEMPLATE, GUMBO_TAG_TITLE, GUMBO_TAG_TEXTAREA,
-    GUMBO_TAG_IFRAME, GUMBO_TAG_NOEMBED, GUMBO_TAG_RB,   GUMBO_TAG_RP,
-    GUMBO_TAG_RT,    GUMBO_TAG_RTC,    GUMBO_TAG_PARAM,  GUMBO_TAG_SOURCE,
+    GUMBO_TAG_HTML,  GUMBO_TAG_HEAD,     GUMBO_TAG_BODY,   GUMBO_TAG_FRAMESET, GUMBO_TAG_BASE,
+    GUMBO_TAG_LINK,  GUMBO_TAG_META,     GUMBO_TAG_SCRIPT, GUMBO_TAG_STYLE,    GUMBO_TAG_TEMPLATE,
+    GUMBO_TAG_TITLE, GUMBO_TAG_TEXTAREA, GUMBO_TAG_IFRAME, GUMBO_TAG_NOEMBED,  GUMBO_TAG_RB,
+    GUMBO_TAG_RP,    GUMBO_TAG_RT,       GUMBO_TAG_RTC,    GUMBO_TAG_PARAM,    GUMBO_TAG_SOURCE,
     GUMBO_TAG_TRACK};
 // Elements whose end tags are not passed by end tags of ordinary elements.
 const GumboTag kSpecial[] = {
-    GUMBO_TAG_ADDRESS, GUMBO_TAG_APPLET,  GUMBO_TAG_AREA,    GUMBO_TAG_ARTICLE,
-    GUMBO_TAG_ASIDE,   GUMBO_TAG_BLOCKQUOTE, GUMBO_TAG_BODY, GUMBO_TAG_BUTTON,
-    GUMBO_TAG_CAPTION, GUMBO_TAG_CENTER,  GUMBO_TAG_COLGROUP, GUMBO_TAG_DD,
-    GUMBO_TAG_DETAILS, GUMBO_TAG_DIR,     GUMBO_TAG_DIV,     GUMBO_TAG_DL,
-    GUMBO_TAG_DT,      GUMBO_TAG_FIELDSET, GUMBO_TAG_FIGCAPTION, GUMBO_TAG_FIGURE,
-    GUMBO_TAG_FOOTER,  GUMBO_TAG_FORM,    GUMBO_TAG_H1,      GUMBO_TAG_H2,
-    GUMBO_TAG_H3,      GUMBO_TAG_H4,      GUMBO_TAG_H5,      GUMBO_TAG_H6,
-    GUMBO_TAG_HEADER,  GUMBO_TAG_HGROUP,  GUMBO_TAG_HTML,    GUMBO_TAG_LI,
-    GUMBO_TAG_LISTING, GUMBO_TAG_MAIN,    GUMBO_TAG_MARQUEE, GUMBO_TAG_MENU,
-    GUMBO_TAG_NAV,     GUMBO_TAG_OBJECT,  GUMBO_TAG_OL,      GUMBO_TAG_P,
-    GUMBO_TAG_PRE,     GUMBO_TAG_SECTION, GUMBO_TAG_SELECT,  GUMBO_TAG_SUMMARY,
-    GUMBO_TAG_TABLE,   GUMBO_TAG_TBODY,   GUMBO_TAG_TD,      GUMBO_TAG_TEMPLATE,
-    GUMBO_TAG_TFOOT,   GUMBO_TAG_TH,      GUMBO_TAG_THEAD,   GUMBO_TAG_TR,
+    GUMBO_TAG_ADDRESS, GUMBO_TAG_APPLET,     GUMBO_TAG_AREA,       GUMBO_TAG_ARTICLE,
+    GUMBO_TAG_ASIDE,   GUMBO_TAG_BLOCKQUOTE, GUMBO_TAG_BODY,       GUMBO_TAG_BUTTON,
+    GUMBO_TAG_CAPTION, GUMBO_TAG_CENTER,     GUMBO_TAG_COLGROUP,   GUMBO_TAG_DD,
+    GUMBO_TAG_DETAILS, GUMBO_TAG_DIR,        GUMBO_TAG_DIV,        GUMBO_TAG_DL,
+    GUMBO_TAG_DT,      GUMBO_TAG_FIELDSET,   GUMBO_TAG_FIGCAPTION, GUMBO_TAG_FIGURE,
+    GUMBO_TAG_FOOTER,  GUMBO_TAG_FORM,       GUMBO_TAG_H1,         GUMBO_TAG_H2,
+    GUMBO_TAG_H3,      GUMBO_TAG_H4,         GUMBO_TAG_H5,         GUMBO_TAG_H6,
+    GUMBO_TAG_HEADER,  GUMBO_TAG_HGROUP,     GUMBO_TAG_HTML,       GUMBO_TAG_LI,
+    GUMBO_TAG_LISTING, GUMBO_TAG_MAIN,       GUMBO_TAG_MARQUEE,    GUMBO_TAG_MENU,
+    GUMBO_TAG_NAV,     GUMBO_TAG_OBJECT,     GUMBO_TAG_OL,         GUMBO_TAG_P,
+    GUMBO_TAG_PRE,     GUMBO_TAG_SECTION,    GUMBO_TAG_SELECT,     GUMBO_TAG_SUMMARY,
+    GUMBO_TAG_TABLE,   GUMBO_TAG_TBODY,      GUMBO_TAG_TD,         GUMBO_TAG_TEMPLATE,
+    GUMBO_TAG_TFOOT,   GUMBO_TAG_TH,         GUMBO_TAG_THEAD,      GUMBO_TAG_TR,
     GUMBO_TAG_UL,      GUMBO_TAG_XMP};
 
-bool IsTagSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
-}
+bool IsTagSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -147,8 +141,11 @@ Tag ReadTag(const char* p, std::size_t length) {
 class NestingModel {
  public:
   NestingModel(char* text, uint32_t size, const HtmlKeywordTable& table)
-      : m_pText(text), m_pEnd(text + size), m_Table(table),
-        m_OpenCount(GUMBO_TAG_LAST + 1, 0), m_Budget(65536 + size / 32) {
+      : m_pText(text),
+        m_pEnd(text + size),
+        m_Table(table),
+        m_OpenCount(GUMBO_TAG_LAST + 1, 0),
+        m_Budget(65536 + size / 32) {
     Push(GUMBO_TAG_HTML, false);
     Push(GUMBO_TAG_BODY, false);
   }
@@ -220,7 +217,7 @@ class NestingModel {
       return after;
     if (Known(key) && OneOf(key, kTableParts) && m_OpenCount[GUMBO_TAG_TABLE] == 0) return after;
     const bool reconstructs = !Known(key) || !(OneOf(key, kNoReconstruct) || OneOf(key, kClosesP) ||
-                                                OneOf(key, kTableParts));
+                                               OneOf(key, kTableParts));
     if ((Known(key) && OneOf(key, kVoid)) || (m_Foreign > 0 && tag.selfClosing)) {
       if (reconstructs) Reconstruct();
       return after;
@@ -244,8 +241,8 @@ class NestingModel {
     Push(key, false);
     if (kind >= 0) {
       NoahsArk(key, tag.attrs);
-      m_List.push_back(Entry{key, tag.attrs, m_Serial, m_Serial, m_Stack.size() - 1, position,
-                             length, false});
+      m_List.push_back(
+          Entry{key, tag.attrs, m_Serial, m_Serial, m_Stack.size() - 1, position, length, false});
     }
     if (Known(key) && OneOf(key, kMarkerElements))
       m_List.push_back(Entry{key, 0, m_Serial, m_Serial, m_Stack.size() - 1, 0, 0, true});
@@ -335,7 +332,8 @@ class NestingModel {
     } else if (tag == GUMBO_TAG_TD || tag == GUMBO_TAG_TH) {
       PopToFirst({GUMBO_TAG_TD, GUMBO_TAG_TH}, {GUMBO_TAG_TR, GUMBO_TAG_TABLE});
     } else if (tag == GUMBO_TAG_TR) {
-      PopToFirst({GUMBO_TAG_TR}, {GUMBO_TAG_TBODY, GUMBO_TAG_THEAD, GUMBO_TAG_TFOOT, GUMBO_TAG_TABLE});
+      PopToFirst({GUMBO_TAG_TR},
+                 {GUMBO_TAG_TBODY, GUMBO_TAG_THEAD, GUMBO_TAG_TFOOT, GUMBO_TAG_TABLE});
     } else if (tag == GUMBO_TAG_TBODY || tag == GUMBO_TAG_THEAD || tag == GUMBO_TAG_TFOOT) {
       PopToFirst({GUMBO_TAG_TBODY, GUMBO_TAG_THEAD, GUMBO_TAG_TFOOT}, {GUMBO_TAG_TABLE});
     } else if (tag == GUMBO_TAG_TABLE) {
