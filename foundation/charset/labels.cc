@@ -289,4 +289,22 @@ CHARSET CodePageFromLabel(std::string_view label) {
 
 bool IsSupportedCodePage(CHARSET codePage) { return LookUpCodec(codePage).codec != Codec::kNone; }
 
+std::string LabelFromCodePage(CHARSET codePage) {
+  // Each encoding's own name, as browsers report it; any other label of
+  // the table would read back the same, but these are the ones people know.
+  static constexpr const char* kPreferred[] = {
+      "utf-8",        "utf-16le",     "utf-16be",     "windows-1252", "iso-8859-2",
+      "iso-8859-3",   "iso-8859-4",   "iso-8859-5",   "iso-8859-6",   "iso-8859-7",
+      "iso-8859-8",   "iso-8859-8-i", "iso-8859-10",  "iso-8859-13",  "iso-8859-14",
+      "iso-8859-15",  "iso-8859-16",  "koi8-r",       "koi8-u",       "macintosh",
+      "windows-874",  "windows-1250", "windows-1251", "windows-1253", "windows-1254",
+      "windows-1255", "windows-1256", "windows-1257", "windows-1258", "x-mac-cyrillic",
+      "gbk",          "gb18030",      "big5",         "euc-jp",       "iso-2022-jp",
+      "shift_jis",    "euc-kr",       "ibm866"};
+  for (const char* name : kPreferred) {
+    if (CodePageFromLabel(name) == codePage) return name;
+  }
+  return std::to_string(codePage);
+}
+
 }  // namespace LVTCharset

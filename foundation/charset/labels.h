@@ -15,6 +15,11 @@ namespace LVTCharset {
 // 0 when the label is unknown or the code page is not supported.
 CHARSET CodePageFromLabel(std::string_view label);
 
+// The usual label of a code page ("utf-8", "windows-1252", "shift_jis",
+// ...), which CodePageFromLabel reads back as the same code page; the
+// decimal number for a code page without one.
+std::string LabelFromCodePage(CHARSET codePage);
+
 // True when converters exist for the code page.
 bool IsSupportedCodePage(CHARSET codePage);
 

@@ -1,0 +1,139 @@
+// lumivant: change detection and query highlighting on HTML pages, in two
+// calls and standard types.
+//
+//   lumivant::DiffResult r = lumivant::Diff(old_page, new_page);
+//   // r.report: the new page in UTF-8, every added, changed or moved piece
+//   // of text marked, an anchor "ChangeN" before each group of changes.
+//
+//   const lumivant::Query query("price near:3 drop");
+//   lumivant::PageOptions report;
+//   report.changes_only = true;  // search only what changed
+//   if (query.Matches(r.report, report)) ...
+//
+// Pages are bytes in any character set: named by a label ("utf-8",
+// "windows-1252", "shift_jis", ...) or a code page number ("1252"), or, when
+// none is given, detected as a browser does. A malformed page is input, not
+// an error: it always gives a report or a result.
+//
+// Errors: a query the query language rejects, or an unknown language,
+// throws QueryError; an unknown or unsupported character set throws
+// std::invalid_argument; memory exhaustion throws std::bad_alloc. Nothing
+// else is thrown.
+//
+// Threads: every function may be called from any number of threads at once.
+// A Query is immutable once built, and one Query may serve any number of
+// threads at once; copies share the prepared query.
+//
+// The library's own classes (CompareHtmlDocuments, HtmlQueryHighlighter, ...)
+// stay available beside this header for callers that need their streams and
+// options one by one.
+#ifndef LUMIVANT_LUMIVANT_H_
+#define LUMIVANT_LUMIVANT_H_
+
+#include <cstddef>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "lumivant/export.h"
+
+namespace lumivant {
+
+struct DiffOptions {
+  // Labels or code page numbers; empty: detected as a browser does.
+  std::string old_charset, new_charset;
+  // Compare texts without regard to case, with digits or with everything
+  // but letters and digits read as blanks.
+  bool ignore_case = false, ignore_digits = false, ignore_punctuation = false;
+  // Start the report with the generated-file comment and a head that
+  // declares UTF-8.
+  bool header = true;
+  // The header also carries a Content-Security-Policy that keeps a browser
+  // from running the page's scripts and plug-ins (only with header).
+  bool no_scripts = false;
+  // Written around every changed piece; both empty: the defaults
+  // "<font color=#800000 style=background-color:#FFFF00>" and "</font>".
+  std::string highlight_start, highlight_end;
+};
+
+struct DiffResult {
+  std::string report;          // the new page, UTF-8, with changes marked
+  unsigned changes = 0;        // groups of changes (anchors Change1...)
+  unsigned changed_words = 0;  // words added, changed, moved or removed
+  double change_ratio = 0;     // share of the new page's words that changed
+};
+
+// Compares two versions of a page.
+LVT_EXPORT DiffResult Diff(std::string_view old_page, std::string_view new_page,
+                           const DiffOptions& options = {});
+
+// A query the query language rejects. what() is "line 1:COL: reason", COL
+// being the byte column (from 1) of the prepared query where it went wrong.
+class LVT_EXPORT QueryError : public std::invalid_argument {
+ public:
+  QueryError(const std::string& what, std::size_t column);
+  std::size_t column() const { return column_; }
+
+ private:
+  std::size_t column_;
+};
+
+struct QueryOptions {
+  // Stemming language: "english", "none", "french", "german", ...
+  std::string language = "english";
+  // Start and end tags written around the hits of each query term, term N
+  // taking colour N modulo their number; empty: the ten default colours.
+  std::vector<std::pair<std::string, std::string>> colours;
+};
+
+struct PageOptions {
+  std::string charset;        // label or code page number; empty: detected
+  bool changes_only = false;  // the page is a report of Diff: search only its changes
+  bool header = true;         // Highlight: start with a head that declares UTF-8
+  bool no_scripts = false;    // Highlight: and a policy that runs no scripts
+};
+
+struct HighlightResult {
+  std::string page;  // the page, UTF-8, every hit in its term's colour
+  bool match = false;
+  unsigned anchors = 0;  // anchors Query1... written
+};
+
+class LVT_EXPORT Query {
+ public:
+  // Prepares and parses text (UTF-8); throws QueryError for a query the
+  // query language rejects or an unknown language.
+  explicit Query(std::string_view text, const QueryOptions& options = {});
+  ~Query();
+  // Copies share the prepared query; both are cheap.
+  Query(const Query&);
+  Query& operator=(const Query&);
+
+  bool Matches(std::string_view page, const PageOptions& options = {}) const;
+  // The number of hits (groups of highlighted words); a page may match
+  // with none, for a query that is only a negation.
+  unsigned CountHits(std::string_view page, const PageOptions& options = {}) const;
+  HighlightResult Highlight(std::string_view page, const PageOptions& options = {}) const;
+  // The query as prepared for searching (folded, rewritten, stemmed), UTF-8.
+  const std::string& Prepared() const;
+
+ private:
+  struct State;
+  std::shared_ptr<const State> state_;
+};
+
+// The character set a browser would pick for page, as the label (or code
+// page number) that the options above take: a byte-order mark, then a
+// declaration in the first 1024 bytes, then "utf-8" for valid UTF-8, else
+// "windows-1252".
+LVT_EXPORT std::string DetectCharset(std::string_view page);
+
+// "MAJOR.MINOR.PATCH" of the loaded library.
+LVT_EXPORT const char* Version();
+
+}  // namespace lumivant
+
+#endif  // LUMIVANT_LUMIVANT_H_
