@@ -32,7 +32,7 @@ TEST(SharedLibraryTest, ComparesTwoVersionsOfAPage) {
   EXPECT_LT(ratio, 1.0);
   EXPECT_NE(std::string::npos, report.Bytes().find("<a name=\"Change1\"></a>"));
   EXPECT_EQ(0u, report.Bytes().find("<!-- Lumivant Generated File -->\n"));
-  EXPECT_STREQ("0.1.0", LVTDT::LibraryVersion());
+  EXPECT_STREQ(LUMIVANT_VERSION, LVTDT::LibraryVersion());
 }
 
 TEST(SharedLibraryTest, HighlightsAQueryAndFindsWords) {
