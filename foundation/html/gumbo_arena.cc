@@ -9,7 +9,11 @@
 namespace LVTParser {
 
 namespace {
-constexpr std::size_t kBlockSize = 256 * 1024;
+// Blocks double from the first size to the largest, so that parsing a few
+// bytes (a text stretch decoded on its own, of which a page may have
+// thousands) touches a few pages, not a whole large block.
+constexpr std::size_t kFirstBlockSize = 4 * 1024;
+constexpr std::size_t kLargestBlockSize = 256 * 1024;
 constexpr std::size_t kAlign = alignof(std::max_align_t);
 }  // namespace
 
@@ -26,17 +30,21 @@ void GumboArena::Install(GumboOptions* options) {
 void* GumboArena::Allocate(std::size_t size) {
   size = (size + kAlign - 1) / kAlign * kAlign;
   if (size == 0) size = kAlign;
-  if (size > kBlockSize / 4) {
+  if (size > kLargestBlockSize / 4) {
     // Large blocks (long text buffers) get their own allocation.
     void* block = LVTMem::Allocate(size);
     m_Blocks.push_back(block);
     return block;
   }
   if (size > m_Left) {
-    void* block = LVTMem::Allocate(kBlockSize);
+    std::size_t blockSize = m_Blocks.empty() ? kFirstBlockSize : m_LastBlockSize * 2;
+    if (blockSize > kLargestBlockSize) blockSize = kLargestBlockSize;
+    while (blockSize < size) blockSize *= 2;
+    void* block = LVTMem::Allocate(blockSize);
     m_Blocks.push_back(block);
     m_pNext = static_cast<char*>(block);
-    m_Left = kBlockSize;
+    m_Left = blockSize;
+    m_LastBlockSize = blockSize;
   }
   void* result = m_pNext;
   m_pNext += size;

@@ -31,6 +31,7 @@ class GumboArena {
   std::vector<void*> m_Blocks;
   char* m_pNext = nullptr;
   std::size_t m_Left = 0;
+  std::size_t m_LastBlockSize = 0;
 };
 
 }  // namespace LVTParser
