@@ -17,5 +17,6 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIVANT_BUILD_TESTS=
       -DLUMIVANT_BUILD_BENCH=ON >/dev/null
 cmake --build "$build" -j "$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+BUILD_DIR=$build scripts/test-install.sh
 $quick && exit 0
 scripts/sanitize.sh
