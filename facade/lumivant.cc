@@ -6,12 +6,12 @@
 
 #include "changes/report_format.h"
 #include "facade/page_header.h"
-#include "foundation/base/memory_buffer.h"
 #include "foundation/charset/labels.h"
 #include "foundation/charset/transcode.h"
-#include "foundation/language/language.h"
 #include "lumivant/compare_html_documents.h"
 #include "lumivant/html_query_highlighter.h"
+#include "lumivant/language.h"
+#include "lumivant/memory_buffer.h"
 #include "lumivant/raw_text_extractor.h"
 #include "lumivant/term_document_evaluator_ex.h"
 #include "lumivant/version.h"
@@ -70,8 +70,12 @@ DiffResult Diff(std::string_view old_page, std::string_view new_page, const Diff
   comparer.IgnoreDigits(options.ignore_digits);
   comparer.IgnoreNonAlphaNum(options.ignore_punctuation);
   comparer.AddEncodingHeader(options.header);
+  // As the tool does: either string given alone keeps the other's default.
   if (!options.highlight_start.empty() || !options.highlight_end.empty())
-    comparer.HighlightString(Wide(options.highlight_start), Wide(options.highlight_end));
+    comparer.HighlightString(
+        Wide(options.highlight_start.empty() ? LVTDT::kDefaultHighlightStart
+                                             : options.highlight_start),
+        Wide(options.highlight_end.empty() ? LVTDT::kDefaultHighlightEnd : options.highlight_end));
 
   LVTFile::MemoryBuffer oldStream{std::string(old_page)};
   LVTFile::MemoryBuffer newStream{std::string(new_page)};

@@ -41,10 +41,9 @@ int main(int argc, char** argv) {
               << lumivant::DetectCharset(newPage) << "\n"
               << "changes " << diff.changes << ", changed words " << diff.changed_words
               << ", ratio " << diff.change_ratio << "\n"
-              << "query '" << query.Prepared() << "': "
-              << (query.Matches(diff.report, changes) ? "matches" : "no match") << ", "
-              << query.CountHits(diff.report, changes) << " hits, " << hits.anchors
-              << " anchors\n";
+              << "query '" << query.Prepared()
+              << "': " << (query.Matches(diff.report, changes) ? "matches" : "no match") << ", "
+              << query.CountHits(diff.report, changes) << " hits, " << hits.anchors << " anchors\n";
     if (argc > 4) std::ofstream(argv[4], std::ios::binary) << hits.page;
     return diff.changed_words == 0 ? 0 : 1;
   } catch (const lumivant::QueryError& e) {

@@ -29,8 +29,8 @@ TEST(Facade, EqualsTheTool) {
   for (const auto& [oldPath, newPath] : pairs) {
     lumivant::DiffOptions options;
     options.ignore_case = true;
-    const lumivant::DiffResult result = lumivant::Diff(
-        lvt_testing::ReadFile(oldPath), lvt_testing::ReadFile(newPath), options);
+    const lumivant::DiffResult result =
+        lumivant::Diff(lvt_testing::ReadFile(oldPath), lvt_testing::ReadFile(newPath), options);
     const std::string report = testing::TempDir() + "/facade-report.html";
     const auto tool =
         lvt_testing::RunCli({"diff", "--json", "--ignore-case", "-o", report, oldPath, newPath});

@@ -1,12 +1,12 @@
 // SmartPtr<T>: an intrusive handle on a record derived from SPRefCounterST.
 // The count is plain, not atomic: a record and all its handles belong to one
 // thread at a time. The handle that drops the count to 0 destroys the record.
-#ifndef LUMIVANT_FOUNDATION_BASE_SMART_PTR_H_
-#define LUMIVANT_FOUNDATION_BASE_SMART_PTR_H_
+#ifndef LUMIVANT_SMART_PTR_H_
+#define LUMIVANT_SMART_PTR_H_
 
 #include <utility>
 
-#include "foundation/base/mem_pool.h"
+#include "lumivant/mem_pool.h"
 
 namespace LVT {
 
@@ -72,4 +72,4 @@ SmartPtr<T> MakeSmart(Args&&... args) {
 
 }  // namespace LVT
 
-#endif  // LUMIVANT_FOUNDATION_BASE_SMART_PTR_H_
+#endif  // LUMIVANT_SMART_PTR_H_

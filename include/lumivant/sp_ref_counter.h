@@ -1,8 +1,8 @@
 // Base of every record held through LVT::SmartPtr: one plain (non-atomic)
 // signed count, 0 when the record is built. Records counted this way belong
 // to one thread at a time.
-#ifndef LUMIVANT_FOUNDATION_BASE_SP_REF_COUNTER_H_
-#define LUMIVANT_FOUNDATION_BASE_SP_REF_COUNTER_H_
+#ifndef LUMIVANT_SP_REF_COUNTER_H_
+#define LUMIVANT_SP_REF_COUNTER_H_
 
 #include <cstdint>
 
@@ -26,4 +26,4 @@ class SPRefCounterST {
 
 }  // namespace LVT
 
-#endif  // LUMIVANT_FOUNDATION_BASE_SP_REF_COUNTER_H_
+#endif  // LUMIVANT_SP_REF_COUNTER_H_

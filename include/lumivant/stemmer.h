@@ -4,8 +4,8 @@
 //
 // Stemmers are shared through LVT::RefCount<Stemmer> and freed through a
 // Stemmer pointer: a derived stemmer derives from Stemmer alone.
-#ifndef LUMIVANT_FOUNDATION_LANGUAGE_STEMMER_H_
-#define LUMIVANT_FOUNDATION_LANGUAGE_STEMMER_H_
+#ifndef LUMIVANT_STEMMER_H_
+#define LUMIVANT_STEMMER_H_
 
 #include <string>
 
@@ -34,4 +34,4 @@ class LVT_EXPORT IdentityStemmer final : public Stemmer {
 
 }  // namespace LVTLanguage
 
-#endif  // LUMIVANT_FOUNDATION_LANGUAGE_STEMMER_H_
+#endif  // LUMIVANT_STEMMER_H_

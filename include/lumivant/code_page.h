@@ -1,6 +1,6 @@
 // CHARSET: the character set of a byte stream, as a Windows code-page number.
-#ifndef LUMIVANT_FOUNDATION_BASE_CODE_PAGE_H_
-#define LUMIVANT_FOUNDATION_BASE_CODE_PAGE_H_
+#ifndef LUMIVANT_CODE_PAGE_H_
+#define LUMIVANT_CODE_PAGE_H_
 
 namespace LVTCharset {
 
@@ -14,4 +14,4 @@ constexpr CHARSET kWindows1252 = 1252;
 
 }  // namespace LVTCharset
 
-#endif  // LUMIVANT_FOUNDATION_BASE_CODE_PAGE_H_
+#endif  // LUMIVANT_CODE_PAGE_H_

@@ -1,12 +1,12 @@
 // MemoryBuffer: a BinaryStreamBuf held in memory. It grows to take any
 // number of bytes written and reads back what was written. Not copyable.
-#ifndef LUMIVANT_FOUNDATION_BASE_MEMORY_BUFFER_H_
-#define LUMIVANT_FOUNDATION_BASE_MEMORY_BUFFER_H_
+#ifndef LUMIVANT_MEMORY_BUFFER_H_
+#define LUMIVANT_MEMORY_BUFFER_H_
 
 #include <cstdint>
 #include <string>
 
-#include "foundation/base/binary_stream_buf.h"
+#include "lumivant/binary_stream_buf.h"
 #include "lumivant/export.h"
 
 namespace LVTFile {
@@ -34,4 +34,4 @@ class LVT_EXPORT MemoryBuffer : public LVTBase::BinaryStreamBuf {
 
 }  // namespace LVTFile
 
-#endif  // LUMIVANT_FOUNDATION_BASE_MEMORY_BUFFER_H_
+#endif  // LUMIVANT_MEMORY_BUFFER_H_

@@ -3,14 +3,14 @@
 // vector doubles up to 256 elements and grows by a quarter above that, so
 // long offset lists waste little memory. Not copyable: it lives inside the
 // records that own it.
-#ifndef LUMIVANT_FOUNDATION_BASE_FAST_VECTOR_H_
-#define LUMIVANT_FOUNDATION_BASE_FAST_VECTOR_H_
+#ifndef LUMIVANT_FAST_VECTOR_H_
+#define LUMIVANT_FAST_VECTOR_H_
 
 #include <cstddef>
 #include <cstring>
 #include <type_traits>
 
-#include "foundation/base/mem_pool.h"
+#include "lumivant/mem_pool.h"
 
 namespace LVT {
 
@@ -73,4 +73,4 @@ class FastVector {
 
 }  // namespace LVT
 
-#endif  // LUMIVANT_FOUNDATION_BASE_FAST_VECTOR_H_
+#endif  // LUMIVANT_FAST_VECTOR_H_

@@ -6,8 +6,8 @@
 //
 // Create/Destroy build and destroy objects in pool memory; they are what the
 // ownership templates use, so that nothing else calls new or delete.
-#ifndef LUMIVANT_FOUNDATION_BASE_MEM_POOL_H_
-#define LUMIVANT_FOUNDATION_BASE_MEM_POOL_H_
+#ifndef LUMIVANT_MEM_POOL_H_
+#define LUMIVANT_MEM_POOL_H_
 
 #include <cstddef>
 #include <new>
@@ -52,4 +52,4 @@ void Destroy(T* p) noexcept {
 
 }  // namespace LVTMem
 
-#endif  // LUMIVANT_FOUNDATION_BASE_MEM_POOL_H_
+#endif  // LUMIVANT_MEM_POOL_H_

@@ -7,8 +7,8 @@
 //
 // Offsets and sizes are 32-bit: a stream holds at most 4 GiB - 1 bytes.
 // A stream belongs to one thread at a time. Not copyable.
-#ifndef LUMIVANT_FOUNDATION_BASE_BINARY_STREAM_BUF_H_
-#define LUMIVANT_FOUNDATION_BASE_BINARY_STREAM_BUF_H_
+#ifndef LUMIVANT_BINARY_STREAM_BUF_H_
+#define LUMIVANT_BINARY_STREAM_BUF_H_
 
 #include <cstdint>
 #include <vector>
@@ -75,4 +75,4 @@ class LVT_EXPORT BinaryStreamBuf {
 
 }  // namespace LVTBase
 
-#endif  // LUMIVANT_FOUNDATION_BASE_BINARY_STREAM_BUF_H_
+#endif  // LUMIVANT_BINARY_STREAM_BUF_H_

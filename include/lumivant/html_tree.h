@@ -22,8 +22,8 @@
 // Nodes are shared through LVT::RefCount handles (atomic counts) but a tree
 // is not synchronised: one thread at a time. Destroying a node releases its
 // subtree without recursion, so trees of any depth are safe.
-#ifndef LUMIVANT_FOUNDATION_HTML_TREE_H_
-#define LUMIVANT_FOUNDATION_HTML_TREE_H_
+#ifndef LUMIVANT_HTML_TREE_H_
+#define LUMIVANT_HTML_TREE_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -31,8 +31,8 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/base/code_page.h"
-#include "foundation/base/ref_count.h"
+#include "lumivant/code_page.h"
+#include "lumivant/ref_count.h"
 
 namespace LVTParser {
 
@@ -133,4 +133,4 @@ class HtmlDocTree {
 
 }  // namespace LVTParser
 
-#endif  // LUMIVANT_FOUNDATION_HTML_TREE_H_
+#endif  // LUMIVANT_HTML_TREE_H_

@@ -2,13 +2,13 @@
 // Copies share the object; the last handle destroys it. Handles on one object
 // may be copied and released from several threads; the object itself gets no
 // protection from this.
-#ifndef LUMIVANT_FOUNDATION_BASE_REF_COUNT_H_
-#define LUMIVANT_FOUNDATION_BASE_REF_COUNT_H_
+#ifndef LUMIVANT_REF_COUNT_H_
+#define LUMIVANT_REF_COUNT_H_
 
 #include <atomic>
 #include <cstdint>
 
-#include "foundation/base/mem_pool.h"
+#include "lumivant/mem_pool.h"
 
 namespace LVT {
 
@@ -92,4 +92,4 @@ RefCount<T> MakeRefCount(Args&&... args) {
 
 }  // namespace LVT
 
-#endif  // LUMIVANT_FOUNDATION_BASE_REF_COUNT_H_
+#endif  // LUMIVANT_REF_COUNT_H_

@@ -5,13 +5,13 @@
 // A Language is built from a StemmingType (0 is English) and owns its
 // stemmer. Stem may be called from several threads on one shared Language.
 // The tables are filled before main runs and never change afterwards; they
-// are read without locks. (FoldCharacter and IsUnbreakable in
-// foundation/char_classes.h work even during static initialisation.)
+// are read without locks. (The library folds characters correctly even
+// during static initialisation.)
 //
 // Not copyable, not movable: callers hold a Language by reference and it
 // must outlive every object it is given to.
-#ifndef LUMIVANT_FOUNDATION_LANGUAGE_LANGUAGE_H_
-#define LUMIVANT_FOUNDATION_LANGUAGE_LANGUAGE_H_
+#ifndef LUMIVANT_LANGUAGE_H_
+#define LUMIVANT_LANGUAGE_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -20,9 +20,9 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/base/ref_count.h"
-#include "foundation/language/stemmer.h"
 #include "lumivant/export.h"
+#include "lumivant/ref_count.h"
+#include "lumivant/stemmer.h"
 
 namespace LVTLanguage {
 
@@ -153,4 +153,4 @@ class LVT_EXPORT Language {
 
 }  // namespace LVTLanguage
 
-#endif  // LUMIVANT_FOUNDATION_LANGUAGE_LANGUAGE_H_
+#endif  // LUMIVANT_LANGUAGE_H_

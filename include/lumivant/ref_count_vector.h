@@ -6,15 +6,15 @@
 // assignment that reallocates, owns exactly the source's size. Slots past
 // size() are always empty handles. Handles are moved, not counted, when the
 // array grows. Not thread-safe.
-#ifndef LUMIVANT_FOUNDATION_BASE_REF_COUNT_VECTOR_H_
-#define LUMIVANT_FOUNDATION_BASE_REF_COUNT_VECTOR_H_
+#ifndef LUMIVANT_REF_COUNT_VECTOR_H_
+#define LUMIVANT_REF_COUNT_VECTOR_H_
 
 #include <cstddef>
 #include <functional>
 #include <new>
 #include <utility>
 
-#include "foundation/base/mem_pool.h"
+#include "lumivant/mem_pool.h"
 
 namespace LVT {
 
@@ -130,4 +130,4 @@ class RefCountVector {
 
 }  // namespace LVT
 
-#endif  // LUMIVANT_FOUNDATION_BASE_REF_COUNT_VECTOR_H_
+#endif  // LUMIVANT_REF_COUNT_VECTOR_H_

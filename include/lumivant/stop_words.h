@@ -3,8 +3,8 @@
 // with their English stems, because callers look up the stemmed terms of a
 // prepared query. Read-only after construction: IsStopWord is
 // safe from several threads on one object.
-#ifndef LUMIVANT_FOUNDATION_LANGUAGE_STOP_WORDS_H_
-#define LUMIVANT_FOUNDATION_LANGUAGE_STOP_WORDS_H_
+#ifndef LUMIVANT_STOP_WORDS_H_
+#define LUMIVANT_STOP_WORDS_H_
 
 #include <cstddef>
 #include <string>
@@ -30,4 +30,4 @@ class LVT_EXPORT StopWords {
 
 }  // namespace LVTLanguage
 
-#endif  // LUMIVANT_FOUNDATION_LANGUAGE_STOP_WORDS_H_
+#endif  // LUMIVANT_STOP_WORDS_H_

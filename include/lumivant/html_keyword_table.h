@@ -18,8 +18,8 @@
 //
 // A table is immutable once built and may be read from several threads.
 // Copyable.
-#ifndef LUMIVANT_FOUNDATION_HTML_KEYWORD_TABLE_H_
-#define LUMIVANT_FOUNDATION_HTML_KEYWORD_TABLE_H_
+#ifndef LUMIVANT_HTML_KEYWORD_TABLE_H_
+#define LUMIVANT_HTML_KEYWORD_TABLE_H_
 
 #include <cstdint>
 #include <string>
@@ -65,4 +65,4 @@ class HtmlKeywordTable {
 
 }  // namespace LVTParser
 
-#endif  // LUMIVANT_FOUNDATION_HTML_KEYWORD_TABLE_H_
+#endif  // LUMIVANT_HTML_KEYWORD_TABLE_H_
