@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "foundation/html/anchoring_link.h"
 #include "foundation/html/doc_parser.h"
 #include "foundation/html/keyword_table.h"
-#include "lumivant/raw_text_extractor.h"
 
 namespace LVTDT {
 
@@ -30,10 +30,6 @@ struct Level {
   After after;
   NodeHandle link;  // the link node that kLinkEnd finishes
 };
-
-bool IsLinkNode(const LVTParser::HtmlTreeNode& h) {
-  return h.KeywordId() == LVTParser::kLinkKeyword && (h.IsParam("href") || h.IsParam("class"));
-}
 
 // The nodes of one walk; the node before them (if any) only receives the
 // blanks of block boundaries, which never reach a finished node's text.
@@ -130,7 +126,7 @@ void TextSequenceExtractor::CollectTextNodes(const TreeHandle* first, const Tree
       nodes.Append(node);
       continue;
     }
-    if (IsLinkNode(h)) {
+    if (LVTParser::IsAnchoringLink(h)) {
       NodeHandle node = LVT::MakeSmart<Node>();
       node->m_Offset = h.Offset();
       nodes.Append(node);
@@ -141,7 +137,7 @@ void TextSequenceExtractor::CollectTextNodes(const TreeHandle* first, const Tree
       }
       continue;
     }
-    const bool separates = !RawTextExtractor::IsInlineKeyword(id);
+    const bool separates = !LVTParser::HtmlKeywordTable::IsInlineId(id);
     if (separates) nodes.AddBoundaryBlank();
     if (h.HasChildren()) {
       levels.push_back({h.Children().begin(), h.Children().end(), linked,

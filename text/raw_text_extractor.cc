@@ -1,11 +1,9 @@
 #include "lumivant/raw_text_extractor.h"
 
-#include <algorithm>
-#include <atomic>
-#include <mutex>
 #include <vector>
 
 #include "foundation/base/string_utils.h"
+#include "foundation/html/anchoring_link.h"
 #include "foundation/html/doc_parser.h"
 
 namespace LVTDT {
@@ -17,26 +15,6 @@ LVTParser::HtmlKeywordTable RawTextExtractor::ms_HtmlKeyTable(2);
 
 namespace {
 
-// The inline ids, sorted, filled once on first use.
-std::vector<uint8_t> g_InlineIds;
-std::atomic<bool> g_InlineIdsReady{false};
-std::mutex g_InlineIdsLock;
-
-void BuildInlineIds() {
-  std::lock_guard<std::mutex> hold(g_InlineIdsLock);
-  if (g_InlineIdsReady.load(std::memory_order_relaxed)) return;
-  g_InlineIds.reserve(15);
-  for (uint8_t id : {32, 31, 6, 36, 7, 13, 51, 30, 34, 10, 52, 38, 29, 25, 19, 69, 70})
-    g_InlineIds.push_back(id);
-  std::sort(g_InlineIds.begin(), g_InlineIds.end());
-  g_InlineIdsReady.store(true, std::memory_order_release);
-}
-
-bool IsQualifyingLink(const HtmlTreeNode& node) {
-  return node.KeywordId() == LVTParser::kLinkKeyword &&
-         (node.IsParam("href") || node.IsParam("class"));
-}
-
 void AppendBlankToLast(RawTextList& runs) {
   if (!runs.empty()) runs.back()->m_Text.push_back(u' ');
 }
@@ -44,9 +22,7 @@ void AppendBlankToLast(RawTextList& runs) {
 }  // namespace
 
 bool RawTextExtractor::IsInlineKeyword(uint8_t keywordId) {
-  if (!g_InlineIdsReady.load(std::memory_order_acquire)) BuildInlineIds();
-  auto bound = std::lower_bound(g_InlineIds.begin(), g_InlineIds.end(), keywordId);
-  return bound != g_InlineIds.end() && *bound == keywordId;
+  return LVTParser::HtmlKeywordTable::IsInlineId(keywordId);
 }
 
 void RawTextExtractor::GetRawTextFromHtml(LVTBase::BinaryStreamBuf& page,
@@ -121,7 +97,7 @@ void RawTextExtractor::RecursiveParse(const HtmlNodeHandle* first,
       continue;
     }
     LVTParser::HtmlNodeRange children = node.Children();
-    if (IsQualifyingLink(node)) {
+    if (LVTParser::IsAnchoringLink(node)) {
       if (!children.empty())
         frames.push_back(
             Frame{children.begin(), children.end(), true, node.Offset(), frame.excluded, false});
