@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "eval/node_text.h"
+#include "foundation/charset/transcode.h"
 #include "foundation/language/language.h"
 #include "query/parse_query.h"
 #include "query/query_preparation.h"
@@ -26,10 +26,8 @@ LVT::RefCount<TermDocumentEvaluatorEx> CreateSimpleQuery(
   std::u16string prepared;
   PrepareQueryStemMap stems;
   PrepareQuery(query, prepared, stems, SimpleQueryLanguage());
-  std::string utf8;
-  eval_text::AppendUtf8(prepared, utf8);
   // Throws for a query the lexer or parser rejects; nothing is caught here.
-  const antlr::RefAST tree = ParseQueryUtf8(utf8);
+  const antlr::RefAST tree = ParseQueryUtf8(LVTCharset::WideToUtf8(prepared));
   if (!occurrences) return LVT::RefCount<TermDocumentEvaluatorEx>();
   return LVT::MakeRefCount<TermDocumentEvaluatorEx>(tree, occurrences);
 }

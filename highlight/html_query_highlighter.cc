@@ -38,10 +38,8 @@ HtmlQueryHighlighter::HtmlQueryHighlighter(const std::u16string& query,
   if (colourTags != nullptr) {
     m_ColourTags.reserve(colourTags->size());
     for (const ColourTag& tag : *colourTags) {
-      std::pair<std::string, std::string> utf8;
-      LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, tag.first, utf8.first, false);
-      LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, tag.second, utf8.second, false);
-      m_ColourTags.push_back(std::move(utf8));
+      m_ColourTags.emplace_back(LVTCharset::WideToUtf8(tag.first),
+                                LVTCharset::WideToUtf8(tag.second));
     }
   }
   if (m_ColourTags.empty()) {

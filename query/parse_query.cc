@@ -2,7 +2,6 @@
 
 #include <sstream>
 
-#include "foundation/base/code_page.h"
 #include "foundation/charset/transcode.h"
 #include "query/dt_query_lexer.h"
 #include "query/dt_query_parser.h"
@@ -20,9 +19,7 @@ antlr::RefAST ParseQueryUtf8(const std::string& utf8) {
 }
 
 antlr::RefAST ParsePreparedQuery(const std::u16string& prepared) {
-  std::string utf8;
-  LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, prepared, utf8, false);
-  return ParseQueryUtf8(utf8);
+  return ParseQueryUtf8(LVTCharset::WideToUtf8(prepared));
 }
 
 }  // namespace LVTDT

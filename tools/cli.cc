@@ -107,23 +107,11 @@ bool LanguageFromOption(const std::string& name, LVTLanguage::Language::Stemming
   return false;
 }
 
-std::u16string WideFromUtf8(const std::string& utf8) {
-  std::u16string text;
-  LVTCharset::BytesToWide(LVTCharset::kUtf8, LVTCharset::kWide, utf8, text, false);
-  return text;
-}
-
-std::string Utf8FromWide(const std::u16string& text) {
-  std::string bytes;
-  LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, text, bytes, false);
-  return bytes;
-}
-
 std::string PreparedQueryUtf8(const std::string& query, const LVTLanguage::Language& language) {
   std::u16string prepared;
   LVTDT::PrepareQueryStemMap stems;
-  LVTDT::PrepareQuery(WideFromUtf8(query), prepared, stems, language);
-  return Utf8FromWide(prepared);
+  LVTDT::PrepareQuery(LVTCharset::Utf8ToWide(query), prepared, stems, language);
+  return LVTCharset::WideToUtf8(prepared);
 }
 
 bool EmitDocument(const std::string& path, const std::string& bytes) {

@@ -101,7 +101,7 @@ int RunText(const Args& args) {
   for (const LVTDT::RawTextHandle& run : runs) {
     line = std::to_string(run->m_Start) + '\t' + std::to_string(run->m_Length) + '\t' +
            std::to_string(run->m_AnchorPos) + '\t' + (run->m_Excluded ? "1" : "0") + '\t' +
-           Escape(Utf8FromWide(run->m_Text)) + '\n';
+           Escape(LVTCharset::WideToUtf8(run->m_Text)) + '\n';
     output.Write(line);
   }
   return output.Commit() ? kExitSame : kExitTrouble;

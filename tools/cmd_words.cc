@@ -125,8 +125,9 @@ int RunWords(const Args& args) {
   std::string listing;
   for (uint32_t index = 0; index < pieces.size(); ++index) {
     auto key = keys.find(index);
-    listing += std::to_string(index) + '\t' + (key == keys.end() ? "" : Utf8FromWide(key->second)) +
-               '\t' + pieces[index] + '\n';
+    listing += std::to_string(index) + '\t' +
+               (key == keys.end() ? "" : LVTCharset::WideToUtf8(key->second)) + '\t' +
+               pieces[index] + '\n';
   }
   Output out;
   if (!out.Open("")) return kExitTrouble;
