@@ -3,10 +3,8 @@
 #include <map>
 #include <string>
 
-#include "foundation/charset/transcode.h"
 #include "foundation/language/language.h"
-#include "query/parse_query.h"
-#include "query/query_preparation.h"
+#include "query/compiled_query.h"
 
 namespace LVTDT {
 
@@ -23,11 +21,8 @@ const LVTLanguage::Language& SimpleQueryLanguage() {
 
 LVT::RefCount<TermDocumentEvaluatorEx> CreateSimpleQuery(
     const std::u16string& query, const TermDocumentEvaluatorEx::OccurrenceMapHandle& occurrences) {
-  std::u16string prepared;
-  PrepareQueryStemMap stems;
-  PrepareQuery(query, prepared, stems, SimpleQueryLanguage());
   // Throws for a query the lexer or parser rejects; nothing is caught here.
-  const antlr::RefAST tree = ParseQueryUtf8(LVTCharset::WideToUtf8(prepared));
+  const antlr::RefAST tree = CompiledQuery::FromUserQuery(query, SimpleQueryLanguage()).Tree();
   if (!occurrences) return LVT::RefCount<TermDocumentEvaluatorEx>();
   return LVT::MakeRefCount<TermDocumentEvaluatorEx>(tree, occurrences);
 }

@@ -9,7 +9,7 @@
 #include "foundation/base/file_loader.h"
 #include "foundation/charset/labels.h"
 #include "foundation/charset/transcode.h"
-#include "query/query_preparation.h"
+#include "query/compiled_query.h"
 
 namespace lumivant_cli {
 
@@ -108,10 +108,8 @@ bool LanguageFromOption(const std::string& name, LVTLanguage::Language::Stemming
 }
 
 std::string PreparedQueryUtf8(const std::string& query, const LVTLanguage::Language& language) {
-  std::u16string prepared;
-  LVTDT::PrepareQueryStemMap stems;
-  LVTDT::PrepareQuery(LVTCharset::Utf8ToWide(query), prepared, stems, language);
-  return LVTCharset::WideToUtf8(prepared);
+  return LVTCharset::WideToUtf8(
+      LVTDT::CompiledQuery::Prepare(LVTCharset::Utf8ToWide(query), language));
 }
 
 bool EmitDocument(const std::string& path, const std::string& bytes) {
