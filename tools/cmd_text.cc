@@ -6,7 +6,8 @@
 
 #include "foundation/base/memory_buffer.h"
 #include "foundation/charset/transcode.h"
-#include "lumivant/raw_text_extractor.h"
+#include "lumivant/raw_text.h"
+#include "text/page_words.h"
 #include "tools/cli.h"
 
 namespace lumivant_cli {
@@ -90,10 +91,8 @@ int RunText(const Args& args) {
 
   LVTFile::MemoryBuffer page(std::move(bytes));
   LVTDT::RawTextList runs;
-  if (parsed.Has("--changes-only"))
-    LVTDT::RawTextExtractor::GetRawTextFromHighlightedHtml(page, charset, runs);
-  else
-    LVTDT::RawTextExtractor::GetRawTextFromHtml(page, charset, runs);
+  LVTDT::PageWords::ReadRuns(page, charset,
+                             LVTDT::PageWords::ScopeFor(parsed.Has("--changes-only")), runs);
 
   Output output;
   if (!output.Open("")) return kExitTrouble;
