@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "foundation/html/doc_parser.h"
-#include "foundation/html/keyword_table.h"
 #include "foundation/html/page_text_walk.h"
+#include "lumivant/html_keyword_table.h"
 
 namespace LVTDT {
 

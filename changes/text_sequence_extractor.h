@@ -15,8 +15,8 @@
 #include <string>
 
 #include "changes/node.h"
-#include "foundation/base/binary_stream_buf.h"
-#include "foundation/base/code_page.h"
+#include "lumivant/binary_stream_buf.h"
+#include "lumivant/code_page.h"
 
 namespace LVTDT {
 

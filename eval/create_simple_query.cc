@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "foundation/language/language.h"
+#include "lumivant/language.h"
 #include "query/compiled_query.h"
 
 namespace LVTDT {

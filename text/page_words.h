@@ -8,10 +8,10 @@
 #ifndef LUMIVANT_TEXT_PAGE_WORDS_H_
 #define LUMIVANT_TEXT_PAGE_WORDS_H_
 
-#include "foundation/base/binary_stream_buf.h"
-#include "foundation/base/code_page.h"
-#include "foundation/base/ref_count.h"
+#include "lumivant/binary_stream_buf.h"
+#include "lumivant/code_page.h"
 #include "lumivant/raw_text.h"
+#include "lumivant/ref_count.h"
 #include "lumivant/word_occurences_extractor.h"
 
 namespace LVTLanguage {

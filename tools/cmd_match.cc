@@ -5,11 +5,11 @@
 #include <optional>
 #include <string>
 
-#include "foundation/base/memory_buffer.h"
 #include "foundation/charset/labels.h"
 #include "foundation/charset/transcode.h"
 #include "foundation/charset/utf8_page.h"
-#include "foundation/language/language.h"
+#include "lumivant/language.h"
+#include "lumivant/memory_buffer.h"
 #include "lumivant/term_document_evaluator_ex.h"
 #include "query/compiled_query.h"
 #include "text/page_words.h"

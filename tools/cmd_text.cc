@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "foundation/base/memory_buffer.h"
 #include "foundation/charset/transcode.h"
+#include "lumivant/memory_buffer.h"
 #include "lumivant/raw_text.h"
 #include "text/page_words.h"
 #include "tools/cli.h"

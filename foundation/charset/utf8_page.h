@@ -6,9 +6,9 @@
 
 #include <optional>
 
-#include "foundation/base/binary_stream_buf.h"
-#include "foundation/base/code_page.h"
-#include "foundation/base/memory_buffer.h"
+#include "lumivant/binary_stream_buf.h"
+#include "lumivant/code_page.h"
+#include "lumivant/memory_buffer.h"
 
 namespace LVTCharset {
 

@@ -7,8 +7,8 @@
 #ifndef LUMIVANT_FOUNDATION_HTML_ANCHORING_LINK_H_
 #define LUMIVANT_FOUNDATION_HTML_ANCHORING_LINK_H_
 
-#include "foundation/html/keyword_table.h"
-#include "foundation/html/tree.h"
+#include "lumivant/html_keyword_table.h"
+#include "lumivant/html_tree.h"
 
 namespace LVTParser {
 

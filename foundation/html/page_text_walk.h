@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "foundation/html/anchoring_link.h"
-#include "foundation/html/keyword_table.h"
-#include "foundation/html/tree.h"
+#include "lumivant/html_keyword_table.h"
+#include "lumivant/html_tree.h"
 
 namespace LVTParser {
 

@@ -8,10 +8,10 @@
 #include <string>
 
 #include "changes/report_format.h"
-#include "foundation/base/code_page.h"
-#include "foundation/base/memory_buffer.h"
 #include "foundation/charset/transcode.h"
+#include "lumivant/code_page.h"
 #include "lumivant/compare_html_documents.h"
+#include "lumivant/memory_buffer.h"
 
 namespace lvt_changes_testing {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "eval/eval_test_support.h"
-#include "foundation/language/language.h"
+#include "lumivant/language.h"
 
 namespace lvt_eval_test {
 namespace {

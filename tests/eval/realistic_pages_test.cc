@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "eval/eval_test_support.h"
-#include "foundation/base/code_page.h"
-#include "foundation/base/memory_buffer.h"
 #include "foundation/charset/labels.h"
 #include "foundation/charset/utf8_page.h"
-#include "foundation/language/language.h"
+#include "lumivant/code_page.h"
 #include "lumivant/create_simple_query.h"
+#include "lumivant/language.h"
+#include "lumivant/memory_buffer.h"
 #include "text/page_words.h"
 
 namespace lvt_eval_test {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "foundation/base/string_utils.h"
-#include "foundation/language/language.h"
+#include "lumivant/language.h"
 #include "testing/test_util.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "foundation/html/keyword_table.h"
 #include "foundation/html/limiters/nesting_limiter.h"
 #include "foundation/html_test_support.h"
+#include "lumivant/html_keyword_table.h"
 #include "testing/test_util.h"
 
 namespace {

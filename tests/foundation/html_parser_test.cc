@@ -5,11 +5,11 @@
 
 #include "foundation/charset/labels.h"
 #include "foundation/html/doc_parser.h"
-#include "foundation/html/keyword_table.h"
 #include "foundation/html/limiters/nesting_limiter.h"
 #include "foundation/html/text_stretches.h"
-#include "foundation/html/tree.h"
 #include "foundation/html_test_support.h"
+#include "lumivant/html_keyword_table.h"
+#include "lumivant/html_tree.h"
 #include "testing/test_util.h"
 
 namespace {

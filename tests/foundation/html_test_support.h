@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "foundation/base/code_page.h"
-#include "foundation/base/memory_buffer.h"
 #include "foundation/charset/offsets.h"
 #include "foundation/html/doc_parser.h"
 #include "foundation/html/text_stretches.h"
-#include "foundation/html/tree.h"
+#include "lumivant/code_page.h"
+#include "lumivant/html_tree.h"
+#include "lumivant/memory_buffer.h"
 
 namespace lvt_html_testing {
 

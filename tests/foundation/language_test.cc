@@ -1,4 +1,4 @@
-#include "foundation/language/language.h"
+#include "lumivant/language.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "foundation/language/stemmer_snowball.h"
-#include "foundation/language/stop_words.h"
+#include "lumivant/stop_words.h"
 #include "testing/test_util.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "foundation/base/binary_stream.h"
-#include "foundation/base/memory_buffer.h"
+#include "lumivant/memory_buffer.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "foundation/base/memory_buffer.h"
 #include "foundation/charset/offsets.h"
+#include "lumivant/memory_buffer.h"
 #include "testing/test_util.h"
 
 namespace {

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "foundation/base/code_page.h"
-#include "foundation/base/memory_buffer.h"
 #include "foundation/base/string_utils.h"
 #include "foundation/charset/transcode.h"
-#include "foundation/language/language.h"
+#include "lumivant/code_page.h"
 #include "lumivant/html_query_highlighter.h"
+#include "lumivant/language.h"
+#include "lumivant/memory_buffer.h"
 #include "testing/test_util.h"
 #include "text/page_words.h"
 

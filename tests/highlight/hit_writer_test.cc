@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "foundation/base/memory_buffer.h"
+#include "lumivant/memory_buffer.h"
 #include "testing/test_util.h"
 
 namespace {

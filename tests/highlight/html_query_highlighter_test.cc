@@ -6,9 +6,9 @@
 #include <antlr/TokenStreamRecognitionException.hpp>
 #include <string>
 
-#include "foundation/base/memory_buffer.h"
-#include "foundation/language/language.h"
 #include "highlight_testing.h"
+#include "lumivant/language.h"
+#include "lumivant/memory_buffer.h"
 #include "testing/test_util.h"
 
 namespace {

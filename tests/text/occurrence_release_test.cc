@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "foundation/base/memory_buffer.h"
-#include "foundation/language/language.h"
+#include "lumivant/language.h"
+#include "lumivant/memory_buffer.h"
 #include "lumivant/raw_text_extractor.h"
 #include "testing/test_util.h"
 

@@ -6,8 +6,8 @@
 #include <thread>
 #include <vector>
 
-#include "foundation/base/memory_buffer.h"
 #include "foundation/charset/labels.h"
+#include "lumivant/memory_buffer.h"
 #include "testing/test_util.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "foundation/language/char_classes.h"
-#include "foundation/language/language.h"
+#include "lumivant/language.h"
 #include "lumivant/word_occurences_extractor.h"
 #include "testing/test_util.h"
 
