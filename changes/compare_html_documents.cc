@@ -120,11 +120,8 @@ void CompareHtmlDocuments::IgnoreNonAlphaNum(bool ignore) { m_bIgnoreNonAlphaNum
 void CompareHtmlDocuments::AddEncodingHeader(bool add) { m_bAddEncodingHeader = add; }
 
 void CompareHtmlDocuments::HighlightString(const std::u16string& start, const std::u16string& end) {
-  m_sHighlightStart.clear();
-  m_sHighlightEnd.clear();
-  LVTCharset::ConversionClass converter(LVTCharset::kWide, LVTCharset::kUtf8);
-  LVTCharset::WideToBytes(converter, start, m_sHighlightStart, false);
-  LVTCharset::WideToBytes(converter, end, m_sHighlightEnd, false);
+  m_sHighlightStart = LVTCharset::WideToUtf8(start);
+  m_sHighlightEnd = LVTCharset::WideToUtf8(end);
 }
 
 void CompareHtmlDocuments::RemoveSpecialString(LVTBase::BinaryStreamBuf& page,

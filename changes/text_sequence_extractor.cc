@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "foundation/html/doc_parser.h"
+#include "foundation/html/page_text_walk.h"
 #include "lumivant/html_keyword_table.h"
-#include "lumivant/raw_text_extractor.h"
 
 namespace LVTDT {
 
@@ -18,22 +18,6 @@ const LVTParser::HtmlKeywordTable& KeywordTable() {
   return table;
 }
 const LVTParser::HtmlKeywordTable& g_BuiltAtLoad = KeywordTable();
-
-// What to do when the walk leaves an element's children.
-enum class After { kNothing, kBlockEnd, kLinkEnd };
-
-// One level of the walk: the siblings still to visit.
-struct Level {
-  const LVTParser::HtmlNodeHandle* next;
-  const LVTParser::HtmlNodeHandle* end;
-  bool inLink;
-  After after;
-  NodeHandle link;  // the link node that kLinkEnd finishes
-};
-
-bool IsLinkNode(const LVTParser::HtmlTreeNode& h) {
-  return h.KeywordId() == LVTParser::kLinkKeyword && (h.IsParam("href") || h.IsParam("class"));
-}
 
 // The nodes of one walk; the node before them (if any) only receives the
 // blanks of block boundaries, which never reach a finished node's text.
@@ -76,6 +60,52 @@ void AddPiece(Node& node, std::u16string raw, const LVTParser::HtmlTreeNode& h) 
   node.m_PieceLengths.push_back(h.Length());
 }
 
+// Makes the nodes of a walk: a node per text outside links, one node for
+// all the text of each link.
+class NodeCollector {
+ public:
+  NodeCollector(const TextSequenceExtractor& extractor, NodeSequence& out)
+      : m_Extractor(extractor), m_Nodes(out) {}
+
+  void Text(const LVTParser::HtmlTreeNode& h, const LVTParser::PageTextContext& context) {
+    std::u16string raw;
+    h.GetText(raw);
+    if (context.inLink) {
+      if (Node* link = m_Nodes.Last()) AddPiece(*link, std::move(raw), h);
+      return;
+    }
+    NodeHandle node = LVT::MakeSmart<Node>();
+    node->m_Text = raw;
+    m_Extractor.NormalizeText(node->m_Text);
+    if (node->m_Text.empty()) return;
+    AddPiece(*node, std::move(raw), h);
+    node->m_Offset = h.Offset();
+    m_Nodes.Append(node);
+  }
+  void Boundary() { m_Nodes.AddBoundaryBlank(); }
+  void EnterLink(const LVTParser::HtmlTreeNode& h) {
+    NodeHandle node = LVT::MakeSmart<Node>();
+    node->m_Offset = h.Offset();
+    m_Nodes.Append(node);
+    m_OpenLinks.push_back(std::move(node));
+  }
+  // A link node's text is all its pieces, blanks of inner blocks included.
+  void LeaveLink() {
+    const NodeHandle link = std::move(m_OpenLinks.back());
+    m_OpenLinks.pop_back();
+    link->m_Text.clear();
+    for (const std::u16string& piece : link->m_Pieces) link->m_Text += piece;
+    m_Extractor.NormalizeText(link->m_Text);
+    if (link->m_Text.empty()) m_Nodes.Remove(link.Get());
+  }
+  void Finish(NodeSequence& out) { m_Nodes.MoveTo(out); }
+
+ private:
+  const TextSequenceExtractor& m_Extractor;
+  NodeList m_Nodes;
+  std::vector<NodeHandle> m_OpenLinks;  // innermost last
+};
+
 }  // namespace
 
 void TextSequenceExtractor::GetTextSequence(LVTBase::BinaryStreamBuf& page,
@@ -83,74 +113,9 @@ void TextSequenceExtractor::GetTextSequence(LVTBase::BinaryStreamBuf& page,
   LVTParser::HtmlDocTree tree(charset);
   LVTParser::HtmlDocParser parser(page, KeywordTable(), tree);
   parser.Parse();
-  const LVTParser::HtmlNodeRange top = tree.TopLevel();
-  if (tree.NodeCount() == 0 || top.empty() || !(*top.begin())->HasChildren()) return;
-  CollectTextNodes(top.begin(), top.end(), false, out);
-}
-
-void TextSequenceExtractor::CollectTextNodes(const TreeHandle* first, const TreeHandle* last,
-                                             bool inLink, NodeSequence& out) const {
-  NodeList nodes(out);
-  // A link node's text is all its pieces, blanks of inner blocks included.
-  auto finishLink = [this, &nodes](Node& link) {
-    link.m_Text.clear();
-    for (const std::u16string& piece : link.m_Pieces) link.m_Text += piece;
-    NormalizeText(link.m_Text);
-    if (link.m_Text.empty()) nodes.Remove(&link);
-  };
-  std::vector<Level> levels;
-  levels.push_back({first, last, inLink, After::kNothing, NodeHandle()});
-  while (!levels.empty()) {
-    Level& level = levels.back();
-    if (level.next == level.end) {
-      const After after = level.after;
-      const NodeHandle link = std::move(level.link);
-      levels.pop_back();
-      if (after == After::kBlockEnd) nodes.AddBoundaryBlank();
-      if (after == After::kLinkEnd) finishLink(*link);
-      continue;
-    }
-    const LVTParser::HtmlTreeNode& h = **level.next++;
-    const bool linked = level.inLink;
-    const uint8_t id = h.KeywordId();
-    if (id == LVTParser::kSkippedKeyword) continue;
-    if (id == LVTParser::kTextKeyword) {
-      std::u16string raw;
-      h.GetText(raw);
-      if (linked) {
-        if (Node* link = nodes.Last()) AddPiece(*link, std::move(raw), h);
-        continue;
-      }
-      NodeHandle node = LVT::MakeSmart<Node>();
-      node->m_Text = raw;
-      NormalizeText(node->m_Text);
-      if (node->m_Text.empty()) continue;
-      AddPiece(*node, std::move(raw), h);
-      node->m_Offset = h.Offset();
-      nodes.Append(node);
-      continue;
-    }
-    if (IsLinkNode(h)) {
-      NodeHandle node = LVT::MakeSmart<Node>();
-      node->m_Offset = h.Offset();
-      nodes.Append(node);
-      if (h.HasChildren()) {
-        levels.push_back({h.Children().begin(), h.Children().end(), true, After::kLinkEnd, node});
-      } else {
-        finishLink(*node);
-      }
-      continue;
-    }
-    const bool separates = !RawTextExtractor::IsInlineKeyword(id);
-    if (separates) nodes.AddBoundaryBlank();
-    if (h.HasChildren()) {
-      levels.push_back({h.Children().begin(), h.Children().end(), linked,
-                        separates ? After::kBlockEnd : After::kNothing, NodeHandle()});
-    } else if (separates) {
-      nodes.AddBoundaryBlank();
-    }
-  }
-  nodes.MoveTo(out);
+  NodeCollector collector(*this, out);
+  LVTParser::WalkPageText(LVTParser::PageTextNodes(tree), LVTParser::PageTextContext(), collector);
+  collector.Finish(out);
 }
 
 }  // namespace LVTDT

@@ -17,8 +17,6 @@
 #include "changes/node.h"
 #include "lumivant/binary_stream_buf.h"
 #include "lumivant/code_page.h"
-#include "lumivant/html_tree.h"
-#include "lumivant/ref_count.h"
 
 namespace LVTDT {
 
@@ -42,13 +40,6 @@ class TextSequenceExtractor {
   void NormalizeText(std::u16string& text) const;
 
  private:
-  using TreeHandle = LVT::RefCount<LVTParser::HtmlTreeNode>;
-
-  // Walks the sibling range [first, last) and everything below it, in
-  // document order, with an explicit stack: pages nest as deep as they like.
-  void CollectTextNodes(const TreeHandle* first, const TreeHandle* last, bool inLink,
-                        NodeSequence& out) const;
-
   bool m_bIgnoreCase;
   bool m_bIgnoreDigits;
   bool m_bIgnoreNonAlphaNum;

@@ -3,10 +3,8 @@
 #include <map>
 #include <string>
 
-#include "eval/node_text.h"
 #include "lumivant/language.h"
-#include "query/parse_query.h"
-#include "query/query_preparation.h"
+#include "query/compiled_query.h"
 
 namespace LVTDT {
 
@@ -23,13 +21,8 @@ const LVTLanguage::Language& SimpleQueryLanguage() {
 
 LVT::RefCount<TermDocumentEvaluatorEx> CreateSimpleQuery(
     const std::u16string& query, const TermDocumentEvaluatorEx::OccurrenceMapHandle& occurrences) {
-  std::u16string prepared;
-  PrepareQueryStemMap stems;
-  PrepareQuery(query, prepared, stems, SimpleQueryLanguage());
-  std::string utf8;
-  eval_text::AppendUtf8(prepared, utf8);
   // Throws for a query the lexer or parser rejects; nothing is caught here.
-  const antlr::RefAST tree = ParseQueryUtf8(utf8);
+  const antlr::RefAST tree = CompiledQuery::FromUserQuery(query, SimpleQueryLanguage()).Tree();
   if (!occurrences) return LVT::RefCount<TermDocumentEvaluatorEx>();
   return LVT::MakeRefCount<TermDocumentEvaluatorEx>(tree, occurrences);
 }

@@ -2,8 +2,8 @@
 // word index of the document -> number of the first term found there.
 #include <vector>
 
-#include "eval/node_text.h"
 #include "foundation/base/string_utils.h"
+#include "foundation/charset/transcode.h"
 #include "lumivant/term_document_evaluator_ex.h"
 #include "query/dt_query_parser_token_types.h"
 
@@ -14,8 +14,7 @@ using Tokens = DTQueryParserTokenTypes;
 namespace {
 
 std::u16string StrippedText(const antlr::RefAST& node) {
-  std::u16string text;
-  eval_text::AppendWide(node->getText(), text);
+  std::u16string text = LVTCharset::Utf8ToWide(node->getText());
   LVTBase::StripLeadingBlanks(text);
   LVTBase::StripTrailingBlanks(text);
   return text;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "eval/highlight_groups.h"
-#include "eval/node_text.h"
+#include "foundation/charset/transcode.h"
 #include "lumivant/stop_words.h"
 #include "query/dt_query_parser_token_types.h"
 
@@ -152,7 +152,7 @@ bool TermDocumentEvaluatorEx::IsStopWord(const std::u16string& word) {
 bool TermDocumentEvaluatorEx::GetText(const antlr::RefAST& node, std::u16string& text) {
   text.clear();
   if (!node) return false;
-  eval_text::AppendWide(node->getText(), text);
+  text = LVTCharset::Utf8ToWide(node->getText());
   return !text.empty();
 }
 

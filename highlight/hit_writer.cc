@@ -82,10 +82,7 @@ void HitWriter::CloseRun() {
 
 void HitWriter::WriteText(std::size_t from, std::size_t count) {
   if (count == 0) return;
-  m_Scratch.clear();
-  LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8,
-                          m_OpenRun->m_Text.substr(from, count), m_Scratch, false);
-  WriteEscaped(m_Scratch);
+  WriteEscaped(LVTCharset::WideToUtf8(m_OpenRun->m_Text.substr(from, count)));
 }
 
 void HitWriter::WriteRaw(std::string_view bytes) {

@@ -59,7 +59,6 @@ class HitWriter {
   LVTBase::BinaryStreamBuf& m_Output;
   RawTextHandle m_OpenRun;    // the text node being written from its text
   std::size_t m_TextPos = 0;  // how much of m_OpenRun's text is written
-  std::string m_Scratch;      // UTF-8 of the text being written
 };
 
 }  // namespace LVTDT

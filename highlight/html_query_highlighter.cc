@@ -1,19 +1,16 @@
 #include "lumivant/html_query_highlighter.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "foundation/base/binary_stream.h"
 #include "foundation/charset/transcode.h"
+#include "foundation/charset/utf8_page.h"
 #include "highlight/highlight_format.h"
 #include "highlight/hit_writer.h"
 #include "lumivant/language.h"
-#include "lumivant/memory_buffer.h"
-#include "lumivant/raw_text_extractor.h"
 #include "lumivant/term_document_evaluator_ex.h"
-#include "query/parse_query.h"
-#include "query/query_preparation.h"
-#include "text/occurrence_release.h"
+#include "query/compiled_query.h"
+#include "text/page_words.h"
 
 namespace LVTDT {
 
@@ -33,15 +30,12 @@ HtmlQueryHighlighter::HtmlQueryHighlighter(const std::u16string& query,
                                            const LVTLanguage::Language* language,
                                            const ColourTags* colourTags)
     : m_pLanguage(language != nullptr ? language : &DefaultLanguage()) {
-  PrepareQueryStemMap stems;
-  PrepareQuery(query, m_PreparedQuery, stems, *m_pLanguage);
+  m_PreparedQuery = CompiledQuery::Prepare(query, *m_pLanguage);
   if (colourTags != nullptr) {
     m_ColourTags.reserve(colourTags->size());
     for (const ColourTag& tag : *colourTags) {
-      std::pair<std::string, std::string> utf8;
-      LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, tag.first, utf8.first, false);
-      LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, tag.second, utf8.second, false);
-      m_ColourTags.push_back(std::move(utf8));
+      m_ColourTags.emplace_back(LVTCharset::WideToUtf8(tag.first),
+                                LVTCharset::WideToUtf8(tag.second));
     }
   }
   if (m_ColourTags.empty()) {
@@ -64,42 +58,26 @@ bool HtmlQueryHighlighter::HighlightHtml(LVTBase::BinaryStreamBuf& page,
 
   // The query is parsed before the page is read: a rejected query then costs
   // no page work, and it leaves the output exactly as unwritten either way.
-  const antlr::RefAST tree = ParsePreparedQuery(m_PreparedQuery);
+  const CompiledQuery query = CompiledQuery::FromPrepared(m_PreparedQuery);
 
   // Every offset from here on is an offset in source, which is UTF-8.
-  std::optional<LVTFile::MemoryBuffer> converted;
-  LVTBase::BinaryStreamBuf* source = &page;
-  if (charset != LVTCharset::kUtf8) {
-    converted.emplace(page.GetSize());
-    LVTCharset::TranscodeStream(charset, LVTCharset::kUtf8, page, *converted, false);
-    source = &*converted;
+  LVTCharset::Utf8Page source(page, charset);
+  const PageWords words(source.Stream(), LVTCharset::kUtf8, PageWords::ScopeFor(highlightedInput),
+                        *m_pLanguage);
+
+  // Made after the page's words, the evaluator and its groups go before them.
+  TermDocumentEvaluatorEx evaluator(query.Tree(), words.SharedOccurrences());
+  const bool matches = evaluator.EvaluateNode();
+  TermDocumentEvaluatorEx::QueryTermMap queryTerms;
+  TermDocumentEvaluatorEx::GetQueryTerms(queryTerms, query.Tree(), words.SharedOccurrences());
+
+  output.SeekWrite(0);
+  if (!highlightedInput) {
+    LVTBase::BinaryStream stream(output);
+    const std::string header(highlight_format::kHeader);
+    LVTBase::Copy(stream, header, static_cast<uint32_t>(header.size()));
   }
-
-  RawTextList runs;
-  if (highlightedInput)
-    RawTextExtractor::GetRawTextFromHighlightedHtml(*source, LVTCharset::kUtf8, runs);
-  else
-    RawTextExtractor::GetRawTextFromHtml(*source, LVTCharset::kUtf8, runs);
-  auto occurrences = LVT::MakeRefCount<WordOccurencesExtractor::OccurrenceMap>();
-  WordOccurencesExtractor::GetWordOccurences(runs, *occurrences, *m_pLanguage);
-
-  bool matches = false;
-  {
-    TermDocumentEvaluatorEx evaluator(tree, occurrences);
-    matches = evaluator.EvaluateNode();
-    TermDocumentEvaluatorEx::QueryTermMap queryTerms;
-    TermDocumentEvaluatorEx::GetQueryTerms(queryTerms, tree, occurrences);
-
-    output.SeekWrite(0);
-    if (!highlightedInput) {
-      LVTBase::BinaryStream stream(output);
-      const std::string header(highlight_format::kHeader);
-      LVTBase::Copy(stream, header, static_cast<uint32_t>(header.size()));
-    }
-    HighlightHtml(evaluator.HighlightedWords(), queryTerms, *source, output, anchorCount);
-  }
-  // With the evaluator's groups gone the map holds the records alone.
-  ReleaseInDocumentOrder(*occurrences);
+  HighlightHtml(evaluator.HighlightedWords(), queryTerms, source.Stream(), output, anchorCount);
   return matches;
 }
 

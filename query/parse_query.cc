@@ -20,9 +20,7 @@ antlr::RefAST ParseQueryUtf8(const std::string& utf8) {
 }
 
 antlr::RefAST ParsePreparedQuery(const std::u16string& prepared) {
-  std::string utf8;
-  LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, prepared, utf8, false);
-  return ParseQueryUtf8(utf8);
+  return ParseQueryUtf8(LVTCharset::WideToUtf8(prepared));
 }
 
 }  // namespace LVTDT

@@ -9,7 +9,7 @@
 #include "foundation/base/file_loader.h"
 #include "foundation/charset/labels.h"
 #include "foundation/charset/transcode.h"
-#include "query/query_preparation.h"
+#include "query/compiled_query.h"
 
 namespace lumivant_cli {
 
@@ -107,23 +107,9 @@ bool LanguageFromOption(const std::string& name, LVTLanguage::Language::Stemming
   return false;
 }
 
-std::u16string WideFromUtf8(const std::string& utf8) {
-  std::u16string text;
-  LVTCharset::BytesToWide(LVTCharset::kUtf8, LVTCharset::kWide, utf8, text, false);
-  return text;
-}
-
-std::string Utf8FromWide(const std::u16string& text) {
-  std::string bytes;
-  LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, text, bytes, false);
-  return bytes;
-}
-
 std::string PreparedQueryUtf8(const std::string& query, const LVTLanguage::Language& language) {
-  std::u16string prepared;
-  LVTDT::PrepareQueryStemMap stems;
-  LVTDT::PrepareQuery(WideFromUtf8(query), prepared, stems, language);
-  return Utf8FromWide(prepared);
+  return LVTCharset::WideToUtf8(
+      LVTDT::CompiledQuery::Prepare(LVTCharset::Utf8ToWide(query), language));
 }
 
 bool EmitDocument(const std::string& path, const std::string& bytes) {

@@ -55,10 +55,6 @@ LVTCharset::CHARSET ResolveCharset(const std::string& option, const std::string&
 // Prints the valid names and returns false for an unknown one.
 bool LanguageFromOption(const std::string& name, LVTLanguage::Language::StemmingType* type);
 
-// UTF-8 bytes (a command-line argument, a file) as 16-bit characters, and back.
-std::u16string WideFromUtf8(const std::string& utf8);
-std::string Utf8FromWide(const std::u16string& text);
-
 // A query as the user typed it, prepared for parsing with language, in UTF-8.
 std::string PreparedQueryUtf8(const std::string& query, const LVTLanguage::Language& language);
 

@@ -130,8 +130,8 @@ int RunDiff(const Args& args) {
   comparer.AddEncodingHeader(!parsed.Has("--no-header"));
   if (parsed.Has("--highlight-start") || parsed.Has("--highlight-end")) {
     comparer.HighlightString(
-        WideFromUtf8(parsed.Value("--highlight-start", LVTDT::kDefaultHighlightStart)),
-        WideFromUtf8(parsed.Value("--highlight-end", LVTDT::kDefaultHighlightEnd)));
+        LVTCharset::Utf8ToWide(parsed.Value("--highlight-start", LVTDT::kDefaultHighlightStart)),
+        LVTCharset::Utf8ToWide(parsed.Value("--highlight-end", LVTDT::kDefaultHighlightEnd)));
   }
 
   LVTFile::MemoryBuffer oldStream(std::move(oldPage.bytes));

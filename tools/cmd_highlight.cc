@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "foundation/charset/transcode.h"
 #include "lumivant/html_query_highlighter.h"
 #include "lumivant/language.h"
 #include "lumivant/memory_buffer.h"
@@ -58,7 +59,8 @@ bool LoadColours(const std::string& path, LVTDT::HtmlQueryHighlighter::ColourTag
       Fail(path + ":" + std::to_string(number) + ": expected start tag, a tab, end tag");
       return false;
     }
-    tags->emplace_back(WideFromUtf8(line.substr(0, tab)), WideFromUtf8(line.substr(tab + 1)));
+    tags->emplace_back(LVTCharset::Utf8ToWide(line.substr(0, tab)),
+                       LVTCharset::Utf8ToWide(line.substr(tab + 1)));
   }
   return true;
 }
@@ -89,8 +91,8 @@ int RunHighlight(const Args& args) {
   if (charset == 0) return kExitTrouble;
 
   const LVTLanguage::Language language(type);
-  const LVTDT::HtmlQueryHighlighter highlighter(WideFromUtf8(parsed.operands[0]), &language,
-                                                &colours);
+  const LVTDT::HtmlQueryHighlighter highlighter(LVTCharset::Utf8ToWide(parsed.operands[0]),
+                                                &language, &colours);
   LVTFile::MemoryBuffer page(std::move(bytes));
   LVTFile::MemoryBuffer written;
   uint32_t anchors = 0;

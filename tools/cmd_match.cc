@@ -2,18 +2,17 @@
 // files: 0 when a page matched, 1 when none did, 2 on trouble.
 #include <antlr/ANTLRException.hpp>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "foundation/charset/labels.h"
 #include "foundation/charset/transcode.h"
+#include "foundation/charset/utf8_page.h"
 #include "lumivant/language.h"
 #include "lumivant/memory_buffer.h"
-#include "lumivant/raw_text_extractor.h"
 #include "lumivant/term_document_evaluator_ex.h"
-#include "lumivant/word_occurences_extractor.h"
-#include "query/parse_query.h"
-#include "query/query_preparation.h"
-#include "text/occurrence_release.h"
+#include "query/compiled_query.h"
+#include "text/page_words.h"
 #include "tools/cli.h"
 
 namespace lumivant_cli {
@@ -57,37 +56,26 @@ const char kUsage[] =
     "near:3 drop' -\n";
 
 // The query as the highlighter sees it: prepared with the pages' language,
-// then parsed. Prints the parser's complaint and returns a null tree for a
-// query it rejects.
-antlr::RefAST ParseUserQuery(const std::string& query, const LVTLanguage::Language& language) {
+// then parsed. Prints the parser's complaint and returns nothing for a query
+// it rejects.
+std::optional<LVTDT::CompiledQuery> CompileUserQuery(const std::string& query,
+                                                     const LVTLanguage::Language& language) {
   try {
-    return LVTDT::ParseQueryUtf8(PreparedQueryUtf8(query, language));
+    return LVTDT::CompiledQuery::FromUserQuery(LVTCharset::Utf8ToWide(query), language);
   } catch (const antlr::ANTLRException& e) {
     Fail("bad query: " + e.toString());
-    return antlr::RefAST();
+    return std::nullopt;
   }
 }
 
-// The occurrence map of a page's words (only those of changed regions with
-// changesOnly).
-LVTDT::TermDocumentEvaluatorEx::OccurrenceMapHandle PageWords(
-    std::string bytes, LVTCharset::CHARSET charset, bool changesOnly,
-    const LVTLanguage::Language& language) {
+// The words of a page (only those of changed regions with changesOnly); the
+// page's bytes go once they are read.
+LVTDT::PageWords WordsOfPage(std::string bytes, LVTCharset::CHARSET charset, bool changesOnly,
+                             const LVTLanguage::Language& language) {
   LVTFile::MemoryBuffer page(std::move(bytes));
-  LVTFile::MemoryBuffer utf8;
-  LVTBase::BinaryStreamBuf* source = &page;
-  if (charset != LVTCharset::kUtf8) {
-    LVTCharset::TranscodeStream(charset, LVTCharset::kUtf8, page, utf8, false);
-    source = &utf8;
-  }
-  LVTDT::RawTextList runs;
-  if (changesOnly)
-    LVTDT::RawTextExtractor::GetRawTextFromHighlightedHtml(*source, LVTCharset::kUtf8, runs);
-  else
-    LVTDT::RawTextExtractor::GetRawTextFromHtml(*source, LVTCharset::kUtf8, runs);
-  auto words = LVT::MakeRefCount<LVTDT::WordOccurencesExtractor::OccurrenceMap>();
-  LVTDT::WordOccurencesExtractor::GetWordOccurences(runs, *words, language);
-  return words;
+  LVTCharset::Utf8Page source(page, charset);
+  return LVTDT::PageWords(source.Stream(), LVTCharset::kUtf8,
+                          LVTDT::PageWords::ScopeFor(changesOnly), language);
 }
 
 struct MatchOptions {
@@ -98,22 +86,17 @@ struct MatchOptions {
 
 enum class PageResult { kMatch, kNoMatch, kTrouble };
 
-PageResult MatchPage(const std::string& path, const antlr::RefAST& query,
+PageResult MatchPage(const std::string& path, const LVTDT::CompiledQuery& query,
                      const MatchOptions& options, const LVTLanguage::Language& language) {
   std::string bytes;
   if (!LoadPage(path, &bytes)) return PageResult::kTrouble;
   const LVTCharset::CHARSET charset = ResolveCharset(options.charset, bytes);
   if (charset == 0) return PageResult::kTrouble;
-  auto words = PageWords(std::move(bytes), charset, options.changesOnly, language);
-  bool matches = false;
-  std::size_t groups = 0;
-  {
-    LVTDT::TermDocumentEvaluatorEx evaluator(query, words);
-    matches = evaluator.EvaluateNode();
-    groups = evaluator.HighlightedWords().size();
-  }
-  // With the evaluator gone the map holds its records alone.
-  LVTDT::ReleaseInDocumentOrder(*words);
+  const LVTDT::PageWords words =
+      WordsOfPage(std::move(bytes), charset, options.changesOnly, language);
+  LVTDT::TermDocumentEvaluatorEx evaluator(query.Tree(), words.SharedOccurrences());
+  const bool matches = evaluator.EvaluateNode();
+  const std::size_t groups = evaluator.HighlightedWords().size();
   const std::string name = path == "-" ? "(standard input)" : path;
   if (options.count)
     std::printf("%s:%zu\n", name.c_str(), groups);
@@ -154,13 +137,13 @@ int RunMatch(const Args& args) {
   if (!LanguageFromOption(parsed.Value("--language"), &type)) return kExitTrouble;
   const LVTLanguage::Language language(type);
 
-  const antlr::RefAST query = ParseUserQuery(parsed.operands[0], language);
+  const std::optional<LVTDT::CompiledQuery> query = CompileUserQuery(parsed.operands[0], language);
   if (!query) return kExitTrouble;
 
   bool anyMatch = false;
   bool trouble = false;
   for (std::size_t i = 1; i < parsed.operands.size(); ++i) {
-    const PageResult result = MatchPage(parsed.operands[i], query, options, language);
+    const PageResult result = MatchPage(parsed.operands[i], *query, options, language);
     anyMatch = anyMatch || result == PageResult::kMatch;
     trouble = trouble || result == PageResult::kTrouble;
   }

@@ -6,7 +6,8 @@
 
 #include "foundation/charset/transcode.h"
 #include "lumivant/memory_buffer.h"
-#include "lumivant/raw_text_extractor.h"
+#include "lumivant/raw_text.h"
+#include "text/page_words.h"
 #include "tools/cli.h"
 
 namespace lumivant_cli {
@@ -90,10 +91,8 @@ int RunText(const Args& args) {
 
   LVTFile::MemoryBuffer page(std::move(bytes));
   LVTDT::RawTextList runs;
-  if (parsed.Has("--changes-only"))
-    LVTDT::RawTextExtractor::GetRawTextFromHighlightedHtml(page, charset, runs);
-  else
-    LVTDT::RawTextExtractor::GetRawTextFromHtml(page, charset, runs);
+  LVTDT::PageWords::ReadRuns(page, charset,
+                             LVTDT::PageWords::ScopeFor(parsed.Has("--changes-only")), runs);
 
   Output output;
   if (!output.Open("")) return kExitTrouble;
@@ -101,7 +100,7 @@ int RunText(const Args& args) {
   for (const LVTDT::RawTextHandle& run : runs) {
     line = std::to_string(run->m_Start) + '\t' + std::to_string(run->m_Length) + '\t' +
            std::to_string(run->m_AnchorPos) + '\t' + (run->m_Excluded ? "1" : "0") + '\t' +
-           Escape(Utf8FromWide(run->m_Text)) + '\n';
+           Escape(LVTCharset::WideToUtf8(run->m_Text)) + '\n';
     output.Write(line);
   }
   return output.Commit() ? kExitSame : kExitTrouble;

@@ -9,8 +9,8 @@
 #include "foundation/charset/transcode.h"
 #include "lumivant/language.h"
 #include "lumivant/memory_buffer.h"
-#include "lumivant/raw_text_extractor.h"
 #include "lumivant/word_occurences_extractor.h"
+#include "text/page_words.h"
 #include "tools/cli.h"
 
 namespace lumivant_cli {
@@ -110,23 +110,18 @@ int RunWords(const Args& args) {
   if (charset == 0) return kExitTrouble;
 
   LVTFile::MemoryBuffer page(std::move(bytes));
-  RawTextList runs;
-  if (parsed.Has("--changes-only")) {
-    LVTDT::RawTextExtractor::GetRawTextFromHighlightedHtml(page, charset, runs);
-  } else {
-    LVTDT::RawTextExtractor::GetRawTextFromHtml(page, charset, runs);
-  }
   const Language language(type);
-  WordOccurencesExtractor::OccurrenceMap map;
-  WordOccurencesExtractor::GetWordOccurences(runs, map, language);
+  const LVTDT::PageWords words(page, charset,
+                               LVTDT::PageWords::ScopeFor(parsed.Has("--changes-only")), language);
 
-  const auto keys = KeysByIndex(map);
-  const std::vector<std::string> pieces = PiecesByIndex(runs);
+  const auto keys = KeysByIndex(words.Occurrences());
+  const std::vector<std::string> pieces = PiecesByIndex(words.Runs());
   std::string listing;
   for (uint32_t index = 0; index < pieces.size(); ++index) {
     auto key = keys.find(index);
-    listing += std::to_string(index) + '\t' + (key == keys.end() ? "" : Utf8FromWide(key->second)) +
-               '\t' + pieces[index] + '\n';
+    listing += std::to_string(index) + '\t' +
+               (key == keys.end() ? "" : LVTCharset::WideToUtf8(key->second)) + '\t' +
+               pieces[index] + '\n';
   }
   Output out;
   if (!out.Open("")) return kExitTrouble;

@@ -113,4 +113,16 @@ std::size_t BytesToWide(ConversionClass& converter, const std::string& source,
   return ConvertString(converter, source.data(), source.size(), source.size(), target, flag);
 }
 
+std::u16string Utf8ToWide(const std::string& utf8) {
+  std::u16string text;
+  BytesToWide(kUtf8, kWide, utf8, text, false);
+  return text;
+}
+
+std::string WideToUtf8(const std::u16string& text) {
+  std::string utf8;
+  WideToBytes(kWide, kUtf8, text, utf8, false);
+  return utf8;
+}
+
 }  // namespace LVTCharset

@@ -45,6 +45,12 @@ std::size_t WideToBytes(ConversionClass& converter, const std::u16string& source
 std::size_t BytesToWide(ConversionClass& converter, const std::string& source,
                         std::u16string& target, bool flag);
 
+// UTF-8 as 16-bit characters and back, for text the library keeps in UTF-8
+// (query trees, tags, command-line arguments): a cut-off sequence at the end
+// is dropped, as above.
+std::u16string Utf8ToWide(const std::string& utf8);
+std::string WideToUtf8(const std::u16string& text);
+
 }  // namespace LVTCharset
 
 #endif  // LUMIVANT_FOUNDATION_CHARSET_TRANSCODE_H_

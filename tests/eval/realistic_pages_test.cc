@@ -2,18 +2,18 @@
 // a news article, a recipe, a menu in windows-1252 and a change report.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "eval/eval_test_support.h"
 #include "foundation/charset/labels.h"
-#include "foundation/charset/transcode.h"
+#include "foundation/charset/utf8_page.h"
 #include "lumivant/code_page.h"
 #include "lumivant/create_simple_query.h"
 #include "lumivant/language.h"
 #include "lumivant/memory_buffer.h"
-#include "lumivant/raw_text_extractor.h"
-#include "lumivant/word_occurences_extractor.h"
+#include "text/page_words.h"
 
 namespace lvt_eval_test {
 namespace {
@@ -28,22 +28,17 @@ class PageTest : public ::testing::Test {
     std::string bytes = lvt_testing::ReadFile(path);
     const LVTCharset::CHARSET charset = LVTCharset::DetectCharset(bytes);
     LVTFile::MemoryBuffer page(std::move(bytes));
-    LVTFile::MemoryBuffer utf8;
-    LVTCharset::TranscodeStream(charset, LVTCharset::kUtf8, page, utf8, false);
-    LVTDT::RawTextList runs;
-    if (changesOnly)
-      LVTDT::RawTextExtractor::GetRawTextFromHighlightedHtml(utf8, LVTCharset::kUtf8, runs);
-    else
-      LVTDT::RawTextExtractor::GetRawTextFromHtml(utf8, LVTCharset::kUtf8, runs);
+    LVTCharset::Utf8Page utf8(page, charset);
     static const LVTLanguage::Language english(LVTLanguage::Language::kEnglish);
-    m_Words = LVT::MakeRefCount<Evaluator::OccurrenceMap>();
-    LVTDT::WordOccurencesExtractor::GetWordOccurences(runs, *m_Words, english);
+    m_Words.emplace(utf8.Stream(), LVTCharset::kUtf8, LVTDT::PageWords::ScopeFor(changesOnly),
+                    english);
   }
 
   // Whether the page matches, and the text of each hit as the page has it
   // (the pieces of its words, words separated by one blank), lower-cased.
   bool Hits(const std::string& query, std::vector<std::string>* hits) {
-    LVT::RefCount<Evaluator> evaluator = LVTDT::CreateSimpleQuery(lvt_testing::U16(query), m_Words);
+    LVT::RefCount<Evaluator> evaluator =
+        LVTDT::CreateSimpleQuery(lvt_testing::U16(query), m_Words->SharedOccurrences());
     const bool matched = evaluator->EvaluateNode();
     hits->clear();
     for (const GroupHandle& group : evaluator->HighlightedWords()) {
@@ -71,7 +66,7 @@ class PageTest : public ::testing::Test {
     return Hits(query, &hits);
   }
 
-  OccurrenceMapHandle m_Words;
+  std::optional<LVTDT::PageWords> m_Words;
 };
 
 using Texts = std::vector<std::string>;
@@ -175,7 +170,7 @@ TEST_F(PageTest, CorpusPagesGiveWellFormedGroups) {
     ++pages;
     for (const char* query : queries) {
       LVT::RefCount<Evaluator> evaluator =
-          LVTDT::CreateSimpleQuery(lvt_testing::U16(query), m_Words);
+          LVTDT::CreateSimpleQuery(lvt_testing::U16(query), m_Words->SharedOccurrences());
       evaluator->EvaluateNode();
       long previousLast = -2;
       for (const GroupHandle& group : evaluator->HighlightedWords()) {

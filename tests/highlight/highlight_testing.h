@@ -14,9 +14,8 @@
 #include "lumivant/html_query_highlighter.h"
 #include "lumivant/language.h"
 #include "lumivant/memory_buffer.h"
-#include "lumivant/raw_text_extractor.h"
-#include "lumivant/word_occurences_extractor.h"
 #include "testing/test_util.h"
+#include "text/page_words.h"
 
 namespace lvt_highlight_testing {
 
@@ -112,10 +111,7 @@ inline std::string VisibleText(const std::string& page, LVTCharset::CHARSET char
                                bool highlightedInput = false) {
   LVTFile::MemoryBuffer in(page);
   LVTDT::RawTextList runs;
-  if (highlightedInput)
-    LVTDT::RawTextExtractor::GetRawTextFromHighlightedHtml(in, charset, runs);
-  else
-    LVTDT::RawTextExtractor::GetRawTextFromHtml(in, charset, runs);
+  LVTDT::PageWords::ReadRuns(in, charset, LVTDT::PageWords::ScopeFor(highlightedInput), runs);
   std::u16string joined;
   for (const LVTDT::RawTextHandle& run : runs) joined += run->m_Text;
   std::u16string shown;
@@ -131,13 +127,11 @@ inline std::string VisibleText(const std::string& page, LVTCharset::CHARSET char
 inline std::vector<std::string> WordsOfPage(const std::string& utf8Page, std::size_t count,
                                             std::size_t minLength, std::size_t minOccurrences) {
   LVTFile::MemoryBuffer page(utf8Page);
-  LVTDT::RawTextList runs;
-  LVTDT::RawTextExtractor::GetRawTextFromHtml(page, LVTCharset::kUtf8, runs);
-  LVTDT::WordOccurencesExtractor::OccurrenceMap map;
   const LVTLanguage::Language english;
-  LVTDT::WordOccurencesExtractor::GetWordOccurences(runs, map, english);
+  const LVTDT::PageWords pageWords(page, LVTCharset::kUtf8, LVTDT::PageWords::Scope::kWholePage,
+                                   english);
   std::vector<std::u16string> keys;
-  for (const auto& entry : map) {
+  for (const auto& entry : pageWords.Occurrences()) {
     const std::u16string& key = entry.first;
     if (key.size() >= minLength && entry.second->size() >= minOccurrences && key != u"and" &&
         key != u"or" && key != u"not" && key != u"near")
