@@ -8,32 +8,19 @@
 #include "facade/page_header.h"
 #include "foundation/charset/labels.h"
 #include "foundation/charset/transcode.h"
+#include "foundation/charset/utf8_page.h"
 #include "lumivant/compare_html_documents.h"
 #include "lumivant/html_query_highlighter.h"
 #include "lumivant/language.h"
 #include "lumivant/memory_buffer.h"
-#include "lumivant/raw_text_extractor.h"
 #include "lumivant/term_document_evaluator_ex.h"
 #include "lumivant/version.h"
-#include "lumivant/word_occurences_extractor.h"
-#include "query/parse_query.h"
-#include "text/occurrence_release.h"
+#include "query/compiled_query.h"
+#include "text/page_words.h"
 
 namespace lumivant {
 
 namespace {
-
-std::u16string Wide(std::string_view utf8) {
-  std::u16string text;
-  LVTCharset::BytesToWide(LVTCharset::kUtf8, LVTCharset::kWide, std::string(utf8), text, false);
-  return text;
-}
-
-std::string Utf8(const std::u16string& text) {
-  std::string bytes;
-  LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, text, bytes, false);
-  return bytes;
-}
 
 LVTCharset::CHARSET ResolveCharset(const std::string& label, std::string_view page) {
   if (label.empty()) return LVTCharset::DetectCharset(page);
@@ -73,9 +60,10 @@ DiffResult Diff(std::string_view old_page, std::string_view new_page, const Diff
   // As the tool does: either string given alone keeps the other's default.
   if (!options.highlight_start.empty() || !options.highlight_end.empty())
     comparer.HighlightString(
-        Wide(options.highlight_start.empty() ? LVTDT::kDefaultHighlightStart
-                                             : options.highlight_start),
-        Wide(options.highlight_end.empty() ? LVTDT::kDefaultHighlightEnd : options.highlight_end));
+        LVTCharset::Utf8ToWide(options.highlight_start.empty() ? LVTDT::kDefaultHighlightStart
+                                                               : options.highlight_start),
+        LVTCharset::Utf8ToWide(options.highlight_end.empty() ? LVTDT::kDefaultHighlightEnd
+                                                             : options.highlight_end));
 
   LVTFile::MemoryBuffer oldStream{std::string(old_page)};
   LVTFile::MemoryBuffer newStream{std::string(new_page)};
@@ -96,44 +84,19 @@ struct Query::State {
   std::unique_ptr<const LVTDT::HtmlQueryHighlighter> highlighter;
   std::string prepared;
 
-  // The page's words, those of its changed regions only when the page is a
-  // report, in a map the evaluator can take.
-  LVTDT::TermDocumentEvaluatorEx::OccurrenceMapHandle Words(std::string_view page,
-                                                            const PageOptions& options) const {
-    const LVTCharset::CHARSET charset = ResolveCharset(options.charset, page);
-    std::string utf8(page);
-    if (charset != LVTCharset::kUtf8) {
-      LVTFile::MemoryBuffer source{std::move(utf8)};
-      LVTFile::MemoryBuffer converted;
-      LVTCharset::TranscodeStream(charset, LVTCharset::kUtf8, source, converted, false);
-      utf8 = converted.Bytes();
-    }
-    LVTFile::MemoryBuffer stream{std::move(utf8)};
-    LVTDT::RawTextList runs;
-    if (options.changes_only)
-      LVTDT::RawTextExtractor::GetRawTextFromHighlightedHtml(stream, LVTCharset::kUtf8, runs);
-    else
-      LVTDT::RawTextExtractor::GetRawTextFromHtml(stream, LVTCharset::kUtf8, runs);
-    auto words = LVT::MakeRefCount<LVTDT::WordOccurencesExtractor::OccurrenceMap>();
-    LVTDT::WordOccurencesExtractor::GetWordOccurences(runs, *words, *language);
-    return words;
-  }
-
   // Whether page matches, and its number of hits.
   std::pair<bool, unsigned> Evaluate(std::string_view page, const PageOptions& options) const {
     // Parsed for each call: the tree's handles count without atomics, so
     // threads sharing this query must not share a tree.
-    const antlr::RefAST tree = LVTDT::ParseQueryUtf8(prepared);
-    auto words = Words(page, options);
-    std::pair<bool, unsigned> result;
-    {
-      LVTDT::TermDocumentEvaluatorEx evaluator(tree, words);
-      result.first = evaluator.EvaluateNode();
-      result.second = static_cast<unsigned>(evaluator.HighlightedWords().size());
-    }
-    // With the evaluator gone the map holds its records alone.
-    LVTDT::ReleaseInDocumentOrder(*words);
-    return result;
+    const LVTDT::CompiledQuery query =
+        LVTDT::CompiledQuery::FromPrepared(highlighter->PreparedQuery());
+    LVTFile::MemoryBuffer stream{std::string(page)};
+    LVTCharset::Utf8Page utf8(stream, ResolveCharset(options.charset, page));
+    const LVTDT::PageWords words(utf8.Stream(), LVTCharset::kUtf8,
+                                 LVTDT::PageWords::ScopeFor(options.changes_only), *language);
+    LVTDT::TermDocumentEvaluatorEx evaluator(query.Tree(), words.SharedOccurrences());
+    const bool matches = evaluator.EvaluateNode();
+    return {matches, static_cast<unsigned>(evaluator.HighlightedWords().size())};
   }
 };
 
@@ -142,12 +105,13 @@ Query::Query(std::string_view text, const QueryOptions& options) {
   state->language = std::make_unique<const LVTLanguage::Language>(LanguageNamed(options.language));
   LVTDT::HtmlQueryHighlighter::ColourTags colours;
   for (const auto& colour : options.colours)
-    colours.emplace_back(Wide(colour.first), Wide(colour.second));
+    colours.emplace_back(LVTCharset::Utf8ToWide(colour.first),
+                         LVTCharset::Utf8ToWide(colour.second));
   state->highlighter = std::make_unique<const LVTDT::HtmlQueryHighlighter>(
-      Wide(text), state->language.get(), &colours);
-  state->prepared = Utf8(state->highlighter->PreparedQuery());
+      LVTCharset::Utf8ToWide(std::string(text)), state->language.get(), &colours);
+  state->prepared = LVTCharset::WideToUtf8(state->highlighter->PreparedQuery());
   try {
-    LVTDT::ParseQueryUtf8(state->prepared);
+    LVTDT::CompiledQuery::FromPrepared(state->highlighter->PreparedQuery());
   } catch (const antlr::ANTLRException& e) {
     const std::string complaint = e.toString();
     throw QueryError(complaint, ColumnOf(complaint));

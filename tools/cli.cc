@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "foundation/base/file_loader.h"
 #include "foundation/charset/labels.h"
@@ -17,6 +18,39 @@ int Fail(const std::string& message) {
   std::fprintf(stderr, "lumivant: %s\n", message.c_str());
   return kExitTrouble;
 }
+
+namespace {
+
+std::size_t g_MaxPageBytes = kDefaultMaxPageBytes;
+
+// "1000", "64K", "256M", "1G" (binary multiples); false for anything else.
+bool ParseSize(const std::string& text, std::size_t* size) {
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long long number = std::strtoull(text.c_str(), &end, 10);
+  if (text.empty() || end == text.c_str() || errno != 0 || text[0] == '-') return false;
+  unsigned shift = 0;
+  const std::string unit = end;
+  if (unit == "K" || unit == "k")
+    shift = 10;
+  else if (unit == "M" || unit == "m")
+    shift = 20;
+  else if (unit == "G" || unit == "g")
+    shift = 30;
+  else if (!unit.empty())
+    return false;
+  if (number > (std::numeric_limits<std::size_t>::max() >> shift)) return false;
+  *size = static_cast<std::size_t>(number) << shift;
+  return true;
+}
+
+std::string SizeText(std::size_t bytes) {
+  if (bytes % (1u << 20) == 0) return std::to_string(bytes >> 20) + " MB";
+  if (bytes % (1u << 10) == 0) return std::to_string(bytes >> 10) + " KB";
+  return std::to_string(bytes) + " bytes";
+}
+
+}  // namespace
 
 bool ParsedArgs::Has(const std::string& name) const {
   for (const auto& option : options)
@@ -59,7 +93,19 @@ bool ParseArgs(const Args& args, const std::vector<std::string>& flags,
       value = arg.substr(eq + 1);
       inlineValue = true;
     }
-    if (Listed(flags, name) && !inlineValue) {
+    if (name == kMaxSizeOption) {
+      if (!inlineValue) {
+        if (i + 1 >= args.size()) {
+          *error = "option " + name + " needs a value";
+          return false;
+        }
+        value = args[++i];
+      }
+      if (!ParseSize(value, &g_MaxPageBytes)) {
+        *error = "bad size for " + name + ": " + value + " (bytes, or a number with K, M or G)";
+        return false;
+      }
+    } else if (Listed(flags, name) && !inlineValue) {
       parsed->options.emplace_back(name, "");
     } else if (Listed(withValue, name)) {
       if (!inlineValue) {
@@ -80,8 +126,13 @@ bool ParseArgs(const Args& args, const std::vector<std::string>& flags,
 
 bool LoadPage(const std::string& path, std::string* bytes) {
   std::string error;
-  if (!LVTFile::ReadWholeFile(path, bytes, &error)) {
-    Fail((path == "-" ? std::string("standard input") : path) + ": " + error);
+  bool tooLarge = false;
+  if (!LVTFile::ReadWholeFile(path, bytes, &error, g_MaxPageBytes, &tooLarge)) {
+    const std::string name = path == "-" ? std::string("standard input") : path;
+    if (tooLarge)
+      Fail(name + ": page larger than " + SizeText(g_MaxPageBytes) + " (use --max-size)");
+    else
+      Fail(name + ": " + error);
     return false;
   }
   return true;

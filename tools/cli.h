@@ -3,6 +3,7 @@
 #ifndef LUMIVANT_TOOLS_CLI_H_
 #define LUMIVANT_TOOLS_CLI_H_
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -32,6 +33,7 @@ int Fail(const std::string& message);
 
 // Scans args: options taking a value are listed in withValue. Options and
 // operands may mix; "--" ends options. Unknown options are an error.
+// --max-size SIZE is taken by every command and sets the page size limit.
 struct ParsedArgs {
   std::vector<std::pair<std::string, std::string>> options;  // in order
   std::vector<std::string> operands;
@@ -41,6 +43,12 @@ struct ParsedArgs {
 };
 bool ParseArgs(const Args& args, const std::vector<std::string>& flags,
                const std::vector<std::string>& withValue, ParsedArgs* parsed, std::string* error);
+
+// Pages larger than this are refused (0: no limit but the library's own,
+// 4 GiB); every command takes --max-size to change it, which ParseArgs
+// reads.
+constexpr std::size_t kDefaultMaxPageBytes = std::size_t{256} << 20;
+inline constexpr char kMaxSizeOption[] = "--max-size";
 
 // Loads a page ("-" is standard input). On failure prints
 // "lumivant: PATH: reason" and returns false.

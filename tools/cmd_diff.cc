@@ -5,69 +5,59 @@
 #include <cstdlib>
 #include <string>
 
-#include "changes/report_format.h"
-#include "foundation/charset/transcode.h"
-#include "lumivant/compare_html_documents.h"
-#include "lumivant/memory_buffer.h"
+#include "lumivant/lumivant.h"
 #include "tools/cli.h"
 
 namespace lumivant_cli {
 
 namespace {
 
-const char kUsage[] =
-    "usage: lumivant diff [options] OLD NEW\n"
-    "\n"
-    "Compares two versions of an HTML page (either may be \"-\" for standard\n"
-    "input) and writes NEW in UTF-8 with every piece of text that was added,\n"
-    "changed or moved wrapped in <LumivantChanges> markers and the highlight\n"
-    "strings, and a named anchor (Change1, Change2, ...) before each group of\n"
-    "neighbouring changes. Removed text is counted, not shown. Everything "
-    "else\n"
-    "of NEW, markup included, is copied unchanged. A stored report may be "
-    "given\n"
-    "back as OLD: its markers are read as blanks.\n"
-    "\n"
-    "options:\n"
-    "  -o FILE                write the report to FILE (through a temporary "
-    "file\n"
-    "                         renamed at the end) instead of standard output\n"
-    "  --charset CS           character set of both pages: code page number "
-    "or\n"
-    "                         label (default: detected, as for lumivant text)\n"
-    "  --old-charset CS       character set of OLD (overrides --charset)\n"
-    "  --new-charset CS       character set of NEW (overrides --charset)\n"
-    "  --ignore-case          compare Latin letters without regard to case\n"
-    "  --ignore-digits        read digits as blanks when comparing\n"
-    "  --ignore-punctuation   read everything but letters and digits as "
-    "blanks\n"
-    "                         when comparing\n"
-    "  --no-header            do not start the report with the generated-file\n"
-    "                         comment and the head that declares UTF-8\n"
-    "  --highlight-start S    written before each changed piece, inside the\n"
-    "                         markers (default: <font color=#800000\n"
-    "                         style=background-color:#FFFF00>)\n"
-    "  --highlight-end E      written after each changed piece (default: "
-    "</font>)\n"
-    "  --json                 print one line\n"
-    "                         "
-    "{\"changes\":N,\"changed_words\":N,\"change_ratio\":R}\n"
-    "                         instead of the report (which still goes to -o "
-    "FILE\n"
-    "                         when given): the groups of changes, the words "
-    "added,\n"
-    "                         changed, moved or removed, and the share of "
-    "NEW's\n"
-    "                         words that are added, changed or moved (0 when "
-    "NEW\n"
-    "                         has no words)\n"
-    "  --help                 show this text\n"
-    "\n"
-    "exit status: 0 when nothing changed (no changed words), 1 when something\n"
-    "did, 2 on trouble.\n"
-    "\n"
-    "example:\n"
-    "  lumivant diff -o report.html news-v1.html news-v2.html\n";
+const char kUsage[] = R"(usage: lumivant diff [options] OLD NEW
+
+Compares two versions of an HTML page (either may be "-" for standard input)
+and writes NEW in UTF-8 with every piece of text that was added, changed or
+moved wrapped in <LumivantChanges> markers and the highlight strings, and a
+named anchor (Change1, Change2, ...) before each group of neighbouring
+changes. Removed text is counted, not shown. Everything else of NEW, markup
+included, is copied unchanged. A stored report may be given back as OLD: it
+compares equal to the page it was made from.
+
+options:
+  -o FILE                write the report to FILE (through a temporary file
+                         renamed at the end) instead of standard output
+  --charset CS           character set of both pages: code page number or
+                         label (default: detected, as for lumivant text)
+  --old-charset CS       character set of OLD (overrides --charset)
+  --new-charset CS       character set of NEW (overrides --charset)
+  --ignore-case          compare Latin letters without regard to case
+  --ignore-digits        read digits as blanks when comparing
+  --ignore-punctuation   read everything but letters and digits as blanks
+                         when comparing
+  --no-header            do not start the report with the generated-file
+                         comment and the head that declares UTF-8
+  --no-scripts           the head also carries a Content-Security-Policy
+                         under which a browser runs none of the page's
+                         scripts or plug-ins: for reports of untrusted pages
+  --highlight-start S    written before each changed piece, inside the
+                         markers (default, also when S is empty: <font
+                         color=#800000 style=background-color:#FFFF00>)
+  --highlight-end E      written after each changed piece (default, also when
+                         E is empty: </font>)
+  --json                 print one line
+                         {"changes":N,"changed_words":N,"change_ratio":R}
+                         instead of the report (which still goes to -o FILE
+                         when given): the groups of changes, the words added,
+                         changed, moved or removed, and the share of NEW's
+                         words that are added, changed or moved (0 when NEW
+                         has no words)
+  --help                 show this text
+
+exit status: 0 when nothing changed (no changed words), 1 when something
+did, 2 on trouble.
+
+example:
+  lumivant diff -o report.html news-v1.html news-v2.html
+)";
 
 // One input page with its character set.
 struct Page {
@@ -98,7 +88,7 @@ int RunDiff(const Args& args) {
   std::string error;
   if (!ParseArgs(args,
                  {"--ignore-case", "--ignore-digits", "--ignore-punctuation", "--no-header",
-                  "--json", "--help", "-h"},
+                  "--no-scripts", "--json", "--help", "-h"},
                  {"-o", "--charset", "--old-charset", "--new-charset", "--highlight-start",
                   "--highlight-end"},
                  &parsed, &error)) {
@@ -123,35 +113,27 @@ int RunDiff(const Args& args) {
     return kExitTrouble;
   }
 
-  LVTDT::CompareHtmlDocuments comparer;
-  comparer.IgnoreCase(parsed.Has("--ignore-case"));
-  comparer.IgnoreDigits(parsed.Has("--ignore-digits"));
-  comparer.IgnoreNonAlphaNum(parsed.Has("--ignore-punctuation"));
-  comparer.AddEncodingHeader(!parsed.Has("--no-header"));
-  if (parsed.Has("--highlight-start") || parsed.Has("--highlight-end")) {
-    comparer.HighlightString(
-        LVTCharset::Utf8ToWide(parsed.Value("--highlight-start", LVTDT::kDefaultHighlightStart)),
-        LVTCharset::Utf8ToWide(parsed.Value("--highlight-end", LVTDT::kDefaultHighlightEnd)));
-  }
-
-  LVTFile::MemoryBuffer oldStream(std::move(oldPage.bytes));
-  LVTFile::MemoryBuffer newStream(std::move(newPage.bytes));
-  LVTFile::MemoryBuffer report;
-  unsigned changes = 0;
-  unsigned changedWords = 0;
-  double ratio = 0.0;
-  comparer.DetectChanges(oldStream, oldPage.charset, newStream, newPage.charset, report, changes,
-                         changedWords, ratio);
+  lumivant::DiffOptions options;
+  options.old_charset = std::to_string(oldPage.charset);
+  options.new_charset = std::to_string(newPage.charset);
+  options.ignore_case = parsed.Has("--ignore-case");
+  options.ignore_digits = parsed.Has("--ignore-digits");
+  options.ignore_punctuation = parsed.Has("--ignore-punctuation");
+  options.header = !parsed.Has("--no-header");
+  options.no_scripts = parsed.Has("--no-scripts");
+  options.highlight_start = parsed.Value("--highlight-start");
+  options.highlight_end = parsed.Value("--highlight-end");
+  const lumivant::DiffResult result = lumivant::Diff(oldPage.bytes, newPage.bytes, options);
 
   const bool json = parsed.Has("--json");
-  if ((!json || parsed.Has("-o")) && !EmitDocument(parsed.Value("-o"), report.Bytes()))
+  if ((!json || parsed.Has("-o")) && !EmitDocument(parsed.Value("-o"), result.report))
     return kExitTrouble;
   if (json) {
-    std::printf("{\"changes\":%u,\"changed_words\":%u,\"change_ratio\":%s}\n", changes,
-                changedWords, FormatRatio(ratio).c_str());
+    std::printf("{\"changes\":%u,\"changed_words\":%u,\"change_ratio\":%s}\n", result.changes,
+                result.changed_words, FormatRatio(result.change_ratio).c_str());
     if (std::fflush(stdout) != 0) return Fail("standard output: write failed");
   }
-  return changedWords == 0 ? kExitSame : kExitDifferent;
+  return result.changed_words == 0 ? kExitSame : kExitDifferent;
 }
 
 }  // namespace lumivant_cli

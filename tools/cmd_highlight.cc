@@ -1,15 +1,14 @@
 // lumivant highlight: writes a page with every hit of a query wrapped in its
 // term's colour and an anchor before each hit, and answers whether the page
 // matches, as grep does: 0 match, 1 no match, 2 trouble.
-#include <antlr/ANTLRException.hpp>
 #include <cstdio>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "foundation/charset/transcode.h"
-#include "lumivant/html_query_highlighter.h"
 #include "lumivant/language.h"
-#include "lumivant/memory_buffer.h"
+#include "lumivant/lumivant.h"
 #include "tools/cli.h"
 
 namespace lumivant_cli {
@@ -34,6 +33,9 @@ const char kUsage[] =
     "                   its changed regions, and write no header\n"
     "  --colours FILE   colour tags, one pair per line: start tag, a tab, end tag;\n"
     "                   term N takes pair N modulo the number of pairs\n"
+    "  --no-scripts     the header also carries a Content-Security-Policy under\n"
+    "                   which a browser runs none of the page's scripts or\n"
+    "                   plug-ins: for pages that cannot be trusted\n"
     "  --json           print one line {\"match\":true|false,\"anchors\":N} instead\n"
     "                   of the page (which still goes to -o FILE when given)\n"
     "  --help           show this text\n"
@@ -46,7 +48,7 @@ const char kUsage[] =
 
 // Reads a colours file: one "start tag<TAB>end tag" per line; blank lines
 // are skipped. Prints what is wrong with a bad file.
-bool LoadColours(const std::string& path, LVTDT::HtmlQueryHighlighter::ColourTags* tags) {
+bool LoadColours(const std::string& path, std::vector<std::pair<std::string, std::string>>* tags) {
   std::string bytes;
   if (!LoadPage(path, &bytes)) return false;
   std::istringstream in(bytes);
@@ -59,8 +61,7 @@ bool LoadColours(const std::string& path, LVTDT::HtmlQueryHighlighter::ColourTag
       Fail(path + ":" + std::to_string(number) + ": expected start tag, a tab, end tag");
       return false;
     }
-    tags->emplace_back(LVTCharset::Utf8ToWide(line.substr(0, tab)),
-                       LVTCharset::Utf8ToWide(line.substr(tab + 1)));
+    tags->emplace_back(line.substr(0, tab), line.substr(tab + 1));
   }
   return true;
 }
@@ -70,7 +71,7 @@ bool LoadColours(const std::string& path, LVTDT::HtmlQueryHighlighter::ColourTag
 int RunHighlight(const Args& args) {
   ParsedArgs parsed;
   std::string error;
-  if (!ParseArgs(args, {"--changes-only", "--json", "--help", "-h"},
+  if (!ParseArgs(args, {"--changes-only", "--no-scripts", "--json", "--help", "-h"},
                  {"-o", "--charset", "--language", "--colours"}, &parsed, &error))
     return Fail("highlight: " + error);
   if (parsed.Has("--help") || parsed.Has("-h")) {
@@ -82,37 +83,34 @@ int RunHighlight(const Args& args) {
 
   LVTLanguage::Language::StemmingType type;
   if (!LanguageFromOption(parsed.Value("--language"), &type)) return kExitTrouble;
-  LVTDT::HtmlQueryHighlighter::ColourTags colours;
-  if (parsed.Has("--colours") && !LoadColours(parsed.Value("--colours"), &colours))
+  lumivant::QueryOptions queryOptions;
+  queryOptions.language = LVTLanguage::Language::StemmingTypeName(type);
+  if (parsed.Has("--colours") && !LoadColours(parsed.Value("--colours"), &queryOptions.colours))
     return kExitTrouble;
   std::string bytes;
   if (!LoadPage(parsed.operands[1], &bytes)) return kExitTrouble;
+  lumivant::PageOptions pageOptions;
   const LVTCharset::CHARSET charset = ResolveCharset(parsed.Value("--charset"), bytes);
   if (charset == 0) return kExitTrouble;
+  pageOptions.charset = std::to_string(charset);
+  pageOptions.changes_only = parsed.Has("--changes-only");
+  pageOptions.no_scripts = parsed.Has("--no-scripts");
 
-  const LVTLanguage::Language language(type);
-  const LVTDT::HtmlQueryHighlighter highlighter(LVTCharset::Utf8ToWide(parsed.operands[0]),
-                                                &language, &colours);
-  LVTFile::MemoryBuffer page(std::move(bytes));
-  LVTFile::MemoryBuffer written;
-  uint32_t anchors = 0;
-  bool matches = false;
+  lumivant::HighlightResult result;
   try {
-    matches =
-        highlighter.HighlightHtml(page, charset, written, anchors, parsed.Has("--changes-only"));
-  } catch (const antlr::ANTLRException& e) {
-    return Fail("bad query: " + e.toString());
+    result = lumivant::Query(parsed.operands[0], queryOptions).Highlight(bytes, pageOptions);
+  } catch (const lumivant::QueryError& e) {
+    return Fail(std::string("bad query: ") + e.what());
   }
 
   const bool json = parsed.Has("--json");
-  if ((!json || parsed.Has("-o")) && !EmitDocument(parsed.Value("-o"), written.Bytes()))
+  if ((!json || parsed.Has("-o")) && !EmitDocument(parsed.Value("-o"), result.page))
     return kExitTrouble;
   if (json) {
-    std::printf("{\"match\":%s,\"anchors\":%u}\n", matches ? "true" : "false",
-                static_cast<unsigned>(anchors));
+    std::printf("{\"match\":%s,\"anchors\":%u}\n", result.match ? "true" : "false", result.anchors);
     if (std::fflush(stdout) != 0) return Fail("standard output: write failed");
   }
-  return matches ? kExitSame : kExitDifferent;
+  return result.match ? kExitSame : kExitDifferent;
 }
 
 }  // namespace lumivant_cli

@@ -1,18 +1,12 @@
 // lumivant match: lists the pages that match a query, as grep -l lists
 // files: 0 when a page matched, 1 when none did, 2 on trouble.
-#include <antlr/ANTLRException.hpp>
 #include <cstdio>
 #include <optional>
 #include <string>
 
 #include "foundation/charset/labels.h"
-#include "foundation/charset/transcode.h"
-#include "foundation/charset/utf8_page.h"
 #include "lumivant/language.h"
-#include "lumivant/memory_buffer.h"
-#include "lumivant/term_document_evaluator_ex.h"
-#include "query/compiled_query.h"
-#include "text/page_words.h"
+#include "lumivant/lumivant.h"
 #include "tools/cli.h"
 
 namespace lumivant_cli {
@@ -55,29 +49,6 @@ const char kUsage[] =
     "  lumivant diff old.html new.html | lumivant match --changes-only 'price "
     "near:3 drop' -\n";
 
-// The query as the highlighter sees it: prepared with the pages' language,
-// then parsed. Prints the parser's complaint and returns nothing for a query
-// it rejects.
-std::optional<LVTDT::CompiledQuery> CompileUserQuery(const std::string& query,
-                                                     const LVTLanguage::Language& language) {
-  try {
-    return LVTDT::CompiledQuery::FromUserQuery(LVTCharset::Utf8ToWide(query), language);
-  } catch (const antlr::ANTLRException& e) {
-    Fail("bad query: " + e.toString());
-    return std::nullopt;
-  }
-}
-
-// The words of a page (only those of changed regions with changesOnly); the
-// page's bytes go once they are read.
-LVTDT::PageWords WordsOfPage(std::string bytes, LVTCharset::CHARSET charset, bool changesOnly,
-                             const LVTLanguage::Language& language) {
-  LVTFile::MemoryBuffer page(std::move(bytes));
-  LVTCharset::Utf8Page source(page, charset);
-  return LVTDT::PageWords(source.Stream(), LVTCharset::kUtf8,
-                          LVTDT::PageWords::ScopeFor(changesOnly), language);
-}
-
 struct MatchOptions {
   std::string charset;
   bool changesOnly = false;
@@ -86,20 +57,19 @@ struct MatchOptions {
 
 enum class PageResult { kMatch, kNoMatch, kTrouble };
 
-PageResult MatchPage(const std::string& path, const LVTDT::CompiledQuery& query,
-                     const MatchOptions& options, const LVTLanguage::Language& language) {
+PageResult MatchPage(const std::string& path, const lumivant::Query& query,
+                     const MatchOptions& options) {
   std::string bytes;
   if (!LoadPage(path, &bytes)) return PageResult::kTrouble;
+  lumivant::PageOptions pageOptions;
   const LVTCharset::CHARSET charset = ResolveCharset(options.charset, bytes);
   if (charset == 0) return PageResult::kTrouble;
-  const LVTDT::PageWords words =
-      WordsOfPage(std::move(bytes), charset, options.changesOnly, language);
-  LVTDT::TermDocumentEvaluatorEx evaluator(query.Tree(), words.SharedOccurrences());
-  const bool matches = evaluator.EvaluateNode();
-  const std::size_t groups = evaluator.HighlightedWords().size();
+  pageOptions.charset = std::to_string(charset);
+  pageOptions.changes_only = options.changesOnly;
+  const bool matches = query.Matches(bytes, pageOptions);
   const std::string name = path == "-" ? "(standard input)" : path;
   if (options.count)
-    std::printf("%s:%zu\n", name.c_str(), groups);
+    std::printf("%s:%u\n", name.c_str(), query.CountHits(bytes, pageOptions));
   else if (matches)
     std::printf("%s\n", name.c_str());
   return matches ? PageResult::kMatch : PageResult::kNoMatch;
@@ -135,15 +105,19 @@ int RunMatch(const Args& args) {
     return Fail("unknown or unsupported character set: " + options.charset);
   LVTLanguage::Language::StemmingType type;
   if (!LanguageFromOption(parsed.Value("--language"), &type)) return kExitTrouble;
-  const LVTLanguage::Language language(type);
-
-  const std::optional<LVTDT::CompiledQuery> query = CompileUserQuery(parsed.operands[0], language);
-  if (!query) return kExitTrouble;
+  lumivant::QueryOptions queryOptions;
+  queryOptions.language = LVTLanguage::Language::StemmingTypeName(type);
+  std::optional<lumivant::Query> query;
+  try {
+    query.emplace(parsed.operands[0], queryOptions);
+  } catch (const lumivant::QueryError& e) {
+    return Fail(std::string("bad query: ") + e.what());
+  }
 
   bool anyMatch = false;
   bool trouble = false;
   for (std::size_t i = 1; i < parsed.operands.size(); ++i) {
-    const PageResult result = MatchPage(parsed.operands[i], *query, options, language);
+    const PageResult result = MatchPage(parsed.operands[i], *query, options);
     anyMatch = anyMatch || result == PageResult::kMatch;
     trouble = trouble || result == PageResult::kTrouble;
   }

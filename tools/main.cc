@@ -1,8 +1,11 @@
 // lumivant: change detection and query highlighting on HTML pages.
+#include <unicode/uvernum.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "lumivant/lumivant.h"
 #include "tools/cli.h"
 
 namespace {
@@ -25,7 +28,10 @@ const Command kCommands[] = {
 void PrintUsage(std::FILE* to) {
   std::fprintf(to, "usage: lumivant COMMAND [options] ...\n\ncommands:\n");
   for (const Command& c : kCommands) std::fprintf(to, "  %-10s %s\n", c.name, c.summary);
-  std::fprintf(to, "\n'lumivant COMMAND --help' describes a command.\n");
+  std::fprintf(to,
+               "\n'lumivant COMMAND --help' describes a command; every command takes\n"
+               "--max-size SIZE (default 256M, 0 for none) for the pages it reads.\n"
+               "'lumivant --version' names the versions it was built with.\n");
 }
 
 }  // namespace
@@ -36,6 +42,11 @@ int main(int argc, char** argv) {
     return lumivant_cli::kExitTrouble;
   }
   std::string name = argv[1];
+  if (name == "--version" || name == "-V") {
+    std::printf("lumivant %s (ICU %s, Gumbo %s, Snowball %s)\n", lumivant::Version(), U_ICU_VERSION,
+                LUMIVANT_GUMBO_VERSION, LUMIVANT_SNOWBALL_VERSION);
+    return 0;
+  }
   if (name == "--help" || name == "-h" || name == "help") {
     PrintUsage(stdout);
     return 0;

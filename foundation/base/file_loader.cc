@@ -4,10 +4,13 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <string>
 
 namespace LVTFile {
 
-bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error) {
+bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error,
+                   std::size_t maxBytes, bool* tooLarge) {
+  if (tooLarge != nullptr) *tooLarge = false;
   const bool isStdin = path == "-";
   std::FILE* file = isStdin ? stdin : std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
@@ -20,6 +23,14 @@ bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* err
   for (;;) {
     std::size_t got = std::fread(block, 1, sizeof block, file);
     bytes->append(block, got);
+    // Checked as the bytes come, so that an endless device or pipe stops here.
+    if (maxBytes != 0 && bytes->size() > maxBytes) {
+      *error = "larger than " + std::to_string(maxBytes) + " bytes";
+      if (tooLarge != nullptr) *tooLarge = true;
+      bytes->clear();
+      ok = false;
+      break;
+    }
     if (bytes->size() >= std::numeric_limits<uint32_t>::max()) {
       *error = "file too large (4 GiB or more)";
       ok = false;
