@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <utility>
 
-#include "changes/report_format.h"
 #include "facade/page_header.h"
 #include "foundation/charset/labels.h"
 #include "foundation/charset/transcode.h"
@@ -57,13 +56,9 @@ DiffResult Diff(std::string_view old_page, std::string_view new_page, const Diff
   comparer.IgnoreDigits(options.ignore_digits);
   comparer.IgnoreNonAlphaNum(options.ignore_punctuation);
   comparer.AddEncodingHeader(options.header);
-  // As the tool does: either string given alone keeps the other's default.
   if (!options.highlight_start.empty() || !options.highlight_end.empty())
-    comparer.HighlightString(
-        LVTCharset::Utf8ToWide(options.highlight_start.empty() ? LVTDT::kDefaultHighlightStart
-                                                               : options.highlight_start),
-        LVTCharset::Utf8ToWide(options.highlight_end.empty() ? LVTDT::kDefaultHighlightEnd
-                                                             : options.highlight_end));
+    comparer.HighlightString(LVTCharset::Utf8ToWide(options.highlight_start),
+                             LVTCharset::Utf8ToWide(options.highlight_end));
 
   LVTFile::MemoryBuffer oldStream{std::string(old_page)};
   LVTFile::MemoryBuffer newStream{std::string(new_page)};

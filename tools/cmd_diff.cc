@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "changes/report_format.h"
 #include "lumivant/lumivant.h"
 #include "tools/cli.h"
 
@@ -39,10 +40,10 @@ options:
                          under which a browser runs none of the page's
                          scripts or plug-ins: for reports of untrusted pages
   --highlight-start S    written before each changed piece, inside the
-                         markers (default, also when S is empty: <font
-                         color=#800000 style=background-color:#FFFF00>)
-  --highlight-end E      written after each changed piece (default, also when
-                         E is empty: </font>)
+                         markers (default: <font color=#800000
+                         style=background-color:#FFFF00>; when both strings
+                         are empty, the defaults)
+  --highlight-end E      written after each changed piece (default: </font>)
   --json                 print one line
                          {"changes":N,"changed_words":N,"change_ratio":R}
                          instead of the report (which still goes to -o FILE
@@ -121,8 +122,11 @@ int RunDiff(const Args& args) {
   options.ignore_punctuation = parsed.Has("--ignore-punctuation");
   options.header = !parsed.Has("--no-header");
   options.no_scripts = parsed.Has("--no-scripts");
-  options.highlight_start = parsed.Value("--highlight-start");
-  options.highlight_end = parsed.Value("--highlight-end");
+  // Either string given alone keeps the other's default.
+  if (parsed.Has("--highlight-start") || parsed.Has("--highlight-end")) {
+    options.highlight_start = parsed.Value("--highlight-start", LVTDT::kDefaultHighlightStart);
+    options.highlight_end = parsed.Value("--highlight-end", LVTDT::kDefaultHighlightEnd);
+  }
   const lumivant::DiffResult result = lumivant::Diff(oldPage.bytes, newPage.bytes, options);
 
   const bool json = parsed.Has("--json");

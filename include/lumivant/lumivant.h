@@ -54,7 +54,7 @@ struct DiffOptions {
   // The header also carries a Content-Security-Policy that keeps a browser
   // from running the page's scripts and plug-ins (only with header).
   bool no_scripts = false;
-  // Written around every changed piece; an empty one takes its default,
+  // Written around every changed piece, as given; both empty: the defaults
   // "<font color=#800000 style=background-color:#FFFF00>" and "</font>".
   std::string highlight_start, highlight_end;
 };
