@@ -1,7 +1,6 @@
 #include "lumivant/lumivant.h"
 
 #include <antlr/ANTLRException.hpp>
-
 #include <cstdlib>
 #include <utility>
 
@@ -96,7 +95,7 @@ struct Query::State {
   // The page's words, those of its changed regions only when the page is a
   // report, in a map the evaluator can take.
   LVTDT::TermDocumentEvaluatorEx::OccurrenceMapHandle Words(std::string_view page,
-                                                             const PageOptions& options) const {
+                                                            const PageOptions& options) const {
     const LVTCharset::CHARSET charset = ResolveCharset(options.charset, page);
     std::string utf8(page);
     if (charset != LVTCharset::kUtf8) {
