@@ -5,6 +5,7 @@ import json
 import os
 import subprocess
 import threading
+import time
 from concurrent.futures import ThreadPoolExecutor
 from pathlib import Path
 
@@ -192,3 +193,25 @@ def test_threads_give_the_serial_results():
         threaded = list(pool.map(work, pages * 3))
     expected = [(r.report, r.changes, r.changed_words, query.count(r.report)) for r in serial]
     assert threaded == expected * 3 and len(seen) > 1
+
+
+@corpus
+def test_other_threads_run_during_a_call():
+    old, new = pair("049")  # a quarter of a second
+    ticks, stop = [], threading.Event()
+
+    def ticker():
+        while not stop.is_set():
+            ticks.append(time.perf_counter())
+            time.sleep(0.001)
+
+    thread = threading.Thread(target=ticker)
+    thread.start()
+    time.sleep(0.01)
+    start = time.perf_counter()
+    lumivant.diff(old, new)
+    end = time.perf_counter()
+    stop.set()
+    thread.join()
+    # Holding the GIL, the call would keep the ticker out until it returned.
+    assert sum(start < t < (start + end) / 2 for t in ticks) >= 5
