@@ -4,7 +4,8 @@
 set -euo pipefail
 packages=(build-essential cmake pkg-config libantlr-dev libgumbo-dev
           libstemmer-dev libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
-          clang libclang-rt-14-dev clang-format dpkg-dev file)
+          clang libclang-rt-14-dev clang-format dpkg-dev file
+          python3 python3-dev pybind11-dev python3-pytest python3-dask python3-distributed)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
