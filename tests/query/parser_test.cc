@@ -64,7 +64,17 @@ TEST(DTQueryParser, TreeShapes) {
       {"a andy b", "And(And(a, andy), b)"},
       // Case stays as typed; only the type tells keywords from words.
       {"Cats AND Dogs", "AND_(Cats, Dogs)"},
-      {"caf\xC3\xA9 cr\xC3\xA8me", "And(caf\xC3\xA9, cr\xC3\xA8me)"},
+      // Tokens: keywords need their blank (a tab is none); the weighted near
+      // takes the word after the colon, whatever it is; '+' and '-' continue
+      // words but start none; other marks separate words; UTF-8 bytes, the
+      // no-break space included, are word characters; only ASCII capitals
+      // are lowered to find keywords, and the text stays as typed.
+      {"near\tx andy", "And(And(near, x), andy)"},
+      {"a NeAr:3-4 b", "WEIGHTEDNEAR_[NeAr:3-4](a, b)"},
+      {"x_1+y-2 c++", "And(x_1+y-2, c++)"},
+      {"a;b.c/d=e#$%&'*<>?@[]^{}~x 3.5",
+       "And(And(And(And(And(And(And(a, b), c), d), e), x), 3), 5)"},
+      {"caf\u00e9 a\u00a0b \xC9T\xC9", "And(And(caf\u00e9, a\u00a0b), \xC9T\xC9)"},
   };
   for (const Row& row : rows) EXPECT_EQ(row.expected, Parse(row.input)) << row.input;
 }
@@ -98,11 +108,20 @@ TEST(DTQueryParser, InvalidQueries) {
       // The lexer's errors pass through unchanged.
       {"a,b", "TokenStreamRecognitionException line 1:2: unexpected char: ','"},
       {"a near: b", "TokenStreamRecognitionException line 1:8: unexpected char: ' '"},
+      {"a NEAR:", "TokenStreamRecognitionException line 1:8: unexpected char: EOF"},
+      {"a near:+1 b", "TokenStreamRecognitionException line 1:8: unexpected char: '+'"},
+      // A newline never advances the line.
+      {"a\nb\n,", "TokenStreamRecognitionException line 1:5: unexpected char: ','"},
   };
   for (const Row& row : rows) EXPECT_EQ(row.expected, Parse(row.input)) << row.input;
 }
 
 TEST(DTQueryParser, CharactersAfterTheStopAreNeverRead) {
+  // Control characters and DEL are lexical errors; a long word is one token.
+  for (char c : {'\0', '\1', '\b', '\v', '\f', '\x0E', '\x1F', '\x7F'})
+    EXPECT_EQ(0u, Parse(std::string(1, c)).find("TokenStreamRecognitionException line 1:1: "))
+        << int{c};
+  EXPECT_EQ(std::string(200000, 'x'), Parse(std::string(200000, 'x')));
   // Once query stops, what follows is not scanned: no lexical error.
   EXPECT_EQ("a", Parse("a ) ,!|\\"));
   EXPECT_EQ("a b", Parse("a b ) + , , ,"));

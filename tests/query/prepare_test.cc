@@ -92,19 +92,14 @@ TEST(StemQuery, StemsEveryWordOnceIntoTheMap) {
   LVTDT::StemQuery(again, stems, English());
   EXPECT_EQ(u"run", again);
   EXPECT_EQ(u"running", stems[u"run"]);
-}
-
-TEST(StemQuery, UnbreakableCharactersStartWordsButNeverContinueThem) {
-  ASSERT_TRUE(LVTDT::IsUnbreakable(u'\u4e2d'));
-  ASSERT_TRUE(LVTDT::IsUnbreakable(u'\u6587'));
-  std::u16string query = u"\u4e2d\u6587 x\u4e2d \u4e2dab";
-  PrepareQueryStemMap stems;
-  LVTDT::StemQuery(query, stems, Identity());
-  EXPECT_EQ(u"\u4e2d\u6587 x\u4e2d \u4e2dab", query);
-  // The second ideograph of a pair, and one after a word, are copied only.
-  const PrepareQueryStemMap expected = {
-      {u"\u4e2d", u"\u4e2d"}, {u"x", u"x"}, {u"\u4e2dab", u"\u4e2dab"}};
-  EXPECT_EQ(expected, stems);
+  // Unbreakable characters start words but never continue them: the second
+  // ideograph of a pair, and one after a word, are copied only.
+  std::u16string cjk = u"\u4e2d\u6587 x\u4e2d \u4e2dab";
+  PrepareQueryStemMap cjkStems;
+  LVTDT::StemQuery(cjk, cjkStems, Identity());
+  EXPECT_EQ(u"\u4e2d\u6587 x\u4e2d \u4e2dab", cjk);
+  EXPECT_EQ((PrepareQueryStemMap{{u"\u4e2d", u"\u4e2d"}, {u"x", u"x"}, {u"\u4e2dab", u"\u4e2dab"}}),
+            cjkStems);
 }
 
 // The separator rewrite exactly as it reads: insert into the string and
