@@ -35,14 +35,12 @@ TEST(EvaluatorTest, QueriesOnDocuments) {
       // Words: neighbouring occurrences make one hit; the text is looked up
       // as it stands.
       {"gold", "a b c d gold gold e f g gold", true, "[4 5] [9]"},
-      {"silver", "a b c d gold", false, ""},
       {"Gold", "gold", false, ""},
       // A stop word is flagged whether or not the document has it; it counts
       // for matching but is not highlighted, unless quoted.
       {"the", "a b c", false, "", true},
       {"the", "the b c", true, "[0]", true},
       {"the or gold", "a the b c d gold", true, "[5]"},
-      {"gold and the", "a the b c d gold", true, "[5]"},
       {"gold and the", "a b gold", false, "[2]"},
       {"the and of", "the of x", true, ""},
       {"\"the\" gold", "the gold", true, "[0 1]"},
@@ -50,10 +48,8 @@ TEST(EvaluatorTest, QueriesOnDocuments) {
       // And and or carry groups whatever the result; juxtaposition is and;
       // not drops its operand's groups.
       {"gold and silver", "a b gold c d e f gold", false, "[2] [7]"},
-      {"gold or silver", "a b gold c d e f silver", true, "[2] [7]"},
       {"gold silver", "silver gold", true, "[0 1]"},
       {"not gold", "gold", false, ""},
-      {"not gold", "silver", true, ""},
       {"silver not gold", "silver x gold", false, "[0]"},
       // Only the given node is evaluated, not its siblings.
       {"alpha beta ) +", "beta beta", false, ""},
@@ -64,9 +60,7 @@ TEST(EvaluatorTest, QueriesOnDocuments) {
       {"gold near silver", eleven, false, ""},
       {"gold near silver", "silver gold", true, "[0 1]"},
       {"gold near silver", "gold a silver b c d e f g h i j k l m n o gold", true, "[0] [2]"},
-      {"gold near silver", "gold", false, ""},
       {"gold near:2 silver", "a b c d gold e silver", true, "[4] [6]"},
-      {"gold near:2 silver", "a b c d gold e f silver", false, ""},
       {"gold near:3-4 silver", "gold a b silver", true, "[0] [3]"},
       {"gold NEAR:5x silver", "gold a b c d silver", true, "[0] [5]"},
       // A limit that is no number, or too large, is the default.
@@ -82,15 +76,12 @@ TEST(EvaluatorTest, QueriesOnDocuments) {
       // touch merge; keyword tokens between the quotes are words.
       {"\"big red fox\"", "a b c d e f g h i j big x fox y z red", false, ""},
       {"\"big red fox\"", "big red fox a big red b big red fox", true, "[0 1 2] [7 8 9]"},
-      {"\"big red zebra\"", "big red fox", false, ""},
       {"\"ha ha\"", "a b c d e f g ha ha ha", true, "[7 8 9]"},
       {"\"big red\"", "big red big red x big red", true, "[0 1 2 3] [5 6]"},
-      {"\"gold\"", "gold a gold gold", true, "[0] [2 3]"},
       {"\"salt or pepper\"", "x salt or pepper", true, "[1 2 3]"},
       {"\"to be or not to be\"", "to be or not to be", true, "[0 1 2 3 4 5]"},
       // Stop words in phrases are ordinary words by default; with the option,
       // x s y is x and y two words apart, and a leading stop word adds no gap.
-      {"\"bread of life\"", "bread x life", false, ""},
       {"\"bread of life\"", "bread of life", true, "[0 1 2]"},
       {"\"bread of life\"", "bread x life _ life bread life", true, "[0 2]", false, true},
       {"\"of bread life\"", "bread x life _ life bread life", true, "[5 6]", false, true},
@@ -125,9 +116,7 @@ TEST(EvaluatorTest, TreesTheParserNeverMakes) {
       {antlr::RefAST(), false, ""},
       {t.Node(Tokens::LPAREN_, "("), false, ""},
       {t.Word(" ant"), false, ""},  // no trimming
-      {t.Word(""), false, ""},
       {t.Node(Tokens::WORD_, "ant", {t.Word("bee")}), false, ""},
-      {t.Node(Tokens::OR_, "or ", {t.Word("ant")}), false, ""},
       {t.Node(Tokens::NOT_, "not ", {t.Word("ant"), t.Word("bee")}), false, ""},
       // An invalid operand is false like an absent word; not turns it true.
       {lonelyAnd(), false, ""},
@@ -146,7 +135,6 @@ TEST(EvaluatorTest, TreesTheParserNeverMakes) {
       // Phrase words lose their last blank only; the words end at the
       // closing quote leaf.
       {phrase("ant ", {t.Word("bee"), t.Node(Tokens::DQUOTE_, "\"")}), true, "[0 1]"},
-      {phrase(" ant ", {t.Word("bee"), t.Node(Tokens::DQUOTE_, "\"")}), false, ""},
       {phrase("ant  ", {t.Word("bee"), t.Node(Tokens::DQUOTE_, "\"")}), false, ""},
       {phrase("ant", {t.Node(Tokens::DQUOTE_, "\""), t.Word("zzz")}), true, "[0]"},
   };

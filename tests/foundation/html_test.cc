@@ -218,12 +218,6 @@ TEST(HtmlDocParserTest, MessyPagesKeepEveryTextSpanFaithful) {
     EXPECT_EQ(std::string::npos, text.find("not text"));
     EXPECT_EQ(std::string::npos, text.find("cdata"));
   }
-  const std::string latin1 = lvt_testing::ReadFile(lvt_testing::DataPath("html/latin1.html"));
-  for (LVTCharset::CHARSET charset : {1252u, 28591u}) {
-    HtmlDocTree latinTree(charset);
-    Parse(latin1, &latinTree);
-    EXPECT_GT(ExpectFaithfulTextSpans(latin1, charset, latinTree, "latin1"), 3u);
-  }
 }
 
 TEST(HtmlDocParserTest, CorpusPagesKeepEveryTextSpanFaithful) {

@@ -131,6 +131,11 @@ void Survive(const std::string& what, const std::string& page, const std::u16str
     LVTFile::MemoryBuffer in(page);
     LVTDT::RawTextList runs;
     LVTDT::RawTextExtractor::GetRawTextFromHtml(in, charset, runs);
+    // Runs lie in the page in its order, however the parser moved them.
+    for (std::size_t i = 0; i < runs.size(); ++i)
+      ASSERT_TRUE(runs[i]->m_Start + runs[i]->m_Length <= page.size() &&
+                  (i == 0 || runs[i]->m_Start >= runs[i - 1]->m_Start + runs[i - 1]->m_Length))
+          << what << ": run " << i;
   });
   Within(what + ", highlighting", bound, [&] {
     const lvt_fuzz::Highlighted result =

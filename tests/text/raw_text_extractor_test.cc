@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "foundation/base/memory_buffer.h"
-#include "foundation/charset/labels.h"
 #include "testing/test_util.h"
 
 namespace {
@@ -117,48 +116,6 @@ TEST(RawTextExtractorTest, DeepPagesKeepTheirWordBreaks) {
   ASSERT_EQ(200000u, runs.size());
   for (std::size_t i = 0; i < runs.size(); ++i)
     ASSERT_EQ(u"w ", runs[i]->m_Text.substr(0, 2)) << "run " << i << " would join the next word";
-}
-
-TEST(RawTextExtractorTest, TablesTakeBackManyFosteredTextsInPageOrder) {
-  // The parser moves text that stands between cells, or after a table's
-  // start tag, out before its table; every piece goes back where the page
-  // has it, however many there are.
-  std::string cells = "<body><table><tr>", tables = "<body>";
-  std::vector<uint32_t> cellStarts, tableStarts;
-  for (std::size_t i = 0; i < 20000; ++i) {
-    cells += "<td>";
-    cellStarts.push_back(static_cast<uint32_t>(cells.size()));
-    cells += "c" + std::to_string(i) + "</td>";
-    cellStarts.push_back(static_cast<uint32_t>(cells.size()));
-    cells += "f" + std::to_string(i);
-    tables += "<table>";
-    tableStarts.push_back(static_cast<uint32_t>(tables.size()));
-    tables += "t" + std::to_string(i);
-  }
-  for (const auto& [page, starts] :
-       {std::make_pair(&cells, &cellStarts), std::make_pair(&tables, &tableStarts)}) {
-    const RawTextList runs = Runs(*page);
-    ASSERT_EQ(starts->size(), runs.size());
-    for (std::size_t i = 0; i < runs.size(); ++i) ASSERT_EQ((*starts)[i], runs[i]->m_Start) << i;
-  }
-}
-
-TEST(RawTextExtractorTest, CorpusRunsLieInsideTheirPagesInOrder) {
-  const std::string corpus = lvt_testing::CorpusDir();
-  if (corpus.empty()) GTEST_SKIP() << "no corpus";
-  for (const std::string& path : lvt_testing::ListFiles(corpus + "/pages")) {
-    if (path.find(".htm") == std::string::npos) continue;
-    const std::string page = lvt_testing::ReadFile(path);
-    const RawTextList runs = Runs(page, false, LVTCharset::DetectCharset(page));
-    EXPECT_GT(runs.size(), 10u) << path;
-    uint32_t lastEnd = 0;
-    for (const auto& run : runs) {
-      ASSERT_GE(run->m_Start, lastEnd) << path;
-      ASSERT_LE(run->m_Start + run->m_Length, page.size()) << path;
-      ASSERT_LE(run->m_AnchorPos, run->m_Start) << path;
-      lastEnd = run->m_Start + run->m_Length;
-    }
-  }
 }
 
 }  // namespace
