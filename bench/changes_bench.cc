@@ -23,9 +23,9 @@
 #include <string>
 #include <vector>
 
-#include "foundation/base/memory_buffer.h"
 #include "foundation/charset/labels.h"
 #include "lumivant/compare_html_documents.h"
+#include "lumivant/memory_buffer.h"
 #include "testing/test_util.h"
 
 namespace {

@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "foundation/base/memory_buffer.h"
 #include "foundation/charset/labels.h"
 #include "foundation/charset/transcode.h"
-#include "foundation/language/language.h"
 #include "highlight/highlight_testing.h"
 #include "lumivant/html_query_highlighter.h"
+#include "lumivant/language.h"
+#include "lumivant/memory_buffer.h"
 #include "lumivant/raw_text_extractor.h"
 #include "testing/test_util.h"
 #include "text/occurrence_release.h"

@@ -12,9 +12,9 @@
 #include <string>
 
 #include "eval/highlight_groups.h"
-#include "foundation/base/memory_buffer.h"
 #include "foundation/charset/transcode.h"
-#include "foundation/language/language.h"
+#include "lumivant/language.h"
+#include "lumivant/memory_buffer.h"
 #include "lumivant/raw_text_extractor.h"
 #include "lumivant/term_document_evaluator_ex.h"
 #include "lumivant/word_occurences_extractor.h"

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "foundation/language/language.h"
+#include "lumivant/language.h"
 #include "query/dt_query_parser.h"
 #include "query/parse_query.h"
 #include "query/query_preparation.h"

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/base/memory_buffer.h"
 #include "foundation/charset/labels.h"
+#include "lumivant/memory_buffer.h"
 #include "lumivant/raw_text_extractor.h"
 #include "testing/test_util.h"
 

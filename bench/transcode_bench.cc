@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "foundation/base/memory_buffer.h"
 #include "foundation/charset/offsets.h"
 #include "foundation/charset/transcode.h"
+#include "lumivant/memory_buffer.h"
 #include "testing/test_util.h"
 
 namespace {

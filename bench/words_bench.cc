@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "foundation/base/code_page.h"
-#include "foundation/base/memory_buffer.h"
-#include "foundation/language/language.h"
 #include "foundation/language/stemmer_snowball.h"
+#include "lumivant/code_page.h"
+#include "lumivant/language.h"
+#include "lumivant/memory_buffer.h"
 #include "lumivant/raw_text.h"
 #include "lumivant/raw_text_extractor.h"
 #include "lumivant/word_occurences_extractor.h"

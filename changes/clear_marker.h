@@ -16,7 +16,7 @@
 
 #include <string>
 
-#include "foundation/base/binary_stream_buf.h"
+#include "lumivant/binary_stream_buf.h"
 
 namespace LVTDT {
 

@@ -10,8 +10,8 @@
 #include "changes/report_writer.h"
 #include "changes/text_sequence_edit_distance.h"
 #include "changes/text_sequence_extractor.h"
-#include "foundation/base/memory_buffer.h"
 #include "foundation/charset/transcode.h"
+#include "lumivant/memory_buffer.h"
 
 namespace LVTDT {
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "foundation/base/ref_count_vector.h"
-#include "foundation/base/smart_ptr.h"
-#include "foundation/base/sp_ref_counter.h"
+#include "lumivant/ref_count_vector.h"
+#include "lumivant/smart_ptr.h"
+#include "lumivant/sp_ref_counter.h"
 
 namespace LVTDT {
 

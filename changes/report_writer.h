@@ -10,7 +10,7 @@
 #include <string>
 
 #include "changes/node.h"
-#include "foundation/base/binary_stream_buf.h"
+#include "lumivant/binary_stream_buf.h"
 
 namespace LVTDT {
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "foundation/html/doc_parser.h"
-#include "foundation/html/keyword_table.h"
+#include "lumivant/html_keyword_table.h"
 #include "lumivant/raw_text_extractor.h"
 
 namespace LVTDT {

@@ -15,10 +15,10 @@
 #include <string>
 
 #include "changes/node.h"
-#include "foundation/base/binary_stream_buf.h"
-#include "foundation/base/code_page.h"
-#include "foundation/base/ref_count.h"
-#include "foundation/html/tree.h"
+#include "lumivant/binary_stream_buf.h"
+#include "lumivant/code_page.h"
+#include "lumivant/html_tree.h"
+#include "lumivant/ref_count.h"
 
 namespace LVTDT {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "eval/node_text.h"
-#include "foundation/language/language.h"
+#include "lumivant/language.h"
 #include "query/parse_query.h"
 #include "query/query_preparation.h"
 

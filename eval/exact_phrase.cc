@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "eval/highlight_groups.h"
-#include "foundation/language/stop_words.h"
+#include "lumivant/stop_words.h"
 #include "lumivant/term_document_evaluator_ex.h"
 #include "query/dt_query_parser_token_types.h"
 

@@ -1,7 +1,7 @@
 #include "eval/node_text.h"
 
-#include "foundation/base/code_page.h"
 #include "foundation/charset/transcode.h"
+#include "lumivant/code_page.h"
 
 namespace LVTDT {
 namespace eval_text {

@@ -5,7 +5,7 @@
 
 #include "eval/highlight_groups.h"
 #include "eval/node_text.h"
-#include "foundation/language/stop_words.h"
+#include "lumivant/stop_words.h"
 #include "query/dt_query_parser_token_types.h"
 
 namespace LVTDT {

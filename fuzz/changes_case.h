@@ -17,14 +17,14 @@
 #include <string>
 
 #include "changes/clear_marker.h"
-#include "foundation/base/code_page.h"
-#include "foundation/base/memory_buffer.h"
 #include "fuzz/element_list.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/fuzz_support.h"
 #include "fuzz/report_checks.h"
 #include "fuzz/transcode_case.h"
+#include "lumivant/code_page.h"
 #include "lumivant/compare_html_documents.h"
+#include "lumivant/memory_buffer.h"
 
 namespace lvt_fuzz {
 

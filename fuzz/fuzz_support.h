@@ -18,10 +18,10 @@
 #include <string_view>
 #include <vector>
 
-#include "foundation/base/binary_stream_buf.h"
-#include "foundation/base/code_page.h"
-#include "foundation/base/memory_buffer.h"
 #include "fuzz/fuzz_input.h"
+#include "lumivant/binary_stream_buf.h"
+#include "lumivant/code_page.h"
+#include "lumivant/memory_buffer.h"
 
 namespace lvt_fuzz {
 

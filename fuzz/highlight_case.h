@@ -18,8 +18,6 @@
 #include <string>
 #include <vector>
 
-#include "foundation/base/code_page.h"
-#include "foundation/base/memory_buffer.h"
 #include "fuzz/element_list.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/fuzz_support.h"
@@ -27,8 +25,10 @@
 #include "fuzz/query_outcome.h"
 #include "fuzz/report_checks.h"
 #include "fuzz/transcode_case.h"
+#include "lumivant/code_page.h"
 #include "lumivant/create_simple_query.h"
 #include "lumivant/html_query_highlighter.h"
+#include "lumivant/memory_buffer.h"
 
 namespace lvt_fuzz {
 

@@ -19,15 +19,15 @@
 #include <string>
 #include <vector>
 
-#include "foundation/base/code_page.h"
-#include "foundation/base/ref_count.h"
 #include "foundation/charset/transcode.h"
-#include "foundation/language/language.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/fuzz_support.h"
 #include "fuzz/query_outcome.h"
+#include "lumivant/code_page.h"
 #include "lumivant/create_simple_query.h"
+#include "lumivant/language.h"
 #include "lumivant/raw_text_extractor.h"
+#include "lumivant/ref_count.h"
 #include "lumivant/term_document_evaluator_ex.h"
 #include "lumivant/word_occurences_extractor.h"
 #include "query/dt_query_parser_token_types.h"

@@ -16,13 +16,13 @@
 #include <string>
 #include <vector>
 
-#include "foundation/base/code_page.h"
-#include "foundation/base/memory_buffer.h"
 #include "foundation/charset/labels.h"
 #include "foundation/charset/transcode.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/fuzz_support.h"
 #include "fuzz/utf8_reference.h"
+#include "lumivant/code_page.h"
+#include "lumivant/memory_buffer.h"
 
 namespace lvt_fuzz {
 

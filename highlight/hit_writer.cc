@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "foundation/base/binary_stream.h"
-#include "foundation/base/code_page.h"
 #include "foundation/charset/transcode.h"
 #include "highlight/highlight_format.h"
+#include "lumivant/code_page.h"
 
 namespace LVTDT {
 

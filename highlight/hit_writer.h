@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "foundation/base/binary_stream_buf.h"
+#include "lumivant/binary_stream_buf.h"
 #include "lumivant/raw_text.h"
 
 namespace LVTDT {

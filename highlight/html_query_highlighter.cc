@@ -4,11 +4,11 @@
 #include <optional>
 
 #include "foundation/base/binary_stream.h"
-#include "foundation/base/memory_buffer.h"
 #include "foundation/charset/transcode.h"
-#include "foundation/language/language.h"
 #include "highlight/highlight_format.h"
 #include "highlight/hit_writer.h"
+#include "lumivant/language.h"
+#include "lumivant/memory_buffer.h"
 #include "lumivant/raw_text_extractor.h"
 #include "lumivant/term_document_evaluator_ex.h"
 #include "query/parse_query.h"

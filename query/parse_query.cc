@@ -2,8 +2,8 @@
 
 #include <sstream>
 
-#include "foundation/base/code_page.h"
 #include "foundation/charset/transcode.h"
+#include "lumivant/code_page.h"
 #include "query/dt_query_lexer.h"
 #include "query/dt_query_parser.h"
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "foundation/language/char_classes.h"
-#include "foundation/language/language.h"
+#include "lumivant/language.h"
 
 namespace LVTDT {
 

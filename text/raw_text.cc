@@ -1,6 +1,6 @@
 #include "lumivant/raw_text.h"
 
-#include "foundation/base/mem_pool.h"
+#include "lumivant/mem_pool.h"
 
 namespace LVTDT {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/base/code_page.h"
-#include "foundation/language/language.h"
+#include "lumivant/code_page.h"
+#include "lumivant/language.h"
 
 namespace lumivant_cli {
 

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "changes/report_format.h"
-#include "foundation/base/memory_buffer.h"
 #include "foundation/charset/transcode.h"
 #include "lumivant/compare_html_documents.h"
+#include "lumivant/memory_buffer.h"
 #include "tools/cli.h"
 
 namespace lumivant_cli {

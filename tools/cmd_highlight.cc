@@ -6,9 +6,9 @@
 #include <sstream>
 #include <string>
 
-#include "foundation/base/memory_buffer.h"
-#include "foundation/language/language.h"
 #include "lumivant/html_query_highlighter.h"
+#include "lumivant/language.h"
+#include "lumivant/memory_buffer.h"
 #include "tools/cli.h"
 
 namespace lumivant_cli {

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <string>
 
-#include "foundation/base/code_page.h"
 #include "foundation/charset/transcode.h"
-#include "foundation/language/language.h"
+#include "lumivant/code_page.h"
+#include "lumivant/language.h"
 #include "query/parse_query.h"
 #include "query/query_preparation.h"
 #include "query/query_tree_dump.h"

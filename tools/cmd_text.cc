@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "foundation/base/memory_buffer.h"
 #include "foundation/charset/transcode.h"
+#include "lumivant/memory_buffer.h"
 #include "lumivant/raw_text_extractor.h"
 #include "tools/cli.h"
 

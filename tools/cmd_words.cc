@@ -6,9 +6,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "foundation/base/memory_buffer.h"
 #include "foundation/charset/transcode.h"
-#include "foundation/language/language.h"
+#include "lumivant/language.h"
+#include "lumivant/memory_buffer.h"
 #include "lumivant/raw_text_extractor.h"
 #include "lumivant/word_occurences_extractor.h"
 #include "tools/cli.h"

@@ -1,4 +1,4 @@
-#include "foundation/base/binary_stream_buf.h"
+#include "lumivant/binary_stream_buf.h"
 
 #include <algorithm>
 #include <cstring>

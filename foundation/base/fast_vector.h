@@ -10,7 +10,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "foundation/base/mem_pool.h"
+#include "lumivant/mem_pool.h"
 
 namespace LVT {
 

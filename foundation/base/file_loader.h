@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "foundation/base/memory_buffer.h"
+#include "lumivant/memory_buffer.h"
 
 namespace LVTFile {
 

@@ -1,4 +1,4 @@
-#include "foundation/base/mem_pool.h"
+#include "lumivant/mem_pool.h"
 
 #include <cstdlib>
 

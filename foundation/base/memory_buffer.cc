@@ -1,4 +1,4 @@
-#include "foundation/base/memory_buffer.h"
+#include "lumivant/memory_buffer.h"
 
 #include <algorithm>
 #include <cstring>

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "foundation/base/binary_stream_buf.h"
+#include "lumivant/binary_stream_buf.h"
 #include "lumivant/export.h"
 
 namespace LVTFile {

@@ -8,7 +8,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "foundation/base/mem_pool.h"
+#include "lumivant/mem_pool.h"
 
 namespace LVT {
 

@@ -14,7 +14,7 @@
 #include <new>
 #include <utility>
 
-#include "foundation/base/mem_pool.h"
+#include "lumivant/mem_pool.h"
 
 namespace LVT {
 

@@ -6,7 +6,7 @@
 
 #include <utility>
 
-#include "foundation/base/mem_pool.h"
+#include "lumivant/mem_pool.h"
 
 namespace LVT {
 

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/base/code_page.h"
+#include "lumivant/code_page.h"
 
 struct UConverter;
 

@@ -33,9 +33,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "foundation/base/code_page.h"
 #include "foundation/charset/decoder.h"
 #include "foundation/charset/encoder.h"
+#include "lumivant/code_page.h"
 
 namespace LVTCharset {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "foundation/base/code_page.h"
+#include "lumivant/code_page.h"
 
 namespace LVTCharset {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "foundation/base/code_page.h"
+#include "lumivant/code_page.h"
 
 namespace LVTCharset {
 

@@ -17,9 +17,9 @@
 #include <cstdint>
 #include <string>
 
-#include "foundation/base/binary_stream_buf.h"
-#include "foundation/base/code_page.h"
 #include "foundation/charset/converter.h"
+#include "lumivant/binary_stream_buf.h"
+#include "lumivant/code_page.h"
 
 namespace LVTCharset {
 

@@ -22,9 +22,9 @@
 #ifndef LUMIVANT_FOUNDATION_HTML_DOC_PARSER_H_
 #define LUMIVANT_FOUNDATION_HTML_DOC_PARSER_H_
 
-#include "foundation/base/binary_stream_buf.h"
-#include "foundation/html/keyword_table.h"
-#include "foundation/html/tree.h"
+#include "lumivant/binary_stream_buf.h"
+#include "lumivant/html_keyword_table.h"
+#include "lumivant/html_tree.h"
 
 namespace LVTParser {
 

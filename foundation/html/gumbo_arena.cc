@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "foundation/base/mem_pool.h"
+#include "lumivant/mem_pool.h"
 
 namespace LVTParser {
 

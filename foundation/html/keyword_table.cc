@@ -1,8 +1,8 @@
-#include "foundation/html/keyword_table.h"
-
 #include <gumbo.h>
 
 #include <algorithm>
+
+#include "lumivant/html_keyword_table.h"
 
 namespace LVTParser {
 

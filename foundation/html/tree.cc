@@ -1,7 +1,7 @@
-#include "foundation/html/tree.h"
-
 #include <unicode/utf16.h>
 #include <unicode/utf8.h>
+
+#include "lumivant/html_tree.h"
 
 namespace LVTParser {
 

@@ -31,8 +31,8 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/base/code_page.h"
-#include "foundation/base/ref_count.h"
+#include "lumivant/code_page.h"
+#include "lumivant/ref_count.h"
 
 namespace LVTParser {
 

@@ -9,8 +9,8 @@
 
 #include <cstdint>
 
-#include "foundation/html/keyword_table.h"
-#include "foundation/html/tree.h"
+#include "lumivant/html_keyword_table.h"
+#include "lumivant/html_tree.h"
 
 struct GumboInternalNode;
 

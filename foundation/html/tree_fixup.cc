@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "foundation/html/keyword_table.h"
 #include "foundation/html/tree_builder.h"
+#include "lumivant/html_keyword_table.h"
 
 namespace LVTParser {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "foundation/html/tree.h"
+#include "lumivant/html_tree.h"
 
 namespace LVTParser {
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "foundation/language/language.h"
+#include "lumivant/language.h"
 
 namespace LVTDT {
 

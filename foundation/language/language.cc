@@ -1,11 +1,11 @@
-#include "foundation/language/language.h"
+#include "lumivant/language.h"
 
 #include <algorithm>
 #include <stdexcept>
 #include <string>
 
-#include "foundation/base/mem_pool.h"
 #include "foundation/language/stemmer_snowball.h"
+#include "lumivant/mem_pool.h"
 
 namespace LVTLanguage {
 

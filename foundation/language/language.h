@@ -20,9 +20,9 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/base/ref_count.h"
-#include "foundation/language/stemmer.h"
 #include "lumivant/export.h"
+#include "lumivant/ref_count.h"
+#include "lumivant/stemmer.h"
 
 namespace LVTLanguage {
 

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "foundation/language/language.h"
+#include "lumivant/language.h"
 
 namespace LVTLanguage {
 namespace tables {

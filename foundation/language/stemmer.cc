@@ -1,4 +1,4 @@
-#include "foundation/language/stemmer.h"
+#include "lumivant/stemmer.h"
 
 namespace LVTLanguage {
 

@@ -14,9 +14,9 @@
 #include <mutex>
 #include <string>
 
-#include "foundation/base/ref_count.h"
-#include "foundation/language/stemmer.h"
 #include "lumivant/export.h"
+#include "lumivant/ref_count.h"
+#include "lumivant/stemmer.h"
 
 struct sb_stemmer;
 

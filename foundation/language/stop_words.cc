@@ -1,4 +1,4 @@
-#include "foundation/language/stop_words.h"
+#include "lumivant/stop_words.h"
 
 #include "foundation/language/stemmer_snowball.h"
 

@@ -23,8 +23,8 @@
 
 #include <string>
 
-#include "foundation/base/binary_stream_buf.h"
-#include "foundation/base/code_page.h"
+#include "lumivant/binary_stream_buf.h"
+#include "lumivant/code_page.h"
 #include "lumivant/export.h"
 
 namespace LVTDT {

@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "foundation/base/ref_count.h"
 #include "lumivant/export.h"
+#include "lumivant/ref_count.h"
 #include "lumivant/term_document_evaluator_ex.h"
 
 namespace LVTDT {

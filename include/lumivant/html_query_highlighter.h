@@ -17,11 +17,11 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/base/binary_stream_buf.h"
-#include "foundation/base/code_page.h"
-#include "foundation/base/ref_count.h"
-#include "foundation/base/ref_count_vector.h"
+#include "lumivant/binary_stream_buf.h"
+#include "lumivant/code_page.h"
 #include "lumivant/export.h"
+#include "lumivant/ref_count.h"
+#include "lumivant/ref_count_vector.h"
 #include "lumivant/word_occurences_extractor.h"
 
 namespace LVTLanguage {

@@ -9,10 +9,10 @@
 #include <cstdint>
 #include <string>
 
-#include "foundation/base/ref_count_vector.h"
-#include "foundation/base/smart_ptr.h"
-#include "foundation/base/sp_ref_counter.h"
 #include "lumivant/export.h"
+#include "lumivant/ref_count_vector.h"
+#include "lumivant/smart_ptr.h"
+#include "lumivant/sp_ref_counter.h"
 
 namespace LVTDT {
 

@@ -20,11 +20,11 @@
 #include <cstdint>
 #include <string>
 
-#include "foundation/base/binary_stream_buf.h"
-#include "foundation/base/code_page.h"
-#include "foundation/html/keyword_table.h"
-#include "foundation/html/tree.h"
+#include "lumivant/binary_stream_buf.h"
+#include "lumivant/code_page.h"
 #include "lumivant/export.h"
+#include "lumivant/html_keyword_table.h"
+#include "lumivant/html_tree.h"
 #include "lumivant/raw_text.h"
 
 namespace LVTDT {

@@ -29,9 +29,9 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/base/ref_count.h"
-#include "foundation/base/ref_count_vector.h"
 #include "lumivant/export.h"
+#include "lumivant/ref_count.h"
+#include "lumivant/ref_count_vector.h"
 #include "lumivant/word_occurences_extractor.h"
 
 namespace LVTLanguage {

@@ -14,13 +14,13 @@
 #include <map>
 #include <string>
 
-#include "foundation/base/fast_vector.h"
-#include "foundation/base/ref_count.h"
-#include "foundation/base/ref_count_vector.h"
-#include "foundation/base/smart_ptr.h"
-#include "foundation/base/sp_ref_counter.h"
 #include "lumivant/export.h"
+#include "lumivant/fast_vector.h"
 #include "lumivant/raw_text.h"
+#include "lumivant/ref_count.h"
+#include "lumivant/ref_count_vector.h"
+#include "lumivant/smart_ptr.h"
+#include "lumivant/sp_ref_counter.h"
 
 namespace LVTLanguage {
 class Language;

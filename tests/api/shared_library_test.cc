@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "foundation/base/memory_buffer.h"
-#include "foundation/language/language.h"
 #include "lumivant/compare_html_documents.h"
 #include "lumivant/create_simple_query.h"
 #include "lumivant/html_query_highlighter.h"
+#include "lumivant/language.h"
+#include "lumivant/memory_buffer.h"
 #include "lumivant/raw_text_extractor.h"
 #include "lumivant/version.h"
 #include "lumivant/word_occurences_extractor.h"

@@ -8,7 +8,7 @@
 #include "changes/clear_marker.h"
 #include "changes/count_words.h"
 #include "changes/text_sequence_extractor.h"
-#include "foundation/base/memory_buffer.h"
+#include "lumivant/memory_buffer.h"
 #include "testing/test_util.h"
 
 namespace {

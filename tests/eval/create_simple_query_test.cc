@@ -7,7 +7,7 @@
 #include <antlr/TokenStreamRecognitionException.hpp>
 
 #include "eval/eval_test_support.h"
-#include "foundation/language/language.h"
+#include "lumivant/language.h"
 
 namespace lvt_eval_test {
 namespace {

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "eval/eval_test_support.h"
-#include "foundation/base/code_page.h"
-#include "foundation/base/memory_buffer.h"
 #include "foundation/charset/labels.h"
 #include "foundation/charset/transcode.h"
-#include "foundation/language/language.h"
 #include "fuzz/query_case.h"
+#include "lumivant/code_page.h"
 #include "lumivant/create_simple_query.h"
+#include "lumivant/language.h"
+#include "lumivant/memory_buffer.h"
 #include "lumivant/raw_text_extractor.h"
 #include "lumivant/word_occurences_extractor.h"
 

@@ -7,14 +7,14 @@
 #include <string>
 
 #include "foundation/base/binary_stream.h"
-#include "foundation/base/fast_vector.h"
-#include "foundation/base/mem_pool.h"
-#include "foundation/base/memory_buffer.h"
-#include "foundation/base/ref_count.h"
-#include "foundation/base/ref_count_vector.h"
-#include "foundation/base/smart_ptr.h"
-#include "foundation/base/sp_ref_counter.h"
 #include "foundation/base/string_utils.h"
+#include "lumivant/fast_vector.h"
+#include "lumivant/mem_pool.h"
+#include "lumivant/memory_buffer.h"
+#include "lumivant/ref_count.h"
+#include "lumivant/ref_count_vector.h"
+#include "lumivant/smart_ptr.h"
+#include "lumivant/sp_ref_counter.h"
 
 namespace {
 

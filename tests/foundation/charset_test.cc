@@ -8,7 +8,6 @@
 #include <thread>
 #include <vector>
 
-#include "foundation/base/memory_buffer.h"
 #include "foundation/charset/converter.h"
 #include "foundation/charset/labels.h"
 #include "foundation/charset/offsets.h"
@@ -16,6 +15,7 @@
 #include "foundation/charset/utf.h"
 #include "fuzz/fuzz_support.h"
 #include "fuzz/transcode_case.h"
+#include "lumivant/memory_buffer.h"
 #include "testing/test_util.h"
 
 namespace {

@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "foundation/base/memory_buffer.h"
 #include "foundation/charset/labels.h"
 #include "foundation/charset/offsets.h"
 #include "foundation/html/doc_parser.h"
-#include "foundation/html/keyword_table.h"
 #include "foundation/html/limiters/nesting_limiter.h"
 #include "foundation/html/text_stretches.h"
-#include "foundation/html/tree.h"
+#include "lumivant/html_keyword_table.h"
+#include "lumivant/html_tree.h"
+#include "lumivant/memory_buffer.h"
 #include "testing/test_util.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // Languages (stemmers, stop words) and the character classes and folding
 // that words are made of.
-#include "foundation/language/language.h"
+#include "lumivant/language.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 #include "foundation/base/string_utils.h"
 #include "foundation/language/char_classes.h"
 #include "foundation/language/stemmer_snowball.h"
-#include "foundation/language/stop_words.h"
+#include "lumivant/stop_words.h"
 #include "testing/test_util.h"
 
 namespace {

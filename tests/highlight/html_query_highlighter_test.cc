@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "foundation/base/memory_buffer.h"
-#include "foundation/language/language.h"
 #include "fuzz/highlight_case.h"
 #include "highlight_testing.h"
+#include "lumivant/language.h"
+#include "lumivant/memory_buffer.h"
 #include "testing/test_util.h"
 
 namespace {

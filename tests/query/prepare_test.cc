@@ -5,7 +5,7 @@
 #include <string>
 
 #include "foundation/language/char_classes.h"
-#include "foundation/language/language.h"
+#include "lumivant/language.h"
 #include "query/query_preparation.h"
 #include "query/query_test_support.h"
 #include "testing/test_util.h"

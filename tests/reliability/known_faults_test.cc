@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "foundation/base/code_page.h"
-#include "foundation/base/memory_buffer.h"
 #include "fuzz/changes_case.h"
 #include "fuzz/fuzz_support.h"
 #include "fuzz/highlight_case.h"
 #include "fuzz/transcode_case.h"
+#include "lumivant/code_page.h"
 #include "lumivant/compare_html_documents.h"
+#include "lumivant/memory_buffer.h"
 #include "lumivant/raw_text_extractor.h"
 #include "reliability/browser.h"
 #include "testing/test_util.h"

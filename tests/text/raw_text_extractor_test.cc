@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/base/memory_buffer.h"
+#include "lumivant/memory_buffer.h"
 #include "testing/test_util.h"
 
 namespace {

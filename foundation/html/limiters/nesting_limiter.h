@@ -27,7 +27,7 @@
 
 #include <cstdint>
 
-#include "foundation/html/keyword_table.h"
+#include "lumivant/html_keyword_table.h"
 
 namespace LVTParser {
 
