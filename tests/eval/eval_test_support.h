@@ -1,6 +1,6 @@
 // Helpers of the evaluation tests: small documents given as word lists,
 // query trees parsed or built by hand, groups written as "[4 5] [9]", and a
-// peer that reaches the evaluator's private operators.
+// peer that reaches the evaluator's private options.
 #ifndef LUMIVANT_TESTS_EVAL_EVAL_TEST_SUPPORT_H_
 #define LUMIVANT_TESTS_EVAL_EVAL_TEST_SUPPORT_H_
 
@@ -8,7 +8,6 @@
 #include <initializer_list>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "lumivant/term_document_evaluator_ex.h"
 #include "query/dt_query_lexer.h"
@@ -17,29 +16,11 @@
 
 namespace LVTDT {
 
-// The evaluator's private members, for tests only.
 class TermDocumentEvaluatorExPeer {
  public:
   using E = TermDocumentEvaluatorEx;
-  using Cursor = E::Cursor;
 
-  static bool ValidateTree(const antlr::RefAST& node) { return E::ValidateTree(node); }
-  static unsigned GetNearDistance(const antlr::RefAST& node) { return E::GetNearDistance(node); }
-  static bool GetText(const antlr::RefAST& node, std::u16string& text) {
-    return E::GetText(node, text);
-  }
-  static void MergePhrases(const E::OccurrenceList& a, const E::OccurrenceList& b,
-                           E::OccurrenceList& out) {
-    E::MergePhrases(a, b, out);
-  }
-  static void GetPhraseBoundaries(const E::OccurrenceList& group, unsigned& first, unsigned& last) {
-    E::GetPhraseBoundaries(group, first, last);
-  }
-  static bool FindOccurence(E::Cursor& cursor, E::Cursor end, unsigned index) {
-    return E::FindOccurence(cursor, end, index);
-  }
-
-  // The evaluator of a node, evaluated, with the phrase option set as asked.
+  // Evaluates node with the phrase option set as asked.
   static bool Evaluate(const antlr::RefAST& node, const E::OccurrenceMapHandle& map,
                        bool skipStopWordsInPhrases, E::GroupVector* groups, bool* stopWord) {
     E evaluator(node, map);
@@ -48,15 +29,6 @@ class TermDocumentEvaluatorExPeer {
     *groups = evaluator.m_HighlightedWords;
     *stopWord = evaluator.m_bStopWord;
     return result;
-  }
-
-  // The evaluator made from a term string (evaluated by its constructor).
-  static bool FromTerm(const std::u16string& term, const E::OccurrenceMapHandle& map,
-                       E::GroupVector* groups, bool* stopWord) {
-    E evaluator(term, map);
-    *groups = evaluator.m_HighlightedWords;
-    *stopWord = evaluator.m_bStopWord;
-    return evaluator.m_bResult;
   }
 
   static E::GroupVector RemoveWordOverlaps(const E::GroupVector& groups) {
@@ -116,12 +88,9 @@ inline GroupVector Groups(std::initializer_list<GroupHandle> groups) {
 inline std::string Show(const GroupVector& groups) {
   std::string text;
   for (const GroupHandle& group : groups) {
-    if (!text.empty()) text += ' ';
-    text += '[';
-    for (std::size_t i = 0; i < group->size(); ++i) {
-      if (i > 0) text += ' ';
-      text += std::to_string((*group)[i]->m_WordIndex);
-    }
+    text += text.empty() ? "[" : " [";
+    for (std::size_t i = 0; i < group->size(); ++i)
+      text += (i > 0 ? " " : "") + std::to_string((*group)[i]->m_WordIndex);
     text += ']';
   }
   return text;
@@ -152,25 +121,6 @@ class TreeBuilder {
  private:
   antlr::ASTFactory m_Factory;
 };
-
-struct Outcome {
-  bool result = false;
-  std::string groups;
-  bool stopWord = false;
-};
-
-inline Outcome Evaluate(const antlr::RefAST& node, const OccurrenceMapHandle& map,
-                        bool skipStopWordsInPhrases = false) {
-  Outcome outcome;
-  GroupVector groups;
-  outcome.result = Peer::Evaluate(node, map, skipStopWordsInPhrases, &groups, &outcome.stopWord);
-  outcome.groups = Show(groups);
-  return outcome;
-}
-
-inline Outcome Evaluate(const std::string& query, const std::string& words) {
-  return Evaluate(Parse(query), Document(words));
-}
 
 }  // namespace lvt_eval_test
 

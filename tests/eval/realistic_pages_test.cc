@@ -2,188 +2,134 @@
 // a news article, a recipe, a menu in windows-1252 and a change report.
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "eval/eval_test_support.h"
 #include "foundation/charset/labels.h"
-#include "foundation/charset/utf8_page.h"
+#include "foundation/charset/transcode.h"
+#include "fuzz/query_case.h"
 #include "lumivant/code_page.h"
 #include "lumivant/create_simple_query.h"
 #include "lumivant/language.h"
 #include "lumivant/memory_buffer.h"
-#include "text/page_words.h"
+#include "lumivant/raw_text_extractor.h"
+#include "lumivant/word_occurences_extractor.h"
 
 namespace lvt_eval_test {
 namespace {
 
 class PageTest : public ::testing::Test {
  protected:
-  void Load(const std::string& name, bool changesOnly = false) {
-    LoadPath(lvt_testing::DataPath("eval/" + name), changesOnly);
-  }
-
   void LoadPath(const std::string& path, bool changesOnly) {
     std::string bytes = lvt_testing::ReadFile(path);
     const LVTCharset::CHARSET charset = LVTCharset::DetectCharset(bytes);
     LVTFile::MemoryBuffer page(std::move(bytes));
-    LVTCharset::Utf8Page utf8(page, charset);
+    LVTFile::MemoryBuffer utf8;
+    LVTCharset::TranscodeStream(charset, LVTCharset::kUtf8, page, utf8, false);
+    LVTDT::RawTextList runs;
+    if (changesOnly)
+      LVTDT::RawTextExtractor::GetRawTextFromHighlightedHtml(utf8, LVTCharset::kUtf8, runs);
+    else
+      LVTDT::RawTextExtractor::GetRawTextFromHtml(utf8, LVTCharset::kUtf8, runs);
     static const LVTLanguage::Language english(LVTLanguage::Language::kEnglish);
-    m_Words.emplace(utf8.Stream(), LVTCharset::kUtf8, LVTDT::PageWords::ScopeFor(changesOnly),
-                    english);
+    m_Words = LVT::MakeRefCount<Evaluator::OccurrenceMap>();
+    LVTDT::WordOccurencesExtractor::GetWordOccurences(runs, *m_Words, english);
   }
 
-  // Whether the page matches, and the text of each hit as the page has it
-  // (the pieces of its words, words separated by one blank), lower-cased.
-  bool Hits(const std::string& query, std::vector<std::string>* hits) {
-    LVT::RefCount<Evaluator> evaluator =
-        LVTDT::CreateSimpleQuery(lvt_testing::U16(query), m_Words->SharedOccurrences());
-    const bool matched = evaluator->EvaluateNode();
-    hits->clear();
+  // Whether the page matches ("+" or "-"), then the text of each hit as the
+  // page has it (the pieces of its words, words separated by one blank),
+  // lower-cased, each after " | ".
+  std::string Hits(const std::string& query) {
+    LVT::RefCount<Evaluator> evaluator = LVTDT::CreateSimpleQuery(lvt_testing::U16(query), m_Words);
+    std::string hits = evaluator->EvaluateNode() ? "+" : "-";
     for (const GroupHandle& group : evaluator->HighlightedWords()) {
       std::u16string text;
       for (const auto& occurrence : *group) {
         if (!text.empty()) text += u' ';
         for (std::size_t piece = 0; piece < occurrence->m_RawTexts.size(); ++piece) {
           const std::u16string& run = occurrence->m_RawTexts[piece]->m_Text;
-          const unsigned offset = occurrence->m_Offsets[piece];
-          const unsigned length = occurrence->m_Lengths[piece];
-          EXPECT_LE(offset + length, run.size()) << query;  // every piece lies in its run
-          text += run.substr(offset, length);
+          EXPECT_LE(occurrence->m_Offsets[piece] + occurrence->m_Lengths[piece], run.size());
+          text += run.substr(occurrence->m_Offsets[piece], occurrence->m_Lengths[piece]);
         }
       }
       std::string lowered = lvt_testing::U8(text);
-      for (char& c : lowered)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-      hits->push_back(lowered);
+      for (char& c : lowered) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+      hits += " | " + lowered;
     }
-    return matched;
+    return hits;
   }
 
-  bool Matches(const std::string& query) {
-    std::vector<std::string> hits;
-    return Hits(query, &hits);
-  }
-
-  std::optional<LVTDT::PageWords> m_Words;
+  OccurrenceMapHandle m_Words;
 };
 
-using Texts = std::vector<std::string>;
-
-TEST_F(PageTest, NewsArticle) {
-  Load("harbour_bridge_news.html");
-  Texts hits;
-  // A phrase split by inline markup (<b>Harbour</b> Bridge) is still found.
-  ASSERT_TRUE(Hits("\"Harbour Bridge\"", &hits));
-  ASSERT_GE(hits.size(), 2u);
-  for (const std::string& hit : hits) EXPECT_EQ("harbour bridge", hit);
-
-  // Inflected forms meet through their stems.
-  ASSERT_TRUE(Hits("reopen", &hits));
-  EXPECT_NE(hits.end(), std::find(hits.begin(), hits.end(), "reopens"));
-  EXPECT_NE(hits.end(), std::find(hits.begin(), hits.end(), "reopened"));
-
-  // "delays for the first week while drivers": six words apart.
-  EXPECT_FALSE(Matches("delays near:5 drivers"));
-  ASSERT_TRUE(Hits("delays near:6 drivers", &hits));
-  EXPECT_EQ((Texts{"delays", "drivers"}), hits);
-
-  // Stop words decide the match but are not highlighted.
-  ASSERT_TRUE(Hits("the cyclists", &hits));
-  EXPECT_EQ((Texts{"cyclists"}), hits);
-  EXPECT_FALSE(Matches("cyclists and whom"));
-
-  EXPECT_TRUE(Matches("bridge not tunnel"));
-  EXPECT_FALSE(Matches("bridge not ferry"));
-
-  // Words joined by punctuation in the query are looked for as a phrase.
-  ASSERT_TRUE(Hits("re-tensioned", &hits));
-  EXPECT_EQ((Texts{"re tensioned"}), hits);
-  ASSERT_TRUE(Hits("km/h", &hits));
-  EXPECT_EQ((Texts{"km h"}), hits);
-  ASSERT_TRUE(Hits("\"212 million\" near:10 budget", &hits));
-  EXPECT_EQ((Texts{"212 million", "budget"}), hits);
-
-  // Script and style are not text.
-  EXPECT_FALSE(Matches("datalayer"));
-  EXPECT_FALSE(Matches("georgia"));
+TEST_F(PageTest, QueriesOnPages) {
+  const struct {
+    const char* page;  // "!" in front: only the changed regions of a report
+    const char* query;
+    const char* hits;  // what Hits gives, or its start
+  } rows[] = {
+      // A phrase split by inline markup (<b>Harbour</b> Bridge) is found.
+      {"harbour_bridge_news.html", "\"Harbour Bridge\"", "+ | harbour bridge | harbour bridge"},
+      // Inflected forms meet through their stems.
+      {"harbour_bridge_news.html", "reopen", "+ | reopens | reopened"},
+      // "delays for the first week while drivers": six words apart.
+      {"harbour_bridge_news.html", "delays near:5 drivers", "-"},
+      {"harbour_bridge_news.html", "delays near:6 drivers", "+ | delays | drivers"},
+      // Stop words decide the match but are not highlighted.
+      {"harbour_bridge_news.html", "the cyclists", "+ | cyclists"},
+      {"harbour_bridge_news.html", "cyclists and whom", "-"},
+      {"harbour_bridge_news.html", "bridge not ferry", "-"},
+      // Words joined by punctuation in the query are looked for as a phrase.
+      {"harbour_bridge_news.html", "re-tensioned or km/h", "+ | re tensioned | km h"},
+      {"harbour_bridge_news.html", "\"212 million\" near:10 budget", "+ | 212 million | budget"},
+      // Script and style are not text.
+      {"harbour_bridge_news.html", "datalayer or georgia", "-"},
+      // Quoted, "and" is a word of the phrase; unquoted, it is the operator.
+      {"tomato_soup_recipe.html", "\"salt and pepper\"", "+ | salt and pepper"},
+      {"tomato_soup_recipe.html", "salt and pepper", "+ | salt | pepper | salt | pepper | salt"},
+      {"tomato_soup_recipe.html", "roast", "+ | roasted | roasted | roast | roasting"},
+      {"tomato_soup_recipe.html", "slow-roasted soup", "+"},
+      {"tomato_soup_recipe.html", "\"tomato soup\" near:3 winter", "-"},
+      // A page in windows-1252 is folded like the query.
+      {"cafe_menu_cp1252.html", "\"creme brulee\"", "+ | cr\u00e8me br\u00fbl\u00e9e"},
+      {"cafe_menu_cp1252.html", "CAF\u00c9 and patissier and strassen", "+"},
+      {"cafe_menu_cp1252.html", "naive near ketchup", "+"},
+      {"cafe_menu_cp1252.html", "ketchup near:3 naive", "-"},
+      // A change report: only its changed regions, or all of it.
+      {"!price_watch_report.html", "price near:3 drop", "+ | price drop"},
+      {"!price_watch_report.html", "compost", "-"},
+      {"!price_watch_report.html", "electric lawn mower", "+"},
+      {"price_watch_report.html", "price near:3 drop", "+ | price drop | price drop"},
+      {"price_watch_report.html", "compost", "+"},
+  };
+  for (const auto& row : rows) {
+    const bool changesOnly = row.page[0] == '!';
+    LoadPath(lvt_testing::DataPath(std::string("eval/") + (row.page + (changesOnly ? 1 : 0))),
+             changesOnly);
+    EXPECT_EQ(0u, Hits(row.query).find(row.hits)) << row.query << ": " << Hits(row.query);
+  }
 }
 
-TEST_F(PageTest, Recipe) {
-  Load("tomato_soup_recipe.html");
-  Texts hits;
-  // Quoted, "and" is a word of the phrase; unquoted, it is the operator.
-  ASSERT_TRUE(Hits("\"salt and pepper\"", &hits));
-  EXPECT_EQ((Texts{"salt and pepper"}), hits);
-  ASSERT_TRUE(Hits("salt and pepper", &hits));
-  EXPECT_EQ((Texts{"salt", "pepper", "salt", "pepper", "salt"}), hits);
-
-  ASSERT_TRUE(Hits("roast", &hits));
-  EXPECT_EQ((Texts{"roasted", "roasted", "roast", "roasting"}), hits);
-
-  // "slow-roasted" in the page is two words; the query form is a phrase.
-  EXPECT_TRUE(Matches("slow-roasted soup"));
-  EXPECT_FALSE(Matches("\"tomato soup\" near:3 winter"));
-  EXPECT_TRUE(Matches("garlic near:3 tomatoes"));
-}
-
-TEST_F(PageTest, MenuInWindows1252IsFoldedLikeTheQuery) {
-  Load("cafe_menu_cp1252.html");
-  Texts hits;
-  ASSERT_TRUE(Hits("\"creme brulee\"", &hits));
-  EXPECT_EQ((Texts{"cr\xC3\xA8me br\xC3\xBBl\xC3\xA9"
-                   "e"}),
-            hits);
-  EXPECT_TRUE(Matches("CAF\xC3\x89 and patissier"));
-  EXPECT_TRUE(Matches("strassen"));
-  EXPECT_TRUE(Matches("naive near ketchup"));
-  EXPECT_FALSE(Matches("ketchup near:3 naive"));
-}
-
-TEST_F(PageTest, ChangeReportSearchesOnlyTheChangedRegions) {
-  Load("price_watch_report.html", true);
-  Texts hits;
-  ASSERT_TRUE(Hits("price near:3 drop", &hits));
-  EXPECT_EQ((Texts{"price drop"}), hits);
-  EXPECT_FALSE(Matches("compost"));
-  EXPECT_TRUE(Matches("electric lawn mower"));
-
-  Load("price_watch_report.html");
-  ASSERT_TRUE(Hits("price near:3 drop", &hits));
-  EXPECT_EQ((Texts{"price drop", "price drop"}), hits);
-  EXPECT_TRUE(Matches("compost"));
-}
-
-// Every hit of every query on real pages: groups in order, apart, made of
-// consecutive words, and every piece inside its run.
+// Every query on real pages leaves well-formed groups, every piece inside
+// its run.
 TEST_F(PageTest, CorpusPagesGiveWellFormedGroups) {
   const std::string corpus = lvt_testing::CorpusDir();
   if (corpus.empty()) GTEST_SKIP() << "no corpus";
-  const char* const queries[] = {
-      "the",        "\"of the\"",    "the near:2 and",
-      "a or not b", "server apache", "\"world wide web\" or news near:3 today"};
   int pages = 0;
   for (const std::string& path : lvt_testing::ListFiles(corpus + "/pages")) {
     if (path.find(".htm") == std::string::npos) continue;
     LoadPath(path, false);
     ++pages;
-    for (const char* query : queries) {
-      LVT::RefCount<Evaluator> evaluator =
-          LVTDT::CreateSimpleQuery(lvt_testing::U16(query), m_Words->SharedOccurrences());
-      evaluator->EvaluateNode();
-      long previousLast = -2;
-      for (const GroupHandle& group : evaluator->HighlightedWords()) {
-        ASSERT_GT(group->size(), 0u);
-        const long first = (*group)[0]->m_WordIndex;
-        ASSERT_GT(first, previousLast + 1) << path << " " << query;
-        for (std::size_t i = 1; i < group->size(); ++i)
-          ASSERT_EQ((*group)[i - 1]->m_WordIndex + 1, (*group)[i]->m_WordIndex) << path;
-        previousLast = group->back()->m_WordIndex;
-      }
+    for (const char* query : {"the", "\"of the\"", "the near:2 and", "a or not b", "server apache",
+                              "\"world wide web\" or news near:3 today"}) {
+      std::u16string prepared;
+      LVTDT::PrepareQueryStemMap stems;
+      LVTDT::PrepareQuery(lvt_testing::U16(query), prepared, stems, lvt_fuzz::English());
+      ASSERT_EQ("", lvt_fuzz::EvaluationFault(LVTDT::ParsePreparedQuery(prepared), m_Words))
+          << path << ": " << query;
     }
-    std::vector<std::string> hits;
-    Hits("the or of", &hits);  // checks that every piece lies in its run
+    Hits("the or of");  // checks that every piece lies in its run
   }
   EXPECT_GT(pages, 10);
 }

@@ -7,367 +7,201 @@
 namespace lvt_eval_test {
 namespace {
 
-TEST(EvaluatorWordTest, OccurrencesBecomeGroupsAndTouchingOnesMerge) {
-  // "gold" at 4, 5 and 9: the neighbours at 4 and 5 make one hit.
-  Outcome o = Evaluate("gold", "a b c d gold gold e f g gold");
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("[4 5] [9]", o.groups);
-  EXPECT_FALSE(o.stopWord);
+struct Outcome {
+  bool result;
+  std::string groups;
+  bool stopWord;
+};
 
-  o = Evaluate("silver", "a b c d gold");
-  EXPECT_FALSE(o.result);
-  EXPECT_EQ("", o.groups);
-
-  // A stop word is flagged whether or not the document has it.
-  o = Evaluate("the", "a b c");
-  EXPECT_FALSE(o.result);
-  EXPECT_TRUE(o.stopWord);
-  o = Evaluate("the", "the b c");
-  EXPECT_TRUE(o.result);
-  EXPECT_TRUE(o.stopWord);
-  EXPECT_EQ("[0]", o.groups);
-
-  // The word text is looked up as it stands: no case folding, no trimming.
-  EXPECT_FALSE(Evaluate("Gold", "gold").result);
-  TreeBuilder tree;
-  EXPECT_FALSE(Evaluate(tree.Word(" gold"), Document("gold")).result);
-  EXPECT_FALSE(Evaluate(tree.Word(""), Document("gold")).result);
-}
-
-TEST(EvaluatorWordTest, TermConstructorKeepsOneGroupPerOccurrence) {
+Outcome Evaluate(const antlr::RefAST& node, const OccurrenceMapHandle& map, bool skip = false) {
+  Outcome outcome{};
   GroupVector groups;
-  bool stopWord = false;
-  EXPECT_TRUE(Peer::FromTerm(u"gold", Document("gold gold _ gold"), &groups, &stopWord));
-  EXPECT_EQ("[0] [1] [3]", Show(groups));
-  EXPECT_FALSE(Peer::FromTerm(u"of", Document("gold"), &groups, &stopWord));
-  EXPECT_TRUE(stopWord);
-  EXPECT_FALSE(Peer::FromTerm(u"", Document("gold"), &groups, &stopWord));
+  outcome.result = Peer::Evaluate(node, map, skip, &groups, &outcome.stopWord);
+  outcome.groups = Show(groups);
+  return outcome;
 }
 
-TEST(EvaluatorTreeTest, ValidateTreeChecksTheNodeAndItsChildren) {
-  TreeBuilder t;
-  EXPECT_FALSE(Peer::ValidateTree(antlr::RefAST()));
-  EXPECT_TRUE(Peer::ValidateTree(t.Word("a")));
-  EXPECT_FALSE(Peer::ValidateTree(t.Node(Tokens::WORD_, "a", {t.Word("b")})));
-  EXPECT_FALSE(Peer::ValidateTree(t.Node(Tokens::AND_, "And")));
-  EXPECT_FALSE(Peer::ValidateTree(t.Node(Tokens::OR_, "or ", {t.Word("a")})));
-  EXPECT_TRUE(Peer::ValidateTree(t.Node(Tokens::OR_, "or ", {t.Word("a"), t.Word("b")})));
-  EXPECT_FALSE(Peer::ValidateTree(t.Node(Tokens::NOT_, "not ")));
-  EXPECT_FALSE(Peer::ValidateTree(t.Node(Tokens::NOT_, "not ", {t.Word("a"), t.Word("b")})));
-  EXPECT_TRUE(Peer::ValidateTree(t.Node(Tokens::NOT_, "not ", {t.Word("a")})));
-  // Proximity takes only words and phrases, and only the first two count.
-  const antlr::RefAST phrase =
-      t.Node(Tokens::DQUOTE_, "\"", {t.Word("a"), t.Word("b"), t.Node(Tokens::DQUOTE_, "\"")});
-  EXPECT_TRUE(Peer::ValidateTree(t.Node(Tokens::NEAR_, "near ", {phrase, t.Word("c")})));
-  EXPECT_FALSE(Peer::ValidateTree(
-      t.Node(Tokens::NEAR_, "near ",
-             {t.Node(Tokens::AND_, "And", {t.Word("a"), t.Word("b")}), t.Word("c")})));
-  EXPECT_FALSE(
-      Peer::ValidateTree(t.Node(Tokens::WEIGHTEDNEAR_, "near:2",
-                                {t.Word("c"), t.Node(Tokens::NOT_, "not ", {t.Word("a")})})));
-  EXPECT_TRUE(Peer::ValidateTree(t.Node(Tokens::LPAREN_, "(")));  // unknown types pass
-}
-
-TEST(EvaluatorTreeTest, InvalidNodesEvaluateToFalseAndNotTurnsThemTrue) {
-  TreeBuilder t;
-  const OccurrenceMapHandle doc = Document("ant bee cat");
-  const antlr::RefAST lonelyAnd = t.Node(Tokens::AND_, "And", {t.Word("ant")});
-  Outcome o = Evaluate(lonelyAnd, doc);
-  EXPECT_FALSE(o.result);
-  EXPECT_EQ("", o.groups);
-
-  o = Evaluate(t.Node(Tokens::NOT_, "not ", {t.Node(Tokens::AND_, "And", {t.Word("ant")})}), doc);
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("", o.groups);
-
-  // A proximity over a compound operand is refused as a whole: its operands
-  // are never evaluated, so nothing of ant or cat is highlighted.
-  o = Evaluate(t.Node(Tokens::NEAR_, "near ",
-                      {t.Node(Tokens::AND_, "And", {t.Word("ant"), t.Word("bee")}), t.Word("cat")}),
-               doc);
-  EXPECT_FALSE(o.result);
-  EXPECT_EQ("", o.groups);
-
-  // Children after the second are not looked at.
-  o = Evaluate(t.Node(Tokens::AND_, "And", {t.Word("ant"), t.Word("cat"), t.Word("zzz")}), doc);
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("[0] [2]", o.groups);
-
-  // An invalid operand is false like an absent word; the rest goes on.
-  o = Evaluate(t.Node(Tokens::OR_, "or ", {lonelyAnd, t.Word("bee")}), doc);
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("[1]", o.groups);
-
-  EXPECT_FALSE(Evaluate(antlr::RefAST(), doc).result);
-  EXPECT_FALSE(Evaluate(t.Node(Tokens::LPAREN_, "("), doc).result);
-}
-
-TEST(EvaluatorTreeTest, OnlyTheGivenNodeIsEvaluatedNotItsSiblings) {
-  // "a b ) +" stops at the stray parenthesis: a and b are two top-level
-  // trees, b the next sibling of a.
-  EXPECT_FALSE(Evaluate("alpha beta ) +", "beta beta").result);
-  EXPECT_TRUE(Evaluate("alpha beta ) +", "alpha").result);
-}
-
-TEST(EvaluatorBooleanTest, AndAndOrCarryGroupsWhateverTheResult) {
-  Outcome o = Evaluate("gold and silver", "a b gold c d e f gold");
-  EXPECT_FALSE(o.result);
-  EXPECT_EQ("[2] [7]", o.groups);
-
-  o = Evaluate("gold or silver", "a b gold c d e f silver");
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("[2] [7]", o.groups);
-
-  // The juxtaposition is an and.
-  o = Evaluate("gold silver", "silver gold");
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("[0 1]", o.groups);
-
-  o = Evaluate("gold or silver", "a b c");
-  EXPECT_FALSE(o.result);
-  EXPECT_EQ("", o.groups);
-}
-
-TEST(EvaluatorBooleanTest, StopWordsCountForMatchingButAreNotHighlighted) {
-  Outcome o = Evaluate("the or gold", "a the b c d gold");
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("[5]", o.groups);
-
-  o = Evaluate("gold and the", "a the b c d gold");
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("[5]", o.groups);
-
-  o = Evaluate("the and of", "the of x");
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("", o.groups);
-
-  // Absent, a stop word still decides the match.
-  o = Evaluate("gold and the", "a b gold");
-  EXPECT_FALSE(o.result);
-  EXPECT_EQ("[2]", o.groups);
-
-  // Only words written as plain words: a quoted stop word is highlighted.
-  o = Evaluate("\"the\" gold", "the gold");
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("[0 1]", o.groups);
-
-  // The flag is the operand's own: a compound containing a stop word is not
-  // a stop word, so its groups are kept.
-  o = Evaluate("(the gold) or silver", "the x gold y silver");
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("[2] [4]", o.groups);
-}
-
-TEST(EvaluatorBooleanTest, NotNegatesAndDropsTheOperandsGroups) {
-  Outcome o = Evaluate("not gold", "gold");
-  EXPECT_FALSE(o.result);
-  EXPECT_EQ("", o.groups);
-
-  o = Evaluate("not gold", "silver");
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("", o.groups);
-
-  o = Evaluate("silver not gold", "silver x gold");
-  EXPECT_FALSE(o.result);
-  EXPECT_EQ("[0]", o.groups);
-}
-
-TEST(EvaluatorNearTest, LimitIsInclusiveBetweenFacingEnds) {
-  Outcome o = Evaluate("gold near silver", "a b c gold d e f g h i j k l silver");
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("[3] [13]", o.groups);
-  o = Evaluate("gold near silver", "a b c gold d e f g h i j k l m silver");
-  EXPECT_FALSE(o.result);
-  EXPECT_EQ("", o.groups);
-
-  // Either order; adjacent words touch and merge.
-  o = Evaluate("gold near silver", "silver gold");
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("[0 1]", o.groups);
-
-  // Only the pairs within the limit are hits.
-  o = Evaluate("gold near silver", "gold a silver b c d e f g h i j k l m n o gold");
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("[0] [2]", o.groups);
-
-  // Near does not look at the operands' results, only at positions.
-  o = Evaluate("gold near silver", "gold");
-  EXPECT_FALSE(o.result);
-}
-
-TEST(EvaluatorNearTest, WeightedNearReadsItsLimitAfterTheColon) {
-  EXPECT_TRUE(Evaluate("gold near:2 silver", "a b c d gold e silver").result);
-  EXPECT_FALSE(Evaluate("gold near:2 silver", "a b c d gold e f silver").result);
-  EXPECT_TRUE(Evaluate("gold near:3-4 silver", "gold a b silver").result);
-
-  // near:0 accepts only overlapping hits: a word inside a phrase instance.
-  EXPECT_FALSE(Evaluate("gold near:0 silver", "gold silver").result);
-  Outcome o = Evaluate("\"gold silver\" near:0 silver", "x gold silver");
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("[1 2]", o.groups);
-
-  TreeBuilder t;
-  auto limit = [&](int type, const std::string& text) {
-    return Peer::GetNearDistance(t.Node(type, text, {t.Word("a"), t.Word("b")}));
+TEST(EvaluatorTest, QueriesOnDocuments) {
+  const std::string ten = "gold a b c d e f g h i silver";  // silver ten words on
+  const std::string eleven = "gold a b c d e f g h i j silver";
+  const struct {
+    const char* query;
+    std::string words;
+    bool result;
+    const char* groups;
+    bool stopWord = false;
+    bool skipStopWordsInPhrases = false;
+  } rows[] = {
+      // Words: neighbouring occurrences make one hit; the text is looked up
+      // as it stands.
+      {"gold", "a b c d gold gold e f g gold", true, "[4 5] [9]"},
+      {"Gold", "gold", false, ""},
+      // A stop word is flagged whether or not the document has it; it counts
+      // for matching but is not highlighted, unless quoted.
+      {"the", "a b c", false, "", true},
+      {"the", "the b c", true, "[0]", true},
+      {"the or gold", "a the b c d gold", true, "[5]"},
+      {"gold and the", "a b gold", false, "[2]"},
+      {"the and of", "the of x", true, ""},
+      {"\"the\" gold", "the gold", true, "[0 1]"},
+      {"(the gold) or silver", "the x gold y silver", true, "[2] [4]"},
+      // And and or carry groups whatever the result; juxtaposition is and;
+      // not drops its operand's groups.
+      {"gold and silver", "a b gold c d e f gold", false, "[2] [7]"},
+      {"gold silver", "silver gold", true, "[0 1]"},
+      {"not gold", "gold", false, ""},
+      {"silver not gold", "silver x gold", false, "[0]"},
+      // Only the given node is evaluated, not its siblings.
+      {"alpha beta ) +", "beta beta", false, ""},
+      {"alpha beta ) +", "alpha", true, "[0]"},
+      // Near: inclusive limit of ten between facing ends, either order; only
+      // the pairs within it are hits.
+      {"gold near silver", ten, true, "[0] [10]"},
+      {"gold near silver", eleven, false, ""},
+      {"gold near silver", "silver gold", true, "[0 1]"},
+      {"gold near silver", "gold a silver b c d e f g h i j k l m n o gold", true, "[0] [2]"},
+      {"gold near:2 silver", "a b c d gold e silver", true, "[4] [6]"},
+      {"gold near:3-4 silver", "gold a b silver", true, "[0] [3]"},
+      {"gold NEAR:5x silver", "gold a b c d silver", true, "[0] [5]"},
+      // A limit that is no number, or too large, is the default.
+      {"gold near:x silver", ten, true, "[0] [10]"},
+      {"gold near:x silver", eleven, false, ""},
+      {"gold near:99999999999 silver", eleven, false, ""},
+      // near:0 accepts only overlapping hits: a word inside a phrase instance.
+      {"gold near:0 silver", "gold silver", false, ""},
+      {"\"gold silver\" near:0 silver", "x gold silver", true, "[1 2]"},
+      {"\"red fox\" near fox", "a b c d red fox", true, "[4 5]"},
+      {"\"red fox\" near:2 hound", "red fox a hound b c d e red fox", true, "[0 1] [3]"},
+      // Phrases need every word at its place; instances that overlap or
+      // touch merge; keyword tokens between the quotes are words.
+      {"\"big red fox\"", "a b c d e f g h i j big x fox y z red", false, ""},
+      {"\"big red fox\"", "big red fox a big red b big red fox", true, "[0 1 2] [7 8 9]"},
+      {"\"ha ha\"", "a b c d e f g ha ha ha", true, "[7 8 9]"},
+      {"\"big red\"", "big red big red x big red", true, "[0 1 2 3] [5 6]"},
+      {"\"salt or pepper\"", "x salt or pepper", true, "[1 2 3]"},
+      {"\"to be or not to be\"", "to be or not to be", true, "[0 1 2 3 4 5]"},
+      // Stop words in phrases are ordinary words by default; with the option,
+      // x s y is x and y two words apart, and a leading stop word adds no gap.
+      {"\"bread of life\"", "bread of life", true, "[0 1 2]"},
+      {"\"bread of life\"", "bread x life _ life bread life", true, "[0 2]", false, true},
+      {"\"of bread life\"", "bread x life _ life bread life", true, "[5 6]", false, true},
+      {"\"bread life of\"", "bread x life _ life bread life", true, "[5 6]", false, true},
   };
-  EXPECT_EQ(5u, limit(Tokens::WEIGHTEDNEAR_, "near:5"));
-  EXPECT_EQ(5u, limit(Tokens::WEIGHTEDNEAR_, "NEAR:5x"));
-  EXPECT_EQ(0u, limit(Tokens::WEIGHTEDNEAR_, "near:0"));
-  EXPECT_EQ(10u, limit(Tokens::WEIGHTEDNEAR_, "near:"));
-  EXPECT_EQ(10u, limit(Tokens::WEIGHTEDNEAR_, "near:x"));
-  EXPECT_EQ(10u, limit(Tokens::WEIGHTEDNEAR_, "near"));
-  EXPECT_EQ(10u, limit(Tokens::WEIGHTEDNEAR_, ""));
-  EXPECT_EQ(10u, limit(Tokens::WEIGHTEDNEAR_, "near:99999999999"));  // too large
-  EXPECT_EQ(10u, limit(Tokens::NEAR_, "near:3"));                    // a plain near has no number
-  EXPECT_EQ(10u, Peer::GetNearDistance(antlr::RefAST()));
+  for (const auto& row : rows) {
+    const Outcome o = Evaluate(Parse(row.query), Document(row.words), row.skipStopWordsInPhrases);
+    EXPECT_EQ(row.result, o.result) << row.query << " on " << row.words;
+    EXPECT_EQ(row.groups, o.groups) << row.query << " on " << row.words;
+    EXPECT_EQ(row.stopWord, o.stopWord) << row.query << " on " << row.words;
+  }
+  // An empty occurrence handle acts as an empty document.
+  const Outcome empty = Evaluate(Parse("gold or not silver"), OccurrenceMapHandle());
+  EXPECT_TRUE(empty.result);
+  EXPECT_EQ("", empty.groups);
 }
 
-TEST(EvaluatorNearTest, PhraseAndWordThatOverlapMergeIntoOneGroup) {
-  Outcome o = Evaluate("\"red fox\" near fox", "a b c d red fox");
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("[4 5]", o.groups);
-
-  // A phrase near a word counts from the phrase's facing end.
-  o = Evaluate("\"red fox\" near:2 hound", "red fox a hound b c d e red fox");
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("[0 1] [3]", o.groups);
-}
-
-TEST(EvaluatorPhraseTest, InstancesNeedEveryWordAtItsPlace) {
-  // First word at 10, third at 12, but the second is at 15, not 11.
-  Outcome o = Evaluate("\"big red fox\"", "a b c d e f g h i j big x fox y z red");
-  EXPECT_FALSE(o.result);
-  EXPECT_EQ("", o.groups);
-
-  o = Evaluate("\"big red fox\"", "big red fox a big red b big red fox");
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("[0 1 2] [7 8 9]", o.groups);
-
-  // A word that the document lacks ends the search at once.
-  o = Evaluate("\"big red zebra\"", "big red fox");
-  EXPECT_FALSE(o.result);
-  EXPECT_EQ("", o.groups);
-
-  // Overlapping instances are merged afterwards.
-  o = Evaluate("\"ha ha\"", "a b c d e f g ha ha ha");
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("[7 8 9]", o.groups);
-
-  // Instances that touch merge too.
-  o = Evaluate("\"big red\"", "big red big red x big red");
-  EXPECT_EQ("[0 1 2 3] [5 6]", o.groups);
-}
-
-TEST(EvaluatorPhraseTest, QuotedSingleWordIsHighlightedLikeAPlainWord) {
-  Outcome o = Evaluate("\"gold\"", "gold a gold gold");
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("[0] [2 3]", o.groups);
-  EXPECT_FALSE(Evaluate("\"gold\"", "silver").result);
-}
-
-TEST(EvaluatorPhraseTest, WordTextsLoseTheirLastBlankOnly) {
+TEST(EvaluatorTest, TreesTheParserNeverMakes) {
   TreeBuilder t;
-  const OccurrenceMapHandle doc = Document("new york");
-  auto phrase = [&](const std::string& first) {
-    return t.Node(Tokens::DQUOTE_, "\"",
-                  {t.Word(first), t.Word("york"), t.Node(Tokens::DQUOTE_, "\"")});
+  // Nodes are linked into their parents: each tree needs its own.
+  auto lonelyAnd = [&] { return t.Node(Tokens::AND_, "And", {t.Word("ant")}); };
+  auto phrase = [&](const std::string& first, std::initializer_list<antlr::RefAST> tail) {
+    antlr::RefAST node = t.Node(Tokens::DQUOTE_, "\"", {t.Word(first)});
+    for (const antlr::RefAST& child : tail) node->addChild(child);
+    return node;
   };
-  EXPECT_TRUE(Evaluate(phrase("new "), doc).result);
-  EXPECT_FALSE(Evaluate(phrase(" new "), doc).result);
-  EXPECT_FALSE(Evaluate(phrase("new  "), doc).result);
-
-  // Keyword tokens between the quotes are words of the phrase.
-  Outcome o = Evaluate("\"salt or pepper\"", "x salt or pepper");
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("[1 2 3]", o.groups);
-  o = Evaluate("\"to be or not to be\"", "to be or not to be");
-  EXPECT_EQ("[0 1 2 3 4 5]", o.groups);
-
-  // The words end at the closing quote leaf; anything after it is ignored.
-  const antlr::RefAST trailing =
-      t.Node(Tokens::DQUOTE_, "\"", {t.Word("new"), t.Node(Tokens::DQUOTE_, "\""), t.Word("zzz")});
-  EXPECT_TRUE(Evaluate(trailing, doc).result);
+  const struct {
+    antlr::RefAST tree;
+    bool result;
+    const char* groups;
+  } rows[] = {
+      {antlr::RefAST(), false, ""},
+      {t.Node(Tokens::LPAREN_, "("), false, ""},
+      {t.Word(" ant"), false, ""},  // no trimming
+      {t.Node(Tokens::WORD_, "ant", {t.Word("bee")}), false, ""},
+      {t.Node(Tokens::NOT_, "not ", {t.Word("ant"), t.Word("bee")}), false, ""},
+      // An invalid operand is false like an absent word; not turns it true.
+      {lonelyAnd(), false, ""},
+      {t.Node(Tokens::NOT_, "not ", {lonelyAnd()}), true, ""},
+      {t.Node(Tokens::OR_, "or ", {lonelyAnd(), t.Word("bee")}), true, "[1]"},
+      // Proximity over a compound operand is refused as a whole: nothing of
+      // its operands is highlighted.
+      {t.Node(Tokens::NEAR_, "near ",
+              {t.Node(Tokens::AND_, "And", {t.Word("ant"), t.Word("bee")}), t.Word("cat")}),
+       false, ""},
+      {t.Node(Tokens::WEIGHTEDNEAR_, "near:2",
+              {t.Word("cat"), t.Node(Tokens::NOT_, "not ", {t.Word("ant")})}),
+       false, ""},
+      // Children after the second are not looked at.
+      {t.Node(Tokens::AND_, "And", {t.Word("ant"), t.Word("cat"), t.Word("zzz")}), true, "[0] [2]"},
+      // Phrase words lose their last blank only; the words end at the
+      // closing quote leaf.
+      {phrase("ant ", {t.Word("bee"), t.Node(Tokens::DQUOTE_, "\"")}), true, "[0 1]"},
+      {phrase("ant  ", {t.Word("bee"), t.Node(Tokens::DQUOTE_, "\"")}), false, ""},
+      {phrase("ant", {t.Node(Tokens::DQUOTE_, "\""), t.Word("zzz")}), true, "[0]"},
+  };
+  for (std::size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+    const Outcome o = Evaluate(rows[i].tree, Document("ant bee cat"));
+    EXPECT_EQ(rows[i].result, o.result) << "row " << i;
+    EXPECT_EQ(rows[i].groups, o.groups) << "row " << i;
+  }
 }
 
-TEST(EvaluatorPhraseTest, SkippedStopWordsWidenTheGap) {
-  // Phrases are evaluated with stop words as ordinary words by default.
-  Outcome o = Evaluate("\"bread of life\"", "bread x life");
-  EXPECT_FALSE(o.result);
-  o = Evaluate("\"bread of life\"", "bread of life");
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("[0 1 2]", o.groups);
-
-  // With the option, x s y is x and y two words apart, and whatever stands
-  // between them is not part of the hit; a leading stop word adds no gap.
-  const OccurrenceMapHandle doc = Document("bread x life _ life bread life");
-  o = Evaluate(Parse("\"bread of life\""), doc, true);
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("[0 2]", o.groups);
-  o = Evaluate(Parse("\"of bread life\""), doc, true);
-  EXPECT_TRUE(o.result);
-  EXPECT_EQ("[5 6]", o.groups);
-  o = Evaluate(Parse("\"bread life of\""), doc, true);
-  EXPECT_EQ("[5 6]", o.groups);
-}
-
-TEST(EvaluatorOverlapTest, GroupsThatOverlapOrTouchAreMerged) {
-  EXPECT_EQ("[5 8]", Show(Peer::RemoveWordOverlaps(Groups({Group({5, 8}), Group({6})}))));
-  EXPECT_EQ("[3 4]", Show(Peer::RemoveWordOverlaps(Groups({Group({3}), Group({4})}))));
-  EXPECT_EQ("[3] [5]", Show(Peer::RemoveWordOverlaps(Groups({Group({5}), Group({3})}))));
+TEST(EvaluatorTest, OverlappingOrTouchingGroupsMergeIntoNewLists) {
+  auto merged = [](GroupVector groups) { return Show(Peer::RemoveWordOverlaps(groups)); };
+  EXPECT_EQ("[5 8]", merged(Groups({Group({5, 8}), Group({6})})));
+  EXPECT_EQ("[3] [5]", merged(Groups({Group({5}), Group({3})})));
   EXPECT_EQ("[1 2 3 4 5 6]",
-            Show(Peer::RemoveWordOverlaps(
-                Groups({Group({4, 5}), Group({1, 2}), Group({3}), Group({5, 6}), Group({2})}))));
-  EXPECT_EQ("[7]", Show(Peer::RemoveWordOverlaps(Groups({Group({7}), Group({7})}))));
-  EXPECT_EQ("", Show(Peer::RemoveWordOverlaps(Groups({}))));
+            merged(Groups({Group({4, 5}), Group({1, 2}), Group({3}), Group({5, 6}), Group({2})})));
+  EXPECT_EQ("[7]", merged(Groups({Group({7}), Group({7})})));
+  EXPECT_EQ("", merged(Groups({})));
+  // A group already placed is never changed: untouched ones are shared.
+  const GroupHandle a = Group({3}), b = Group({4}), c = Group({9});
+  const GroupVector result = Peer::RemoveWordOverlaps(Groups({a, b, c}));
+  EXPECT_EQ("[3 4] [9]", Show(result));
+  EXPECT_EQ("[3] [4]", Show(Groups({a, b})));
+  EXPECT_EQ(c.Get(), result[1].Get());
 }
 
-TEST(EvaluatorOverlapTest, MergingNeverChangesAGroupThatIsAlreadyPlaced) {
-  const GroupHandle a = Group({3});
-  const GroupHandle b = Group({4});
-  const GroupHandle c = Group({9});
-  const GroupVector merged = Peer::RemoveWordOverlaps(Groups({a, b, c}));
-  EXPECT_EQ("[3 4] [9]", Show(merged));
-  EXPECT_EQ("[3]", Show(Groups({a})));
-  EXPECT_EQ("[4]", Show(Groups({b})));
-  // Untouched groups are shared, not copied.
-  EXPECT_EQ(c.Get(), merged[1].Get());
-  EXPECT_NE(a.Get(), merged[0].Get());
-
-  Evaluator::OccurrenceList out;
-  Peer::MergePhrases(*Group({5, 8}), *Group({6, 9}), out);
-  EXPECT_EQ("[5 8 9]", Show(Groups({LVT::MakeRefCount<Evaluator::OccurrenceList>(out)})));
-  unsigned first = 0, last = 0;
-  Peer::GetPhraseBoundaries(*Group({5, 8, 9}), first, last);
-  EXPECT_EQ(5u, first);
-  EXPECT_EQ(9u, last);
+// "index:term" pairs in index order, e.g. "0:0 2:1".
+std::string Terms(const antlr::RefAST& tree, const OccurrenceMapHandle& doc,
+                  Evaluator::QueryTermMap terms = {}) {
+  Evaluator::GetQueryTerms(terms, tree, doc);
+  std::string text;
+  for (const auto& entry : terms)
+    text += (text.empty() ? "" : " ") + std::to_string(entry.first) + ':' +
+            std::to_string(entry.second);
+  return text;
 }
 
-TEST(EvaluatorPhraseTest, FindOccurenceLeavesTheCursorOnTheFirstNotBefore) {
-  const GroupHandle list = Group({2, 5, 9});
-  Peer::Cursor cursor = list->begin();
-  EXPECT_TRUE(Peer::FindOccurence(cursor, list->end(), 5));
-  EXPECT_EQ(5u, (*cursor)->m_WordIndex);
-  EXPECT_FALSE(Peer::FindOccurence(cursor, list->end(), 7));
-  EXPECT_EQ(9u, (*cursor)->m_WordIndex);
-  EXPECT_FALSE(Peer::FindOccurence(cursor, list->end(), 10));
-  EXPECT_EQ(list->end(), cursor);
-}
-
-TEST(EvaluatorTest, NodeTextsAreDecodedFromUtf8) {
+TEST(QueryTermsTest, TermsAreNumberedDepthFirstFromTheLeft) {
+  const struct {
+    const char* query;
+    const char* words;
+    const char* terms;
+  } rows[] = {
+      {"a and (b near c)", "c b a", "0:2 1:1 2:0"},
+      {"a b c", "a _ _ a _ b c", "0:0 3:0 5:1 6:2"},
+      // Phrase words share one number, and every occurrence counts, in the
+      // phrase or not; keyword leaves in quotes are words.
+      {"\"new york\" city", "new x york x city", "0:0 2:0 4:1"},
+      {"\"salt or pepper\" mill", "salt or pepper mill", "0:0 1:0 2:0 3:1"},
+      // The first term wins a word index, but every term takes a number,
+      // absent and negated ones too; stop words are not special.
+      {"(a or a) c", "a c", "0:0 1:2"},
+      {"x and y", "y", "0:1"},
+      {"a not b the", "a b the", "0:0 1:1 2:2"},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(row.terms, Terms(Parse(row.query), Document(row.words))) << row.query;
   TreeBuilder t;
-  std::u16string text = u"left over";
-  EXPECT_TRUE(Peer::GetText(t.Word("caf\xC3\xA9"), text));
-  EXPECT_EQ(u"caf\u00E9", text);
-  EXPECT_FALSE(Peer::GetText(t.Word(""), text));
-  EXPECT_EQ(u"", text);
-  EXPECT_FALSE(Peer::GetText(antlr::RefAST(), text));
-}
-
-TEST(EvaluatorTest, EmptyOccurrenceHandleActsAsAnEmptyDocument) {
-  const antlr::RefAST tree = Parse("gold or not silver");
-  Evaluator evaluator(tree, OccurrenceMapHandle());
-  EXPECT_TRUE(evaluator.EvaluateNode());
-  EXPECT_EQ(0u, evaluator.HighlightedWords().size());
+  const OccurrenceMapHandle doc = Document("a b");
+  EXPECT_EQ("0:0", Terms(t.Word(" a "), doc));               // looked up without surrounding blanks
+  EXPECT_EQ("0:7 1:1", Terms(Parse("a b"), doc, {{0, 7}}));  // only adds
+  EXPECT_EQ("", Terms(t.Node(Tokens::AND_, "And"), doc));
+  EXPECT_EQ("", Terms(antlr::RefAST(), doc));
+  EXPECT_EQ("", Terms(Parse("a b"), OccurrenceMapHandle()));
+  // Only the first two children of an operator node are walked.
+  EXPECT_EQ("0:0",
+            Terms(t.Node(Tokens::AND_, "And", {t.Word("a"), t.Word("x"), t.Word("b")}), doc));
 }
 
 }  // namespace

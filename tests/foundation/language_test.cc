@@ -1,3 +1,5 @@
+// Languages (stemmers, stop words) and the character classes and folding
+// that words are made of.
 #include "lumivant/language.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "foundation/base/string_utils.h"
+#include "foundation/language/char_classes.h"
 #include "foundation/language/stemmer_snowball.h"
 #include "lumivant/stop_words.h"
 #include "testing/test_util.h"
@@ -16,6 +20,9 @@ namespace {
 
 using lvt_testing::U16;
 using lvt_testing::U8;
+using LVTDT::FoldCharacter;
+using LVTDT::IsUnbreakable;
+using LVTDT::IsWordCharacter;
 using LVTLanguage::Language;
 using LVTLanguage::SnowballStemmer;
 
@@ -25,96 +32,60 @@ std::string Stem(const Language& language, const std::string& word) {
   return U8(stem);
 }
 
-TEST(LanguageTest, EnglishIsTheDefaultAndStems) {
-  Language english;
+TEST(LanguageTest, StemsOfEachLanguage) {
+  const Language english;
   EXPECT_EQ(Language::kEnglish, english.GetStemmingType());
-  EXPECT_EQ(0, static_cast<int>(Language::kEnglish));
-  EXPECT_EQ("connect", Stem(english, "connection"));
-  EXPECT_EQ("connect", Stem(english, "connected"));
-  EXPECT_EQ("connect", Stem(english, "connecting"));
-  EXPECT_EQ("run", Stem(english, "running"));
-  EXPECT_EQ("caress", Stem(english, "caresses"));
+  for (const char* word : {"connection", "connected", "connecting"})
+    EXPECT_EQ("connect", Stem(english, word));
   EXPECT_EQ("", Stem(english, ""));
-
+  // Characters beyond ASCII survive, lone surrogates included.
+  EXPECT_EQ("caf\u00e9", Stem(english, "caf\u00e9"));
+  const std::u16string odd = u"a\xD800z\U0001F600";
+  std::u16string stem;
+  english.Stem(odd, stem);
+  EXPECT_EQ(odd, stem);
   // Output may be the input string itself.
   std::u16string word = u"houses";
   english.Stem(word, word);
   EXPECT_EQ(u"hous", word);
-}
-
-TEST(LanguageTest, CharactersBeyondAsciiSurviveTheStemmer) {
-  Language english;
-  EXPECT_EQ("\u4E2D\u6587", Stem(english, "\u4E2D\u6587"));
-  EXPECT_EQ("caf\u00e9", Stem(english, "caf\u00e9"));
-  std::u16string odd = u"a\xD800z\U0001F600";  // a lone surrogate and a pair
-  std::u16string stem;
-  english.Stem(odd, stem);
-  EXPECT_EQ(odd, stem);
-
-  Language russian(Language::kRussian);
-  EXPECT_EQ("\u043a\u043d\u0438\u0433", Stem(russian, "\u043a\u043d\u0438\u0433\u0438"));
-}
-
-TEST(LanguageTest, NoneLeavesWordsAlone) {
-  Language none(Language::kNone);
-  EXPECT_EQ("running", Stem(none, "running"));
-  EXPECT_EQ("", Stem(none, ""));
-  std::u16string word = u"x";
-  none.Stem(word, word);
-  EXPECT_EQ(u"x", word);
+  EXPECT_EQ("running", Stem(Language(Language::kNone), "running"));
+  EXPECT_EQ("\u043a\u043d\u0438\u0433",
+            Stem(Language(Language::kRussian), "\u043a\u043d\u0438\u0433\u0438"));
+  EXPECT_EQ("cheval", Stem(Language(Language::kFrench), "chevaux"));
 }
 
 TEST(LanguageTest, NamesSelectStemmingTypes) {
-  std::vector<std::string> names = Language::StemmingTypeNames();
+  const std::vector<std::string> names = Language::StemmingTypeNames();
   ASSERT_GE(names.size(), 12u);
   EXPECT_EQ("english", names[0]);
   EXPECT_EQ("none", names[1]);
   for (std::size_t i = 3; i < names.size(); ++i) EXPECT_LT(names[i - 1], names[i]);
-  for (const char* wanted : {"french", "german", "spanish", "italian", "portuguese", "dutch",
-                             "swedish", "norwegian", "danish", "finnish", "russian", "porter"})
-    EXPECT_NE(names.end(), std::find(names.begin(), names.end(), wanted)) << wanted;
-
   for (const std::string& name : names) {
     Language::StemmingType type = Language::kNone;
     ASSERT_TRUE(Language::StemmingTypeFromName(name, &type)) << name;
     EXPECT_EQ(name, Language::StemmingTypeName(type));
-    Language language(type);
-    EXPECT_EQ(type, language.GetStemmingType());
-    EXPECT_FALSE(Stem(language, "testing").empty()) << name;
+    EXPECT_FALSE(Stem(Language(type), "testing").empty()) << name;
   }
   Language::StemmingType type = Language::kFrench;
-  EXPECT_FALSE(Language::StemmingTypeFromName("klingon", &type));
-  EXPECT_FALSE(Language::StemmingTypeFromName("English", &type));
-  EXPECT_FALSE(Language::StemmingTypeFromName("", &type));
+  for (const char* bad : {"klingon", "English", ""})
+    EXPECT_FALSE(Language::StemmingTypeFromName(bad, &type)) << bad;
   EXPECT_EQ(Language::kFrench, type);
-
-  EXPECT_EQ("cheval", Stem(Language(Language::kFrench), "chevaux"));
-  EXPECT_EQ("katz", Stem(Language(Language::kGerman), "katzen"));
   EXPECT_THROW(Language(static_cast<Language::StemmingType>(-1)), std::invalid_argument);
   EXPECT_THROW(Language(Language::kStemmingTypeCount), std::invalid_argument);
   EXPECT_THROW(SnowballStemmer("klingon"), std::invalid_argument);
 }
 
-TEST(LanguageTest, ThreadsFindTheirOwnStemmerOfEachLanguage) {
-  // Languages made and destroyed in turn on one thread, often at the same
-  // address: each must stem with its own algorithm, never a cached one of a
-  // language that is gone.
+TEST(LanguageTest, LanguagesMadeInTurnFindTheirOwnStemmer) {
+  // Languages made and destroyed in turn, often at the same address: each
+  // must stem with its own algorithm, never a cached one of a language that
+  // is gone.
   for (int round = 0; round < 50; ++round) {
-    {
-      Language english(Language::kEnglish);
-      ASSERT_EQ("run", Stem(english, "running"));
-    }
-    {
-      Language none(Language::kNone);
-      ASSERT_EQ("running", Stem(none, "running"));
-    }
-    {
-      Language french(Language::kFrench);
-      ASSERT_EQ("cheval", Stem(french, "chevaux"));
-      Language german(Language::kGerman);
-      ASSERT_EQ("katz", Stem(german, "katzen"));
-      ASSERT_EQ("cheval", Stem(french, "chevaux"));
-    }
+    ASSERT_EQ("run", Stem(Language(Language::kEnglish), "running"));
+    ASSERT_EQ("running", Stem(Language(Language::kNone), "running"));
+    const Language french(Language::kFrench);
+    ASSERT_EQ("cheval", Stem(french, "chevaux"));
+    ASSERT_EQ("katz", Stem(Language(Language::kGerman), "katzen"));
+    ASSERT_EQ("cheval", Stem(french, "chevaux"));
   }
 }
 
@@ -136,7 +107,6 @@ void ExpectSameStemsFromThreads(const LVTLanguage::Stemmer& stemmer) {
                                              u"proceedings"};
   std::vector<std::u16string> expected(words.size());
   for (std::size_t i = 0; i < words.size(); ++i) stemmer.Stem(words[i], expected[i]);
-
   std::atomic<int> mismatches{0};
   std::atomic<bool> go{false};
   std::vector<std::thread> threads;
@@ -157,47 +127,91 @@ void ExpectSameStemsFromThreads(const LVTLanguage::Stemmer& stemmer) {
 }
 
 TEST(LanguageTest, OneLanguageIsSafeFromSeveralThreads) {
-  Language english;
-  ExpectSameStemsFromThreads(english.GetStemmer());
-  SnowballStemmer guarded("english", SnowballStemmer::Sharing::kGuarded);
-  ExpectSameStemsFromThreads(guarded);
-  SnowballStemmer perThread("english", SnowballStemmer::Sharing::kPerThread);
-  ExpectSameStemsFromThreads(perThread);
-}
-
-TEST(LanguageTest, LanguageWithAStemmerOfItsOwn) {
-  struct Shouting : LVTLanguage::Stemmer {
-    void Stem(const std::u16string& input, std::u16string& output) const override {
-      output = input + u"!";
-    }
-  };
-  struct ShoutingLanguage : Language {
-    ShoutingLanguage()
-        : Language(kNone, LVT::RefCount<LVTLanguage::Stemmer>(LVTMem::Create<Shouting>())) {}
-  };
-  ShoutingLanguage shouting;
-  EXPECT_EQ("hey!", Stem(shouting, "hey"));
-  struct Empty : Language {
-    Empty() : Language(kNone, LVT::RefCount<LVTLanguage::Stemmer>()) {}
-  };
-  EXPECT_THROW(Empty(), std::invalid_argument);
+  ExpectSameStemsFromThreads(Language().GetStemmer());
+  ExpectSameStemsFromThreads(SnowballStemmer("english", SnowballStemmer::Sharing::kGuarded));
+  ExpectSameStemsFromThreads(SnowballStemmer("english", SnowballStemmer::Sharing::kPerThread));
 }
 
 TEST(StopWordsTest, EnglishFunctionWordsAndTheirStems) {
-  LVTLanguage::StopWords english(true);
-  for (const char16_t* word : {u"the", u"a", u"of", u"and", u"to", u"in", u"is", u"being", u"be",
-                               u"only", u"onli", u"themselves", u"themselv"})
+  const LVTLanguage::StopWords english(true);
+  for (const char16_t* word : {u"the", u"of", u"being", u"only", u"onli", u"themselv"})
     EXPECT_TRUE(english.IsStopWord(word)) << U8(word);
-  for (const char16_t* word : {u"The", u"house", u"", u"thee", u"th", u"tha"})
+  for (const char16_t* word : {u"The", u"house", u"", u"thee", u"th"})
     EXPECT_FALSE(english.IsStopWord(word)) << U8(word);
   // Every stop word stems to a stop word, so stemmed query terms find them.
-  Language language;
+  const Language language;
   for (const char16_t* word : {u"because", u"during", u"very", u"having", u"does"})
     EXPECT_TRUE(english.IsStopWord(U16(Stem(language, U8(word))))) << U8(word);
+  EXPECT_FALSE(LVTLanguage::StopWords(false).IsStopWord(u"the"));
+}
 
-  LVTLanguage::StopWords none(false);
-  EXPECT_EQ(0u, none.size());
-  EXPECT_FALSE(none.IsStopWord(u"the"));
+TEST(CharClassesTest, WordAndUnbreakableCharactersOverEveryUnit) {
+  // Word characters are digits and Latin letters, as written out here.
+  auto word = [](unsigned c) {
+    return (c >= 48 && c <= 57) || (c >= 65 && c <= 90) || (c >= 97 && c <= 122) ||
+           (c >= 192 && c <= 214) || (c >= 216 && c <= 221) || (c >= 223 && c <= 246) ||
+           (c >= 248 && c <= 253) || c == 255;
+  };
+  std::size_t unbreakable = 0;
+  for (unsigned c = 0; c <= 0xFFFF; ++c) {
+    const char16_t ch = static_cast<char16_t>(c);
+    ASSERT_EQ(word(c), IsWordCharacter(ch)) << "U+" << std::hex << c;
+    ASSERT_FALSE(IsUnbreakable(ch) && IsWordCharacter(ch));
+    unbreakable += IsUnbreakable(ch) ? 1 : 0;
+  }
+  EXPECT_EQ(Language::m_ssUnbreakableChar.size(), unbreakable);
+  // Ideographs, kana and Hangul; not their punctuation and spaces.
+  for (char16_t c :
+       {u'\u4E2D', u'\u3400', u'\u3042', u'\u30FC', u'\uFF71', u'\uAC00', u'\uD7A3', u'\uF900'})
+    EXPECT_TRUE(IsUnbreakable(c)) << std::hex << c;
+  for (char16_t c : {u'\uD7A4', u'\u30FB', u'\u3002', u'\u3000', u'\uFA6E', u'a', u'\u0434'})
+    EXPECT_FALSE(IsUnbreakable(c)) << std::hex << c;
+}
+
+TEST(CharClassesTest, FoldingRemovesCaseAndDiacritics) {
+  const struct {
+    const char* text;
+    const char* folded;
+  } rows[] = {
+      {"Caf\u00e9", "cafe"},
+      {"\u00c9\u00c8\u00ca\u00cb\u00e9", "eeeee"},
+      {"Stra\u00dfe", "strasse"},
+      {"\u00c6on \u00e6on \u0152uvre \u0132ssel", "aeon aeon oeuvre ijssel"},
+      {"o\uFB03ce \uFB00 \uFB01 \uFB02 \uFB04 \uFB05 \uFB06", "office ff fi fl ffl st st"},
+      {"\u0141\u00f3d\u017a Dvo\u0159\u00e1k \u0130stanbul \u00d8slo \u00ff",
+       "lodz dvorak istanbul oslo y"},
+      {"\u03a3\u039f\u03a6\u0399\u0391 \u0414\u0410",
+       "\u03c3\u03bf\u03c6\u03b9\u03b1 \u0434\u0430"},
+      {"\u4E2D 3\u00d74 \u00f7 A-B_C#D", "\u4E2D 3\u00d74 \u00f7 a-b_c#d"},
+  };
+  for (const auto& row : rows) {
+    std::u16string folded;
+    LVTDT::FoldString(U16(row.text), folded);
+    EXPECT_EQ(row.folded, U8(folded)) << row.text;
+  }
+}
+
+TEST(CharClassesTest, FoldingFollowsTheNamedTablesInOrder) {
+  // The fast lookup gives exactly what the three tables say, in their order
+  // of precedence (a high-map entry wins even below 256), for every unit.
+  for (unsigned c = 0; c <= 0xFFFF; ++c) {
+    const char16_t ch = static_cast<char16_t>(c);
+    std::u16string expected;
+    auto entry = Language::m_msHighCharMap.find(ch);
+    if (entry != Language::m_msHighCharMap.end())
+      expected = entry->second.second;
+    else if (c < 256)
+      expected.assign(1, Language::CharArray::m_CharArray[c][2]);
+    else
+      expected.assign(1, LVTBase::ToLower(ch));
+    ASSERT_EQ(expected, FoldCharacter(ch)) << "U+" << std::hex << c;
+    // Page words reach the stemmer as plain ASCII.
+    if (c < 256 && IsWordCharacter(ch)) {
+      ASSERT_FALSE(expected.empty());
+      for (char16_t f : expected)
+        ASSERT_TRUE((f >= u'a' && f <= u'z') || (f >= u'0' && f <= u'9')) << std::hex << c;
+    }
+  }
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <antlr/MismatchedTokenException.hpp>
 #include <antlr/NoViableAltException.hpp>
 #include <antlr/RecognitionException.hpp>
-#include <antlr/TokenStreamIOException.hpp>
 #include <antlr/TokenStreamRecognitionException.hpp>
 #include <string>
 
@@ -30,8 +29,6 @@ std::string Outcome(Step step) {
     return "NoViableAltException " + e.toString();
   } catch (const antlr::TokenStreamRecognitionException& e) {
     return "TokenStreamRecognitionException " + e.toString();
-  } catch (const antlr::TokenStreamIOException& e) {
-    return "TokenStreamIOException " + e.toString();
   } catch (const antlr::RecognitionException& e) {
     return "RecognitionException " + e.toString();
   } catch (const antlr::ANTLRException& e) {

@@ -1,7 +1,5 @@
 #include "testing/test_util.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unicode/unistr.h>
 #include <unistd.h>
@@ -9,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -29,9 +28,9 @@ std::string ExamplePath(const std::string& relative) {
 }
 
 std::string CorpusDir() {
-  std::string dir = SourceDir() + "/../shared/corpus";
-  struct stat st;
-  return stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? dir : std::string();
+  const std::string dir = SourceDir() + "/../shared/corpus";
+  std::error_code error;
+  return std::filesystem::is_directory(dir, error) ? dir : std::string();
 }
 
 std::string ReadFile(const std::string& path) {
@@ -42,19 +41,13 @@ std::string ReadFile(const std::string& path) {
   return s.str();
 }
 
+// Sorted full paths of the folder's entries that are (or are not) folders;
+// none when the folder cannot be read.
 static std::vector<std::string> List(const std::string& dir, bool wantDirs) {
   std::vector<std::string> names;
-  DIR* d = opendir(dir.c_str());
-  if (d == nullptr) return names;
-  while (dirent* e = readdir(d)) {
-    std::string name = e->d_name;
-    if (name == "." || name == "..") continue;
-    std::string full = dir + "/" + name;
-    struct stat st;
-    if (stat(full.c_str(), &st) != 0) continue;
-    if (S_ISDIR(st.st_mode) == wantDirs) names.push_back(full);
-  }
-  closedir(d);
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(dir, error))
+    if (entry.is_directory(error) == wantDirs) names.push_back(entry.path().string());
   std::sort(names.begin(), names.end());
   return names;
 }
