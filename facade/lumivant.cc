@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "changes/report_format.h"
 #include "facade/page_header.h"
 #include "foundation/charset/labels.h"
 #include "foundation/charset/transcode.h"
@@ -20,6 +21,10 @@
 namespace lumivant {
 
 namespace {
+
+static_assert(std::string_view(kDefaultHighlightStart) == LVTDT::kDefaultHighlightStart &&
+                  std::string_view(kDefaultHighlightEnd) == LVTDT::kDefaultHighlightEnd,
+              "the facade's highlight strings are the comparer's");
 
 LVTCharset::CHARSET ResolveCharset(const std::string& label, std::string_view page) {
   if (label.empty()) return LVTCharset::DetectCharset(page);

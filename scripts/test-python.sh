@@ -12,5 +12,5 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 cmake --build "$build" -j "$(nproc)" --target _lumivant lumivant_cli
 # pytest's exit status 5 (no tests collected) fails this script as well.
-PYTHONPATH="$PWD/$build/python${PYTHONPATH:+:$PYTHONPATH}" \
+PYTHONPATH="$(cd "$build" && pwd)/python${PYTHONPATH:+:$PYTHONPATH}" \
   "$python" -m pytest -q -p no:cacheprovider python/tests "$@"

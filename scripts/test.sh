@@ -18,5 +18,6 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIVANT_BUILD_TESTS=
 cmake --build "$build" -j "$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
 BUILD_DIR=$build scripts/test-install.sh
+BUILD_DIR=$build scripts/test-python.sh
 $quick && exit 0
 scripts/sanitize.sh

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "changes/report_format.h"
 #include "lumivant/lumivant.h"
 #include "tools/cli.h"
 
@@ -124,8 +123,8 @@ int RunDiff(const Args& args) {
   options.no_scripts = parsed.Has("--no-scripts");
   // Either string given alone keeps the other's default.
   if (parsed.Has("--highlight-start") || parsed.Has("--highlight-end")) {
-    options.highlight_start = parsed.Value("--highlight-start", LVTDT::kDefaultHighlightStart);
-    options.highlight_end = parsed.Value("--highlight-end", LVTDT::kDefaultHighlightEnd);
+    options.highlight_start = parsed.Value("--highlight-start", lumivant::kDefaultHighlightStart);
+    options.highlight_end = parsed.Value("--highlight-end", lumivant::kDefaultHighlightEnd);
   }
   const lumivant::DiffResult result = lumivant::Diff(oldPage.bytes, newPage.bytes, options);
 

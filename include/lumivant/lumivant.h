@@ -42,6 +42,11 @@
 
 namespace lumivant {
 
+// What Diff writes around every changed piece unless told otherwise.
+inline constexpr char kDefaultHighlightStart[] =
+    "<font color=#800000 style=background-color:#FFFF00>";
+inline constexpr char kDefaultHighlightEnd[] = "</font>";
+
 struct DiffOptions {
   // Labels or code page numbers; empty: detected as a browser does.
   std::string old_charset, new_charset;
@@ -55,7 +60,7 @@ struct DiffOptions {
   // from running the page's scripts and plug-ins (only with header).
   bool no_scripts = false;
   // Written around every changed piece, as given; both empty: the defaults
-  // "<font color=#800000 style=background-color:#FFFF00>" and "</font>".
+  // above.
   std::string highlight_start, highlight_end;
 };
 

@@ -116,8 +116,11 @@ DiffResult Diff(py::handle old_page, py::handle new_page,
   options.ignore_punctuation = ignore_punctuation;
   options.header = header;
   options.no_scripts = no_scripts;
-  options.highlight_start = highlight_start.value_or("");
-  options.highlight_end = highlight_end.value_or("");
+  // As the tool does: either string given alone keeps the other's default.
+  if (highlight_start || highlight_end) {
+    options.highlight_start = highlight_start.value_or(lumivant::kDefaultHighlightStart);
+    options.highlight_end = highlight_end.value_or(lumivant::kDefaultHighlightEnd);
+  }
   lumivant::DiffResult result;
   {
     py::gil_scoped_release unlocked;
@@ -169,8 +172,8 @@ header: start the report with a comment and a head that declares UTF-8.
 no_scripts: with header, also a Content-Security-Policy that keeps a browser
   from running the page's scripts.
 highlight_start, highlight_end: markup written around every changed piece;
-  when neither is given, a yellow background (one alone leaves the other
-  empty).
+  when neither is given, a yellow background; one given alone keeps the
+  other's default, as the lumivant tool does.
 
 Raises ValueError for an unknown charset, TypeError for a page that is not
 bytes or str.)";
