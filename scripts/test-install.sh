@@ -26,7 +26,15 @@ for f in include/lumivant/lumivant.h include/lumivant/version.h lib/liblumivant.
          lib/pkgconfig/lumivant.pc bin/lumivant share/man/man1/lumivant.1; do
   [ -e "$prefix/$f" ] || { echo "install check: $f not installed" >&2; exit 1; }
 done
-readelf -d "$prefix/lib/liblumivant.so" | grep -q 'SONAME.*liblumivant\.so\.[0-9]'
+# (Output kept in files: grep -q ending a pipe early would fail it.)
+readelf -d "$prefix/lib/liblumivant.so" >"$scratch/dynamic"
+grep -q 'SONAME.*liblumivant\.so\.[0-9]' "$scratch/dynamic"
+
+# The Python package, with nothing but the prefix on the path.
+if [ -d "$build/python" ]; then
+  PYTHONPATH="$prefix/lib/python3/dist-packages" /usr/bin/python3 -c \
+    "import lumivant, sys; sys.exit(lumivant.diff(b'<p>a</p>', b'<p>b</p>').changes != 1)"
+fi
 
 # With find_package.
 cmake -S examples/consumer -B "$scratch/cmake" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
@@ -42,10 +50,17 @@ PKG_CONFIG_PATH="$prefix/lib/pkgconfig" c++ -std=c++17 -Wall -Wextra -Werror \
 expect_exit 1 "$scratch/pc_watch_page" "$old" "$new" 'ferry or lobster' "$scratch/b.html"
 cmp "$scratch/a.html" "$scratch/b.html"
 
+# The exported classes from the installed headers alone, and a rejected
+# query's exception caught across the library's boundary.
+c++ -std=c++17 -Wall -Wextra -Werror tests/install/exported_classes_host.cc -o "$scratch/host" \
+  -I"$prefix/include" -L"$prefix/lib" -llumivant -lantlr -Wl,-rpath,"$prefix/lib"
+expect_exit 0 "$scratch/host"
+
 # The Debian package.
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(ls "$build"/lumivant_*_amd64.deb)
-dpkg-deb --info "$deb" | grep -q 'Depends:.*libicu'
+dpkg-deb --info "$deb" >"$scratch/info"
+grep -q 'Depends:.*libicu' "$scratch/info"
 dpkg-deb --contents "$deb" >"$scratch/contents"
 for f in ./usr/bin/lumivant ./usr/include/lumivant/lumivant.h ./usr/lib/liblumivant.so \
          ./usr/lib/pkgconfig/lumivant.pc ./usr/lib/cmake/lumivant/lumivantConfig.cmake \
