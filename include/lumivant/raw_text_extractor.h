@@ -47,8 +47,8 @@ class LVT_EXPORT RawTextExtractor {
   // characters, also when text is empty.
   static void GetRawTextFromText(const std::u16string& text, RawTextList& runs);
 
-  // True for the keyword ids of elements that do not separate words. The
-  // first call builds the id set under a lock; later calls only read it.
+  // True for the keyword ids of elements that do not separate words: a
+  // fixed set of the keyword table, read without locks from any thread.
   static bool IsInlineKeyword(uint8_t keywordId);
 
   // No state: assignment copies nothing of substance.
