@@ -33,7 +33,7 @@ max_len() {  # the input cap of each case (fuzz/*_case.h)
 CC=${FUZZ_CC:-clang-14} CXX=${FUZZ_CXX:-clang++-14} \
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIVANT_FUZZ=ON \
         -DLUMIVANT_SANITIZE=address,undefined -DLUMIVANT_BUILD_TESTS=OFF \
-        -DLUMIVANT_BUILD_BENCH=OFF >/dev/null
+        -DLUMIVANT_BUILD_BENCH=OFF -DLUMIVANT_BUILD_PYTHON=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]/%/_fuzzer}"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1

@@ -13,7 +13,7 @@ export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
 build_suites() {  # dir sanitizer
   cmake -S . -B "$1" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIVANT_SANITIZE="$2" \
-        -DLUMIVANT_BUILD_BENCH=OFF >/dev/null
+        -DLUMIVANT_BUILD_BENCH=OFF -DLUMIVANT_BUILD_PYTHON=OFF >/dev/null
   cmake --build "$1" -j "$jobs"
 }
 
