@@ -47,6 +47,18 @@ TEST(FuzzRegression, HighlightInputsKeepTheirInvariants) {
   EXPECT_GT(Replay("highlight", lvt_fuzz::HighlightCase), 10u);
 }
 
+// ISO-2022-JP after an invalid escape sequence ("ESC ( x"): the shift
+// state carried from one slice of input to the next is the one within a
+// slice, so where reads end does not matter (here: still double-byte).
+TEST(FuzzRegression, Iso2022JpInvalidEscape) {
+  const std::string page = "\x1b$B\x1b(xxBCD";
+  const lvt_fuzz::Transcoded whole = lvt_fuzz::Transcode(50220, LVTCharset::kUtf8, page);
+  lvt_fuzz::ChunkedStream cut(page, {7, 1});
+  const lvt_fuzz::Transcoded pieces = lvt_fuzz::Transcode(50220, LVTCharset::kUtf8, cut);
+  EXPECT_EQ(whole.bytes, pieces.bytes);
+  EXPECT_EQ("\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xE5\x9B\xA3", whole.bytes);
+}
+
 // The checks must see what they are meant to see: each one fails on a
 // hand-made output that breaks its invariant.
 TEST(FuzzRegression, ChecksCatchWhatTheyGuard) {

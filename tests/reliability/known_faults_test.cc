@@ -21,19 +21,6 @@
 
 namespace {
 
-// ISO-2022-JP: after an invalid escape sequence ("ESC ( x"), the shift state
-// the converter carries from one slice of input to the next is not the one
-// it had within a slice, so the same bytes convert differently depending on
-// where reads end (here: in double-byte mode read whole, in ASCII when the
-// reads are cut after seven bytes).
-TEST(KnownFaults, DISABLED_Iso2022JpInvalidEscape) {
-  const std::string page = "\x1b$B\x1b(xxBCD";
-  const lvt_fuzz::Transcoded whole = lvt_fuzz::Transcode(50220, LVTCharset::kUtf8, page);
-  lvt_fuzz::ChunkedStream cut(page, {7, 1});
-  const lvt_fuzz::Transcoded pieces = lvt_fuzz::Transcode(50220, LVTCharset::kUtf8, cut);
-  EXPECT_EQ(whole.bytes, pieces.bytes);
-}
-
 // Converting to ISO-2022-JP: when the encoder cannot place all its output
 // in a full target, the escape-driven path counts the chunk as converted
 // and leaves the rest in the ICU converter; the next call writes it first,
