@@ -93,6 +93,43 @@ std::size_t CharsetConverter::ThroughUnits(const char* src, std::size_t n, char*
   return o;
 }
 
+void CharsetConverter::Finish(const void* source, uint32_t sourceBytes, uint32_t& used,
+                              void* target, uint32_t targetBytes, uint32_t& produced) {
+  used = 0;
+  produced = 0;
+  if (!m_Valid || targetBytes == 0) return;
+  char* dst = static_cast<char*>(target);
+  std::size_t o = 0;
+  const Codec decoding = m_Decoder.GetCodec();
+  const Codec encoding = m_Encoder.GetCodec();
+  if (decoding == Codec::kUtf16LE || decoding == Codec::kWide) {
+    // Only whole units are converted; a lone last byte stays cut off.
+    const char* src = static_cast<const char*>(source);
+    const std::size_t n = sourceBytes & ~std::size_t{1};
+    const bool wideTarget = encoding == Codec::kUtf16LE || encoding == Codec::kWide;
+    std::size_t pos = 0;
+    while (pos < n) {
+      char16_t units[16];
+      std::size_t u = 0;
+      const std::size_t count = m_Decoder.Decode(src + pos, n - pos, units, 16, nullptr, true, &u);
+      if (u == 0) break;
+      // The decoder keeps pairs together, so a high surrogate last is
+      // unpaired. Named U+FFFD here rather than by a final encoder call,
+      // which would also take an escape-driven target back to ASCII.
+      if (!wideTarget && count > 0 && IsHighSurrogate(units[count - 1]))
+        units[count - 1] = kReplacement;
+      std::size_t usedUnits = 0;
+      o +=
+          m_Encoder.Encode(units, count, dst + o, targetBytes - o, nullptr, wideTarget, &usedUnits);
+      if (usedUnits < count) break;  // no room: the rest is dropped
+      pos += u;
+    }
+    used = static_cast<uint32_t>(pos);
+  }
+  o += m_Encoder.Drain(dst + o, targetBytes - o);
+  produced = static_cast<uint32_t>(o);
+}
+
 DirectConverter FastConversionFunction(CHARSET from, CHARSET to) {
   if (!IsUnicode(from) && !IsUnicode(to)) return DirectConverter();
   DirectConverter converter(from, to);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "foundation/base/memory_buffer.h"
@@ -31,6 +33,26 @@ Streamed Stream(CHARSET from, CHARSET to, const std::string& bytes, bool flag = 
   s.out = out.Bytes();
   return s;
 }
+
+// A stream that gives at most `chunk` bytes per read.
+class ShortReads : public LVTBase::BinaryStreamBuf {
+ public:
+  ShortReads(std::string bytes, uint32_t chunk) : m_Bytes(std::move(bytes)), m_Chunk(chunk) {}
+
+ protected:
+  uint32_t ReadAt(uint32_t offset, void* buffer, uint32_t n) override {
+    if (offset >= Size()) return 0;
+    const uint32_t got = std::min({n, m_Chunk, Size() - offset});
+    std::memcpy(buffer, m_Bytes.data() + offset, got);
+    return got;
+  }
+  uint32_t WriteAt(uint32_t, const void*, uint32_t) override { return 0; }
+  uint32_t Size() const override { return static_cast<uint32_t>(m_Bytes.size()); }
+
+ private:
+  std::string m_Bytes;
+  uint32_t m_Chunk;
+};
 
 // The whole page decoded at once, for comparison with the streamed copy.
 std::string Whole(CHARSET from, const std::string& bytes) {
@@ -94,6 +116,35 @@ TEST(TranscodeTest, CutOffLastSequenceIsDroppedUnlessTheFlagSaysFinal) {
   std::string bytes;
   EXPECT_EQ(1u, WideToBytes(1201, 65001, u"a\xD83D", bytes, false));
   EXPECT_EQ("a", bytes);
+}
+
+// A high surrogate waits for its low half only while the stream goes on:
+// at its end it is unpaired, as one followed by anything else is.
+TEST(TranscodeTest, UnpairedHighSurrogateEndingAStreamBecomesReplacement) {
+  const std::u16string ends[] = {u"\xD83D", u"\xD83D\xD83D", u"\xDE00\xD83D"};
+  const std::string fffd2 = kFffd + kFffd;
+  const std::string expected[] = {kFffd, fffd2, fffd2};
+  for (std::size_t k = 0; k < 3; ++k) {
+    const std::u16string text = u"<p>caf\xE9 \xD83D\xDE00</p>" + ends[k];
+    std::string little, host(2 * text.size(), '\0');  // UTF-16LE; 1201 is host order
+    for (char16_t c : text) little += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    std::memcpy(&host[0], text.data(), host.size());
+    for (const auto& [cs, page] : {std::pair<CHARSET, std::string>{1200, little}, {1201, host}}) {
+      SCOPED_TRACE(testing::Message() << cs << " ending " << k);
+      const std::string utf8 = "<p>caf\xC3\xA9 \xF0\x9F\x98\x80</p>" + expected[k];
+      Streamed whole = Stream(cs, 65001, page);
+      EXPECT_EQ(page.size(), whole.consumed);
+      EXPECT_EQ(utf8, whole.out);
+      for (uint32_t chunk : {1u, 2u, 3u, 5u}) {
+        ShortReads in(page, chunk);
+        MemoryBuffer out;
+        EXPECT_EQ(page.size(), TranscodeStream(cs, 65001, in, out, false)) << chunk;
+        EXPECT_EQ(utf8, out.Bytes()) << chunk;
+      }
+      // A byte after it is a cut-off unit and stays dropped.
+      EXPECT_EQ(utf8, Stream(cs, 65001, page + "x").out);
+    }
+  }
 }
 
 TEST(TranscodeTest, StreamStartsAtTheReadPositionAndAppendsAtTheWritePosition) {
