@@ -206,6 +206,22 @@ TEST(DetectChanges, OtherCharsetsComeOutInUtf8) {
   const Report same = Compare(LVTDT::CompareHtmlDocuments(), newPage,
                               lvt_changes_testing::ToUtf8(newPage, 1252), 1252, 65001);
   EXPECT_EQ(0u, same.changedWords);
+
+  // A UTF-16 page's byte-order mark is not copied behind the header, and
+  // the markers still fall around the text; without a header it stays.
+  const auto utf16 = [](const std::u16string& text) {
+    std::string bytes;
+    for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    return bytes;
+  };
+  const std::string oldWide = utf16(u"\xFEFF<p>Caf\xE9</p><p>Old</p>");
+  const std::string newWide = utf16(u"\xFEFF<p>Caf\xE9</p><p>Cr\xE8me</p>");
+  const std::string marked =
+      "<p>Caf\xC3\xA9</p><p><a name=\"Change1\"></a>" + Marked("Cr\xC3\xA8me") + "</p>";
+  LVTDT::CompareHtmlDocuments comparer;
+  EXPECT_EQ(kHeader + marked, Compare(comparer, oldWide, newWide, 1200, 1200).page);
+  comparer.AddEncodingHeader(false);
+  EXPECT_EQ("\xEF\xBB\xBF" + marked, Compare(comparer, oldWide, newWide, 1200, 1200).page);
 }
 
 TEST(DetectChanges, BadPagesGiveAReportAndCounts) {

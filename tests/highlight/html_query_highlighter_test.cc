@@ -205,6 +205,16 @@ TEST(HtmlQueryHighlighterTest, OtherCharsetsAreWrittenInUtf8) {
   EXPECT_NE(std::string::npos, h.page.find("Caf\xC3\xA9 du Port"));  // copied stretch
   EXPECT_NE(std::string::npos, h.page.find("\xE2\x82\xAC 4,50"));    // rewritten node
   EXPECT_EQ(h.page, lvt_testing::U8(U16(h.page))) << "valid UTF-8 throughout";
+
+  // A UTF-16 page's byte-order mark is not copied behind the header.
+  std::string wide;
+  for (char16_t c :
+       u"\xFEFF<p>Cr\xE8me br\xFBl\xE9"
+       u"e</p>")
+    if (c != 0) wide += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  h = Highlight("creme", wide, LVTCharset::kUtf16LE);
+  EXPECT_EQ(0u, h.page.find(std::string(kHeader) + "<p><a name=\"Query1\"></a>" +
+                            HitIn(0, "Cr\xC3\xA8me") + " br\xC3\xBBl\xC3\xA9"));
 }
 
 TEST(HtmlQueryHighlighterTest, EmptyPageWritesNothing) {
