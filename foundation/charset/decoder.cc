@@ -180,17 +180,8 @@ std::size_t CharsetDecoder::DecodeIcu(const char* src, std::size_t n, char16_t* 
       UErrorCode pendingErr = U_ZERO_ERROR;
       const int32_t pending = ucnv_toUCountPending(cnv, &pendingErr);
       if (U_FAILURE(pendingErr) || pending != 0) clean = false;
-      if (U_SUCCESS(pendingErr) && pending > 0) {
+      if (U_SUCCESS(pendingErr) && pending > 0)
         consumed -= std::min(consumed, static_cast<std::size_t>(pending));
-        if (m_Working && consumed > 0) {
-          // The bytes before the held-back ones may have been judged by
-          // what follows them (a lead byte before an escape is an error):
-          // the shift state must not depend on bytes that come again, so
-          // the slice ends where ICU holds nothing.
-          slice = consumed;
-          continue;
-        }
-      }
     }
     if (m_Working) {
       m_WorkingFrom = src;
@@ -225,12 +216,24 @@ void CharsetDecoder::CommitShift(const char* src, std::size_t done) {
   m_WorkingClean = false;
   if (!next) return;
   UChar scratch[512];
-  const char* s = src;
-  UErrorCode err = U_BUFFER_OVERFLOW_ERROR;
-  while (err == U_BUFFER_OVERFLOW_ERROR) {
-    err = U_ZERO_ERROR;
-    UChar* t = scratch;
-    ucnv_toUnicode(next.get(), &t, scratch + 512, &s, src + done, nullptr, false, &err);
+  const auto feed = [&](const char* from, const char* to) {
+    UErrorCode err = U_BUFFER_OVERFLOW_ERROR;
+    while (err == U_BUFFER_OVERFLOW_ERROR) {
+      err = U_ZERO_ERROR;
+      UChar* t = scratch;
+      ucnv_toUnicode(next.get(), &t, scratch + 512, &from, to, nullptr, false, &err);
+    }
+  };
+  feed(src, src + done);
+  // What ICU holds back at the end of the committed bytes was judged by the
+  // bytes after them (a lead byte before an escape), and always as
+  // ill-formed, or it would lie beyond. A byte that continues nothing ends
+  // it the same way, changing no designation.
+  for (int k = 0; k < 3; ++k) {
+    UErrorCode err = U_ZERO_ERROR;
+    if (ucnv_toUCountPending(next.get(), &err) <= 0 || U_FAILURE(err)) break;
+    const char ends = '\x80';
+    feed(&ends, &ends + 1);
   }
   m_Committed = std::move(next);
 }
