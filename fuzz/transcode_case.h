@@ -73,10 +73,11 @@ inline bool RoundTrips(LVTCharset::CHARSET from, const std::string& page) {
   return false;
 }
 
-// What a stream adds at its end over the string path: 16-bit units that
-// waited for the other half of a surrogate pair that never came become
-// U+FFFD, where a 16-bit string keeps them last, looking cut off, and drops
-// them (a string may be a piece of a longer text). At most two can wait.
+// What a stream adds at its end over the string path: a 16-bit unit that
+// waited for the other half of a surrogate pair that never came becomes
+// U+FFFD, where a string keeps it last, looking cut off, and drops it (a
+// string may be a piece of a longer text): once in each of the two string
+// conversions, bytes to 16-bit and 16-bit to UTF-8.
 inline bool OnlyUnpairedAtTheEnd(LVTCharset::CHARSET from, const std::string& stream,
                                  const std::string& strings) {
   if (stream.compare(0, strings.size(), strings) != 0) return false;

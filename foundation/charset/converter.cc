@@ -72,8 +72,7 @@ std::size_t CharsetConverter::ThroughUnits(const char* src, std::size_t n, char*
     const std::size_t count = m_Decoder.Decode(src + pos, n - pos, units, want,
                                                lazyOffsets ? nullptr : offsets, final, &u);
     if (u == 0) break;  // only a cut-off sequence is left
-    // A high surrogate left last in the pivot waits for the next round.
-    const bool encodeFinal = final && pos + u == n;
+    const bool encodeFinal = (final && pos + u == n) || UnpairedLast(units, count);
     std::size_t usedUnits = 0;
     o += m_Encoder.Encode(units, count, dst + o, room, lazyOffsets ? nullptr : offsets, encodeFinal,
                           &usedUnits);
@@ -93,6 +92,18 @@ std::size_t CharsetConverter::ThroughUnits(const char* src, std::size_t n, char*
   return o;
 }
 
+// Decoders keep a surrogate pair together and hold a high surrogate back
+// while its low half may still come, so one left last in the units is
+// unpaired. True when the encoder is to take it so (a final call); an
+// escape-driven encoder, whose final call would also end its shift state,
+// gets U+FFFD instead, which it writes as it would the surrogate.
+bool CharsetConverter::UnpairedLast(char16_t* units, std::size_t count) const {
+  if (count == 0 || !IsHighSurrogate(units[count - 1])) return false;
+  if (!m_Encoder.KeepsShiftState()) return true;
+  units[count - 1] = kReplacement;
+  return false;
+}
+
 void CharsetConverter::Finish(const void* source, uint32_t sourceBytes, uint32_t& used,
                               void* target, uint32_t targetBytes, uint32_t& produced) {
   used = 0;
@@ -101,26 +112,19 @@ void CharsetConverter::Finish(const void* source, uint32_t sourceBytes, uint32_t
   char* dst = static_cast<char*>(target);
   std::size_t o = 0;
   const Codec decoding = m_Decoder.GetCodec();
-  const Codec encoding = m_Encoder.GetCodec();
   if (decoding == Codec::kUtf16LE || decoding == Codec::kWide) {
     // Only whole units are converted; a lone last byte stays cut off.
     const char* src = static_cast<const char*>(source);
     const std::size_t n = sourceBytes & ~std::size_t{1};
-    const bool wideTarget = encoding == Codec::kUtf16LE || encoding == Codec::kWide;
     std::size_t pos = 0;
     while (pos < n) {
       char16_t units[16];
       std::size_t u = 0;
       const std::size_t count = m_Decoder.Decode(src + pos, n - pos, units, 16, nullptr, true, &u);
       if (u == 0) break;
-      // The decoder keeps pairs together, so a high surrogate last is
-      // unpaired. Named U+FFFD here rather than by a final encoder call,
-      // which would also take an escape-driven target back to ASCII.
-      if (!wideTarget && count > 0 && IsHighSurrogate(units[count - 1]))
-        units[count - 1] = kReplacement;
       std::size_t usedUnits = 0;
-      o +=
-          m_Encoder.Encode(units, count, dst + o, targetBytes - o, nullptr, wideTarget, &usedUnits);
+      o += m_Encoder.Encode(units, count, dst + o, targetBytes - o, nullptr,
+                            UnpairedLast(units, count), &usedUnits);
       if (usedUnits < count) break;  // no room: the rest is dropped
       pos += u;
     }

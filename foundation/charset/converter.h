@@ -77,6 +77,7 @@ class CharsetConverter {
  private:
   std::size_t ThroughUnits(const char* src, std::size_t n, char* dst, std::size_t cap, bool final,
                            std::size_t* used);
+  bool UnpairedLast(char16_t* units, std::size_t count) const;
 
   CharsetDecoder m_Decoder;
   CharsetEncoder m_Encoder;

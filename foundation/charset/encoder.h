@@ -45,6 +45,9 @@ class CharsetEncoder {
   // Forgets the shift state: the next call starts a new text.
   void Restart();
 
+  // Whether the set is escape-driven: a final call also ends its shift state.
+  bool KeepsShiftState() const { return m_Info.escapeState; }
+
   // The most bytes one unit can take, escapes included.
   std::size_t MaxBytesPerUnit() const;
 
