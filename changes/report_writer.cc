@@ -1,6 +1,7 @@
 #include "changes/report_writer.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "changes/report_format.h"
 #include "foundation/base/binary_stream.h"
@@ -27,7 +28,16 @@ ReportWriter::ReportWriter(LVTBase::BinaryStreamBuf& page, LVTBase::BinaryStream
                            const std::string& highlightStart, const std::string& highlightEnd)
     : m_Page(page), m_Out(out), m_HighlightStart(highlightStart), m_HighlightEnd(highlightEnd) {}
 
-void ReportWriter::WriteHeader() { Write(kReportHeader); }
+void ReportWriter::WriteHeader(bool transcoded) {
+  Write(kReportHeader);
+  if (!transcoded) return;  // a UTF-8 page is copied as it is
+  // The mark of the page's own encoding would be a stray U+FEFF behind the
+  // header. It is skipped, not removed: node offsets still count it.
+  char head[3];
+  const uint32_t got = m_Page.Get(head, 3);
+  m_Position = got == 3 && std::memcmp(head, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+  m_Page.SeekRead(m_Position);
+}
 
 void ReportWriter::WriteAnchor(const Node& node, unsigned group) {
   CopyUpTo(node.m_Offset);

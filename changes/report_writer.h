@@ -23,8 +23,10 @@ class ReportWriter {
   ReportWriter(const ReportWriter&) = delete;
   ReportWriter& operator=(const ReportWriter&) = delete;
 
-  // Writes the fixed encoding header.
-  void WriteHeader();
+  // Writes the fixed encoding header. When the page was transcoded to UTF-8
+  // from another character set, its byte-order mark, if any, is not copied
+  // behind it. Call before anything else.
+  void WriteHeader(bool transcoded);
   // Copies the page up to the node's start and writes the anchor of group
   // number group there.
   void WriteAnchor(const Node& node, unsigned group);

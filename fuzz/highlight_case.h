@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fuzz/element_list.h"
@@ -113,8 +114,9 @@ inline std::string HighlightCase(const uint8_t* data, std::size_t size) {
   }
   if (!result.outcome.ok()) return RejectionFault(result, query);
 
-  const std::string source =
+  std::string source =
       charset == LVTCharset::kUtf8 ? page : Transcode(charset, LVTCharset::kUtf8, page).bytes;
+  if (!highlightedInput && charset != LVTCharset::kUtf8) source = BehindHeader(std::move(source));
   if (const std::string fault = OutputFault(result, source, highlighter, highlightedInput);
       !fault.empty())
     return fault;

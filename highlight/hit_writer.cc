@@ -1,6 +1,7 @@
 #include "highlight/hit_writer.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "foundation/base/binary_stream.h"
 #include "foundation/charset/transcode.h"
@@ -13,6 +14,12 @@ HitWriter::HitWriter(LVTBase::BinaryStreamBuf& page, LVTBase::BinaryStreamBuf& o
     : m_Page(page), m_Output(output) {
   m_Page.DeletePeekBuffer();
   m_Page.SeekRead(0);
+}
+
+void HitWriter::SkipByteOrderMark() {
+  char head[3];
+  const uint32_t got = m_Page.Get(head, 3);
+  m_Page.SeekRead(got == 3 && std::memcmp(head, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0);
 }
 
 bool HitWriter::AnchorGroup(const RawText& first, uint32_t& anchorCount) {

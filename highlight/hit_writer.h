@@ -29,6 +29,11 @@ class HitWriter {
   HitWriter(const HitWriter&) = delete;
   HitWriter& operator=(const HitWriter&) = delete;
 
+  // Skips the page's byte-order mark, if any: for a page transcoded from
+  // another character set, behind a header, it would be a stray U+FEFF in
+  // the body. Call before anything is written.
+  void SkipByteOrderMark();
+
   // Before a group whose first piece lies in first: writes the next anchor
   // (anchorCount + 1, and counts it) at first's anchor position, unless that
   // run is the one being written or the page has been copied past that

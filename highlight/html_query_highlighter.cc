@@ -77,16 +77,18 @@ bool HtmlQueryHighlighter::HighlightHtml(LVTBase::BinaryStreamBuf& page,
     const std::string header(highlight_format::kHeader);
     LVTBase::Copy(stream, header, static_cast<uint32_t>(header.size()));
   }
-  HighlightHtml(evaluator.HighlightedWords(), queryTerms, source.Stream(), output, anchorCount);
+  HighlightHtml(evaluator.HighlightedWords(), queryTerms, source.Stream(), output, anchorCount,
+                !highlightedInput && charset != LVTCharset::kUtf8);
   return matches;
 }
 
 void HtmlQueryHighlighter::HighlightHtml(const HighlightGroups& groups,
                                          const std::map<unsigned, unsigned>& queryTerms,
                                          LVTBase::BinaryStreamBuf& page,
-                                         LVTBase::BinaryStreamBuf& output,
-                                         uint32_t& anchorCount) const {
+                                         LVTBase::BinaryStreamBuf& output, uint32_t& anchorCount,
+                                         bool dropByteOrderMark) const {
   HitWriter writer(page, output);
+  if (dropByteOrderMark) writer.SkipByteOrderMark();
   for (const LVT::RefCount<OccurrenceList>& group : groups) {
     if (!group || group->empty()) continue;
     const WordOccurencesExtractor::OccurrenceHandle& first = (*group)[0];

@@ -260,6 +260,15 @@ IcuLease& IcuLease::operator=(IcuLease&& other) noexcept {
 
 IcuLease::~IcuLease() { Release(); }
 
+void IcuClose::operator()(UConverter* cnv) const { ucnv_close(cnv); }
+
+IcuCopy CopyIcuConverter(const UConverter* cnv) {
+  UErrorCode err = U_ZERO_ERROR;
+  IcuCopy copy(ucnv_clone(cnv, &err));
+  if (U_FAILURE(err)) copy.reset();
+  return copy;
+}
+
 void IcuLease::Release() {
   if (m_Converter == nullptr) return;
   if (g_PoolGone) {

@@ -8,6 +8,7 @@
 #define LUMIVANT_FOUNDATION_CHARSET_CODECS_H_
 
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -72,6 +73,16 @@ class IcuLease {
   CHARSET m_CodePage = 0;
   UConverter* m_Converter = nullptr;
 };
+
+// A converter of one's own, outside the pool: a copy of another one, state
+// included (the shift state of escape-driven sets, bytes held back).
+struct IcuClose {
+  void operator()(UConverter* cnv) const;
+};
+using IcuCopy = std::unique_ptr<UConverter, IcuClose>;
+
+// Null when ICU cannot copy it.
+IcuCopy CopyIcuConverter(const UConverter* cnv);
 
 }  // namespace LVTCharset
 

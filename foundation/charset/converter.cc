@@ -72,8 +72,7 @@ std::size_t CharsetConverter::ThroughUnits(const char* src, std::size_t n, char*
     const std::size_t count = m_Decoder.Decode(src + pos, n - pos, units, want,
                                                lazyOffsets ? nullptr : offsets, final, &u);
     if (u == 0) break;  // only a cut-off sequence is left
-    // A high surrogate left last in the pivot waits for the next round.
-    const bool encodeFinal = final && pos + u == n;
+    const bool encodeFinal = (final && pos + u == n) || UnpairedLast(units, count);
     std::size_t usedUnits = 0;
     o += m_Encoder.Encode(units, count, dst + o, room, lazyOffsets ? nullptr : offsets, encodeFinal,
                           &usedUnits);
@@ -91,6 +90,48 @@ std::size_t CharsetConverter::ThroughUnits(const char* src, std::size_t n, char*
   }
   *used = pos;
   return o;
+}
+
+// Decoders keep a surrogate pair together and hold a high surrogate back
+// while its low half may still come, so one left last in the units is
+// unpaired. True when the encoder is to take it so (a final call); an
+// escape-driven encoder, whose final call would also end its shift state,
+// gets U+FFFD instead, which it writes as it would the surrogate.
+bool CharsetConverter::UnpairedLast(char16_t* units, std::size_t count) const {
+  if (count == 0 || !IsHighSurrogate(units[count - 1])) return false;
+  if (!m_Encoder.KeepsShiftState()) return true;
+  units[count - 1] = kReplacement;
+  return false;
+}
+
+void CharsetConverter::Finish(const void* source, uint32_t sourceBytes, uint32_t& used,
+                              void* target, uint32_t targetBytes, uint32_t& produced) {
+  used = 0;
+  produced = 0;
+  if (!m_Valid || targetBytes == 0) return;
+  char* dst = static_cast<char*>(target);
+  std::size_t o = 0;
+  const Codec decoding = m_Decoder.GetCodec();
+  if (decoding == Codec::kUtf16LE || decoding == Codec::kWide) {
+    // Only whole units are converted; a lone last byte stays cut off.
+    const char* src = static_cast<const char*>(source);
+    const std::size_t n = sourceBytes & ~std::size_t{1};
+    std::size_t pos = 0;
+    while (pos < n) {
+      char16_t units[16];
+      std::size_t u = 0;
+      const std::size_t count = m_Decoder.Decode(src + pos, n - pos, units, 16, nullptr, true, &u);
+      if (u == 0) break;
+      std::size_t usedUnits = 0;
+      o += m_Encoder.Encode(units, count, dst + o, targetBytes - o, nullptr,
+                            UnpairedLast(units, count), &usedUnits);
+      if (usedUnits < count) break;  // no room: the rest is dropped
+      pos += u;
+    }
+    used = static_cast<uint32_t>(pos);
+  }
+  o += m_Encoder.Drain(dst + o, targetBytes - o);
+  produced = static_cast<uint32_t>(o);
 }
 
 DirectConverter FastConversionFunction(CHARSET from, CHARSET to) {

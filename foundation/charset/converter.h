@@ -58,6 +58,16 @@ class CharsetConverter {
   void operator()(const void* source, uint32_t sourceBytes, uint32_t& used, void* target,
                   uint32_t targetBytes, uint32_t& produced, bool final);
 
+  // The text ends, with the sourceBytes at source that the calls left
+  // unconverted. Writes what the conversion still owes it: 16-bit units
+  // there waited for the other half of a surrogate pair that never came,
+  // and become U+FFFD (kept as they are by 16-bit targets); an escape-driven
+  // target writes the output it could not place in the last call's target.
+  // A cut-off multi-byte sequence stays unconverted, and the shift state
+  // stays as it is.
+  void Finish(const void* source, uint32_t sourceBytes, uint32_t& used, void* target,
+              uint32_t targetBytes, uint32_t& produced);
+
   // Forgets the shift state: the next call starts a new text.
   void Restart() {
     m_Decoder.Restart();
@@ -67,6 +77,7 @@ class CharsetConverter {
  private:
   std::size_t ThroughUnits(const char* src, std::size_t n, char* dst, std::size_t cap, bool final,
                            std::size_t* used);
+  bool UnpairedLast(char16_t* units, std::size_t count) const;
 
   CharsetDecoder m_Decoder;
   CharsetEncoder m_Encoder;

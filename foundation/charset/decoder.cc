@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "foundation/charset/utf.h"
 
@@ -108,19 +109,12 @@ std::size_t CharsetDecoder::Decode(const char* src, std::size_t n, char16_t* out
   return 0;
 }
 
-// Puts the ICU converter back into the shift state of the text so far. A
-// character is fed after the escapes (its output thrown away) unless the
-// text really ended on an escape: ICU, as browsers, takes an escape that
-// follows another one directly as an error.
-void CharsetDecoder::ReplayShift() {
-  if (m_G0.empty() && m_G2.empty()) return;
-  std::string replay = m_G2 + m_G0;
-  if (!m_EndsOnEscape) replay += m_G0.size() > 1 && m_G0[1] == '$' ? "!!" : "!";
-  const char* s = replay.data();
-  UChar none[8];
-  UChar* t = none;
-  UErrorCode err = U_ZERO_ERROR;
-  ucnv_toUnicode(m_Icu.Get(), &t, none + 8, &s, s + replay.size(), nullptr, false, &err);
+UConverter* CharsetDecoder::StartIcu() {
+  m_WorkingClean = false;
+  if (!m_Committed) ucnv_resetToUnicode(m_Icu.Get());
+  if (!m_Info.escapeState) return m_Icu.Get();
+  m_Working = CopyIcuConverter(m_Committed ? m_Committed.get() : m_Icu.Get());
+  return m_Working.get();
 }
 
 std::size_t CharsetDecoder::DecodeTableToUtf8(const char* src, std::size_t n, char* out,
@@ -156,13 +150,15 @@ std::size_t CharsetDecoder::DecodeTableToUtf8(const char* src, std::size_t n, ch
 std::size_t CharsetDecoder::DecodeIcu(const char* src, std::size_t n, char16_t* out,
                                       std::size_t unitCap, int32_t* offsets, bool final,
                                       std::size_t* used) {
-  UConverter* cnv = m_Icu.Get();
   // No character set here yields more units than bytes, so a slice of at
   // most unitCap bytes fits; should one ever not, the slice is halved.
   std::size_t slice = std::min(n, unitCap);
   for (;;) {
-    ucnv_resetToUnicode(cnv);
-    ReplayShift();
+    UConverter* cnv = StartIcu();
+    if (cnv == nullptr) {
+      *used = 0;
+      return 0;
+    }
     const bool flush = final && slice == n;
     const char* s = src;
     UChar* t = reinterpret_cast<UChar*>(out);
@@ -177,13 +173,20 @@ std::size_t CharsetDecoder::DecodeIcu(const char* src, std::size_t n, char16_t* 
       return 0;
     }
     std::size_t consumed = static_cast<std::size_t>(s - src);
+    bool clean = !flush;
     if (!flush) {
       // What ICU holds back is a sequence cut off by the end of the slice:
       // it stays with the caller, to come again with the following bytes.
       UErrorCode pendingErr = U_ZERO_ERROR;
       const int32_t pending = ucnv_toUCountPending(cnv, &pendingErr);
+      if (U_FAILURE(pendingErr) || pending != 0) clean = false;
       if (U_SUCCESS(pendingErr) && pending > 0)
         consumed -= std::min(consumed, static_cast<std::size_t>(pending));
+    }
+    if (m_Working) {
+      m_WorkingFrom = src;
+      m_WorkingBytes = consumed;
+      m_WorkingClean = clean;
     }
     const std::size_t units = static_cast<std::size_t>(t - reinterpret_cast<UChar*>(out));
     // Only the three bytes themselves decode to the three controls.
@@ -196,22 +199,43 @@ std::size_t CharsetDecoder::DecodeIcu(const char* src, std::size_t n, char16_t* 
   }
 }
 
-// Keeps the last designation of each of G0 and G2 (ESC ( F, ESC $ F,
-// ESC $ ( F; ESC . F), which is all the state ISO-2022-JP carries.
-void CharsetDecoder::ScanEscapes(const char* src, std::size_t n) {
-  const char* end = src + n;
-  const char* last = nullptr;  // the end of the last escape seen
-  for (const char* p = static_cast<const char*>(std::memchr(src, 0x1B, n)); p;
-       p = static_cast<const char*>(std::memchr(p + 1, 0x1B, end - p - 1))) {
-    std::size_t len = 0;
-    if (p + 2 < end && (p[1] == '(' || p[1] == '.')) len = 3;
-    if (p + 2 < end && p[1] == '$') len = p[2] == '(' ? 4 : 3;
-    if (len == 0 || p + len > end) continue;
-    (p[1] == '.' ? m_G2 : m_G0).assign(p, len);
-    m_EndsOnEscape = p + len == end;
-    last = p + len;
+// The state after the committed bytes is the converter's own: it takes the
+// copy the last Decode ended with when that covered exactly these bytes,
+// else decodes them once more from the state before. Either way the text is
+// read as if in one piece, whatever invalid or unfinished escapes it holds.
+void CharsetDecoder::CommitShift(const char* src, std::size_t done) {
+  if (done == 0) return;
+  if (m_Working && m_WorkingClean && m_WorkingFrom == src && m_WorkingBytes == done) {
+    m_Committed = std::move(m_Working);
+    m_WorkingClean = false;
+    return;
   }
-  if (last != end && n > 0) m_EndsOnEscape = false;
+  if (!m_Committed) ucnv_resetToUnicode(m_Icu.Get());
+  IcuCopy next = CopyIcuConverter(m_Committed ? m_Committed.get() : m_Icu.Get());
+  m_Working.reset();
+  m_WorkingClean = false;
+  if (!next) return;
+  UChar scratch[512];
+  const auto feed = [&](const char* from, const char* to) {
+    UErrorCode err = U_BUFFER_OVERFLOW_ERROR;
+    while (err == U_BUFFER_OVERFLOW_ERROR) {
+      err = U_ZERO_ERROR;
+      UChar* t = scratch;
+      ucnv_toUnicode(next.get(), &t, scratch + 512, &from, to, nullptr, false, &err);
+    }
+  };
+  feed(src, src + done);
+  // What ICU holds back at the end of the committed bytes was judged by the
+  // bytes after them (a lead byte before an escape), and always as
+  // ill-formed, or it would lie beyond. A byte that continues nothing ends
+  // it the same way, changing no designation.
+  for (int k = 0; k < 3; ++k) {
+    UErrorCode err = U_ZERO_ERROR;
+    if (ucnv_toUCountPending(next.get(), &err) <= 0 || U_FAILURE(err)) break;
+    const char ends = '\x80';
+    feed(&ends, &ends + 1);
+  }
+  m_Committed = std::move(next);
 }
 
 }  // namespace LVTCharset

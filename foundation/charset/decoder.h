@@ -2,7 +2,8 @@
 // stage of every conversion. Each call starts afresh (nothing of a cut-off
 // sequence is kept inside), except the shift state of escape-driven
 // character sets (ISO-2022-JP), which the decoder carries from one call to
-// the next as the escape sequence in force, told by Commit.
+// the next: the ICU converter's whole state after the bytes told by Commit,
+// so that where the calls cut the text never matters.
 //
 // Move-only: it may hold an ICU converter lent from the pool. Use from one
 // thread at a time.
@@ -11,7 +12,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 #include "foundation/charset/codecs.h"
 
@@ -48,31 +48,38 @@ class CharsetDecoder {
   // Single-byte sets only: the length in UTF-8 of the byte's character.
   std::size_t Utf8Length(unsigned char byte) const { return m_Info.table->toUtf8[byte].length; }
 
-  // The first `done` bytes at src (as passed to Decode) are converted: the
-  // shift state moves past them. Without shift state, nothing to do.
+  // The first `done` bytes at src (as passed to the last Decode) are
+  // converted: the shift state moves past them. Without shift state,
+  // nothing to do.
   void Commit(const char* src, std::size_t done) {
-    if (m_Info.escapeState) ScanEscapes(src, done);
+    if (m_Info.escapeState) CommitShift(src, done);
   }
 
   // Forgets the shift state: the next bytes start a new text.
   void Restart() {
-    m_G0.clear();
-    m_G2.clear();
-    m_EndsOnEscape = false;
+    m_Committed.reset();
+    m_Working.reset();
   }
 
  private:
   std::size_t DecodeIcu(const char* src, std::size_t n, char16_t* out, std::size_t unitCap,
                         int32_t* offsets, bool final, std::size_t* used);
-  void ScanEscapes(const char* src, std::size_t n);
-  void ReplayShift();
+  // The converter a call decodes with: the leased one, reset, or for shift
+  // state a copy of the committed converter.
+  UConverter* StartIcu();
+  void CommitShift(const char* src, std::size_t done);
 
   CodecInfo m_Info;
   IcuLease m_Icu;
-  // The designations in force, replayed at the start of each call.
-  std::string m_G0;
-  std::string m_G2;
-  bool m_EndsOnEscape = false;  // nothing but escapes since the last one
+  // Escape-driven sets: the converter as it stands after the committed
+  // bytes (null: at the start of the text), and the copy the last Decode
+  // worked on, with what it covered: when a Commit takes exactly that, the
+  // copy is the new committed state without decoding the bytes again.
+  IcuCopy m_Committed;
+  IcuCopy m_Working;
+  const char* m_WorkingFrom = nullptr;
+  std::size_t m_WorkingBytes = 0;
+  bool m_WorkingClean = false;  // nothing held back, not flushed
 };
 
 }  // namespace LVTCharset

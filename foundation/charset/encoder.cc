@@ -133,6 +133,17 @@ CharsetEncoder::CharsetEncoder(CHARSET codePage) : m_Info(LookUpCodec(codePage))
   }
 }
 
+std::size_t CharsetEncoder::Drain(char* out, std::size_t cap) {
+  if (m_Info.codec != Codec::kIcu || !m_Info.escapeState || cap == 0) return 0;
+  // No input and no flush: ICU writes only what it holds.
+  const UChar none = 0;
+  const UChar* s = &none;
+  char* t = out;
+  UErrorCode err = U_ZERO_ERROR;
+  ucnv_fromUnicode(m_Icu.Get(), &t, out + cap, &s, s, nullptr, false, &err);
+  return static_cast<std::size_t>(t - out);
+}
+
 void CharsetEncoder::Restart() {
   if (m_Icu.Get() != nullptr) ucnv_resetFromUnicode(m_Icu.Get());
 }

@@ -36,8 +36,17 @@ class CharsetEncoder {
   std::size_t Encode(const char16_t* units, std::size_t n, char* out, std::size_t cap,
                      const int32_t* offsets, bool final, std::size_t* usedUnits);
 
+  // At the end of the text: writes what an escape-driven set holds back
+  // from the last call for want of room in its target (nothing for other
+  // sets), without returning to the initial shift state. Returns the bytes
+  // written.
+  std::size_t Drain(char* out, std::size_t cap);
+
   // Forgets the shift state: the next call starts a new text.
   void Restart();
+
+  // Whether the set is escape-driven: a final call also ends its shift state.
+  bool KeepsShiftState() const { return m_Info.escapeState; }
 
   // The most bytes one unit can take, escapes included.
   std::size_t MaxBytesPerUnit() const;

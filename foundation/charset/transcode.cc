@@ -12,23 +12,17 @@ namespace {
 
 constexpr uint32_t kChunk = 4096;
 
-// The direct converter of the pair when there is one, else the two stages.
+// The direct converter of the pair when there is one (called as the direct
+// call with `restart` false does), else the two stages.
 template <class Body>
 auto WithConverter(CHARSET from, CHARSET to, Body body) {
   DirectConverter direct = FastConversionFunction(from, to);
-  if (direct) {
-    return body([&direct](const void* s, uint32_t n, uint32_t& used, void* t, uint32_t cap,
-                          uint32_t& produced,
-                          bool flag) { direct(s, n, used, t, cap, produced, flag, false); });
-  }
+  if (direct) return body(static_cast<CharsetConverter&>(direct));
   ConversionClass twoStage(from, to);
-  return body([&twoStage](const void* s, uint32_t n, uint32_t& used, void* t, uint32_t cap,
-                          uint32_t& produced,
-                          bool flag) { twoStage(s, n, used, t, cap, produced, flag); });
+  return body(static_cast<CharsetConverter&>(twoStage));
 }
 
-template <class Convert>
-uint32_t CopyStream(Convert&& convert, LVTBase::BinaryStreamBuf& input,
+uint32_t CopyStream(CharsetConverter& convert, LVTBase::BinaryStreamBuf& input,
                     LVTBase::BinaryStreamBuf& output, bool flag) {
   alignas(8) char source[kChunk];
   alignas(8) char target[kChunk];
@@ -49,18 +43,28 @@ uint32_t CopyStream(Convert&& convert, LVTBase::BinaryStreamBuf& input,
     total += pos;
     carry = avail - pos;
   }
-  return total;
+  // The input has ended: what the converter still owes the text comes out.
+  uint32_t used = 0, produced = 0;
+  convert.Finish(source, carry, used, target, kChunk, produced);
+  if (produced > 0) output.Write(target, produced);
+  return total + used;
 }
 
 // The string members: sourceBytes of source converted into target, which
 // receives elements of Unit (char or char16_t). Returns the bytes consumed.
-template <class Convert, class Target>
-std::size_t ConvertString(Convert&& convert, const void* source, std::size_t sourceBytes,
+template <class Target>
+std::size_t ConvertString(CharsetConverter& convert, const void* source, std::size_t sourceBytes,
                           std::size_t sourceElements, Target& target, bool flag) {
   using Unit = typename Target::value_type;
   target.reserve(target.size() + sourceElements);
   if (sourceBytes == 0) return 0;
   alignas(8) char buffer[kChunk];
+  const auto append = [&](uint32_t produced) {
+    const std::size_t count = produced / sizeof(Unit);
+    const std::size_t at = target.size();
+    target.resize(at + count);
+    std::memcpy(&target[at], buffer, count * sizeof(Unit));
+  };
   const char* src = static_cast<const char*>(source);
   std::size_t pos = 0;
   while (pos != sourceBytes) {
@@ -68,13 +72,15 @@ std::size_t ConvertString(Convert&& convert, const void* source, std::size_t sou
         std::min<std::size_t>(sourceBytes - pos, std::numeric_limits<uint32_t>::max() - 1));
     uint32_t used = 0, produced = 0;
     convert(src + pos, length, used, buffer, kChunk, produced, flag);
-    const std::size_t count = produced / sizeof(Unit);
-    const std::size_t at = target.size();
-    target.resize(at + count);
-    std::memcpy(&target[at], buffer, count * sizeof(Unit));
+    append(produced);
     if (used == 0) break;
     pos += used;
   }
+  // Output the converter held back comes out. A high surrogate left last
+  // stays cut off: a string may be a piece of a longer text.
+  uint32_t used = 0, produced = 0;
+  convert.Finish(nullptr, 0, used, buffer, kChunk, produced);
+  append(produced);
   return pos;
 }
 
@@ -83,13 +89,14 @@ std::size_t ConvertString(Convert&& convert, const void* source, std::size_t sou
 uint32_t TranscodeStream(CHARSET from, CHARSET to, LVTBase::BinaryStreamBuf& input,
                          LVTBase::BinaryStreamBuf& output, bool flag) {
   if (!IsSupportedCodePage(from) || !IsSupportedCodePage(to)) return 0;
-  return WithConverter(from, to,
-                       [&](auto convert) { return CopyStream(convert, input, output, flag); });
+  return WithConverter(from, to, [&](CharsetConverter& convert) {
+    return CopyStream(convert, input, output, flag);
+  });
 }
 
 std::size_t WideToBytes(CHARSET from, CHARSET to, const std::u16string& source, std::string& target,
                         bool flag) {
-  return WithConverter(from, to, [&](auto convert) {
+  return WithConverter(from, to, [&](CharsetConverter& convert) {
     return ConvertString(convert, source.data(), 2 * source.size(), source.size(), target, flag) /
            2;
   });
@@ -97,7 +104,7 @@ std::size_t WideToBytes(CHARSET from, CHARSET to, const std::u16string& source, 
 
 std::size_t BytesToWide(CHARSET from, CHARSET to, const std::string& source, std::u16string& target,
                         bool flag) {
-  return WithConverter(from, to, [&](auto convert) {
+  return WithConverter(from, to, [&](CharsetConverter& convert) {
     return ConvertString(convert, source.data(), source.size(), source.size(), target, flag);
   });
 }

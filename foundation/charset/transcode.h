@@ -4,7 +4,10 @@
 // time and never held whole. Output is appended, never cleared, and nothing
 // is rewound. Conversion ends where the converter consumes nothing: a
 // sequence cut off at the very end of the input is dropped (neither
-// converted nor counted); what was produced before stays.
+// converted nor counted); what was produced before stays. At the end the
+// converter writes what it still holds (see CharsetConverter::Finish); a
+// stream, whose end is the text's, also has a 16-bit unit that waited
+// there for the other half of a surrogate pair converted, as U+FFFD.
 //
 // `flag` is handed to the converter unchanged (its `final` argument: true
 // turns a cut-off last sequence into U+FFFD instead of dropping it).

@@ -82,9 +82,11 @@ class LVT_EXPORT HtmlQueryHighlighter {
   // Copies page to output in one forward pass, writing the text nodes that
   // hold hits again with the hits wrapped, and an anchor before each group
   // that opens a new text node. queryTerms maps word index to term number.
+  // dropByteOrderMark: output already holds the header and page was
+  // transcoded; the mark of its own encoding is not copied behind it.
   void HighlightHtml(const HighlightGroups& groups, const std::map<unsigned, unsigned>& queryTerms,
                      LVTBase::BinaryStreamBuf& page, LVTBase::BinaryStreamBuf& output,
-                     uint32_t& anchorCount) const;
+                     uint32_t& anchorCount, bool dropByteOrderMark) const;
 
   std::u16string m_PreparedQuery;
   std::vector<std::pair<std::string, std::string>> m_ColourTags;

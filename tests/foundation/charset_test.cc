@@ -381,6 +381,23 @@ TEST(CharsetOffsetsTest, CorpusPagesDecodeCharacterByCharacterAndStream) {
   }
 }
 
+// A high surrogate waits for its low half only while the stream goes on: at
+// its end it is unpaired and becomes U+FFFD, wherever the reads are cut.
+TEST(TranscodeTest, UnpairedHighSurrogateEndingAStreamBecomesReplacement) {
+  for (const std::u16string end : {u"\xD83D", u"\xD83D\xD83D", u"\xDE00\xD83D"}) {
+    std::string page;
+    for (char16_t c : u"<p>caf\xE9 \xD83D\xDE00</p>" + end)
+      page += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    const std::string utf8 =
+        "<p>caf\xC3\xA9 \xF0\x9F\x98\x80</p>" + kFffd + (end.size() == 2 ? kFffd : "");
+    EXPECT_EQ(utf8, lvt_fuzz::Transcode(1200, 65001, page).bytes);
+    for (uint32_t chunk : {1u, 2u, 3u, 5u}) {
+      lvt_fuzz::ChunkedStream cut(page, {chunk});
+      EXPECT_EQ(utf8, lvt_fuzz::Transcode(1200, 65001, cut).bytes) << chunk;
+    }
+  }
+}
+
 TEST(TranscodeTest, LongStringsTakeSeveralCallsInOrder) {
   const std::u16string kana(5000, u'\u3042');
   LVTCharset::ConversionClass toSjis(1201, 932), fromSjis(932, 1201);

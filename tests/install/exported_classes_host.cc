@@ -2,11 +2,11 @@
 // nothing but the installed headers and liblumivant.so (and the ANTLR 2
 // runtime, whose exceptions a rejected query raises): built and run by
 // scripts/test-install.sh. Exit status 0 when every check holds.
-#include <antlr/ANTLRException.hpp>
 #include <lumivant/compare_html_documents.h>
 #include <lumivant/html_query_highlighter.h>
 #include <lumivant/memory_buffer.h>
 
+#include <antlr/ANTLRException.hpp>
 #include <cstdio>
 #include <string>
 

@@ -47,6 +47,33 @@ TEST(FuzzRegression, HighlightInputsKeepTheirInvariants) {
   EXPECT_GT(Replay("highlight", lvt_fuzz::HighlightCase), 10u);
 }
 
+// ISO-2022-JP after an invalid escape sequence ("ESC ( x"): the shift
+// state carried from one slice of input to the next is the one within a
+// slice, so where reads end does not matter (here: still double-byte).
+TEST(FuzzRegression, Iso2022JpInvalidEscape) {
+  const std::string page = "\x1b$B\x1b(xxBCD";
+  const lvt_fuzz::Transcoded whole = lvt_fuzz::Transcode(50220, LVTCharset::kUtf8, page);
+  lvt_fuzz::ChunkedStream cut(page, {7, 1});
+  const lvt_fuzz::Transcoded pieces = lvt_fuzz::Transcode(50220, LVTCharset::kUtf8, cut);
+  EXPECT_EQ(whole.bytes, pieces.bytes);
+  EXPECT_EQ("\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xE5\x9B\xA3", whole.bytes);
+}
+
+// Converting to ISO-2022-JP, output the encoder could not place in a full
+// target comes out with the next call, and after the last one when the
+// stream ends: these 1274 bytes of windows-1251 make 4097 bytes, read
+// whole or in chunks.
+TEST(FuzzRegression, Iso2022JpLastCallOverflow) {
+  const std::string input =
+      lvt_testing::ReadFile(lvt_testing::DataPath("reliability/iso2022jp-last-call-overflow"));
+  const std::string page = input.substr(3);  // after the fuzz case's control bytes
+  const lvt_fuzz::Transcoded whole = lvt_fuzz::Transcode(1251, 50220, page);
+  lvt_fuzz::ChunkedStream cut(page, {1, 5, 4096, 1});
+  const lvt_fuzz::Transcoded pieces = lvt_fuzz::Transcode(1251, 50220, cut);
+  EXPECT_EQ(4097u, whole.bytes.size());
+  EXPECT_TRUE(pieces.bytes == whole.bytes);
+}
+
 // The checks must see what they are meant to see: each one fails on a
 // hand-made output that breaks its invariant.
 TEST(FuzzRegression, ChecksCatchWhatTheyGuard) {

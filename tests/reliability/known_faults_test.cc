@@ -11,44 +11,13 @@
 #include "fuzz/changes_case.h"
 #include "fuzz/fuzz_support.h"
 #include "fuzz/highlight_case.h"
-#include "fuzz/transcode_case.h"
 #include "lumivant/code_page.h"
 #include "lumivant/compare_html_documents.h"
 #include "lumivant/memory_buffer.h"
 #include "lumivant/raw_text_extractor.h"
 #include "reliability/browser.h"
-#include "testing/test_util.h"
 
 namespace {
-
-// ISO-2022-JP: after an invalid escape sequence ("ESC ( x"), the shift state
-// the converter carries from one slice of input to the next is not the one
-// it had within a slice, so the same bytes convert differently depending on
-// where reads end (here: in double-byte mode read whole, in ASCII when the
-// reads are cut after seven bytes).
-TEST(KnownFaults, DISABLED_Iso2022JpInvalidEscape) {
-  const std::string page = "\x1b$B\x1b(xxBCD";
-  const lvt_fuzz::Transcoded whole = lvt_fuzz::Transcode(50220, LVTCharset::kUtf8, page);
-  lvt_fuzz::ChunkedStream cut(page, {7, 1});
-  const lvt_fuzz::Transcoded pieces = lvt_fuzz::Transcode(50220, LVTCharset::kUtf8, cut);
-  EXPECT_EQ(whole.bytes, pieces.bytes);
-}
-
-// Converting to ISO-2022-JP: when the encoder cannot place all its output
-// in a full target, the escape-driven path counts the chunk as converted
-// and leaves the rest in the ICU converter; the next call writes it first,
-// but after the last call it is lost. These 1274 bytes of windows-1251 come
-// out as 4096 bytes read whole and as the 4097 they make read in chunks.
-TEST(KnownFaults, DISABLED_Iso2022JpLastCallOverflow) {
-  const std::string input =
-      lvt_testing::ReadFile(lvt_testing::DataPath("reliability/iso2022jp-last-call-overflow"));
-  const std::string page = input.substr(3);  // after the fuzz case's control bytes
-  const lvt_fuzz::Transcoded whole = lvt_fuzz::Transcode(1251, 50220, page);
-  lvt_fuzz::ChunkedStream cut(page, {1, 5, 4096, 1});
-  const lvt_fuzz::Transcoded pieces = lvt_fuzz::Transcode(1251, 50220, cut);
-  EXPECT_EQ(pieces.bytes.size(), whole.bytes.size());
-  EXPECT_TRUE(pieces.bytes == whole.bytes);
-}
 
 // An anchor written where the page has a link element open or waiting to be
 // re-opened (a link without "href" or "class", whose text gets its anchor
