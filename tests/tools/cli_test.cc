@@ -78,8 +78,12 @@ TEST(CliTest, FailuresSayWhatAndExitTwo) {
       {{"match", "--language", "klingon", "bridge", page}, 2, "", "...'klingon'..."},
       {{"highlight", "--language", "elvish", "price", page}, 2, "", "...'elvish'..."},
       {{"parse", "--language", "klingon", "a"}, 2, "", "...'klingon'..."},
+      {{"batch"}, 2, "", "lumivant: batch: ..."},
+      {{"batch", "-j", "0", page}, 2, "", "lumivant: batch: -j ..."},
+      {{"batch", "--query", "a and ", page}, 2, "", "lumivant: bad query: ..."},
+      {{"batch", "/nonexistent/pairs.tsv"}, 2, "", "...pairs.tsv: cannot open the manifest\n"},
   });
-  for (const char* command : {"text", "words", "parse", "match", "highlight", "diff"})
+  for (const char* command : {"text", "words", "parse", "match", "highlight", "diff", "batch"})
     ExpectRuns({{{command, "--help"}, 0, std::string("usage: lumivant ") + command + "..."}});
 }
 
