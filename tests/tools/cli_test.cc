@@ -168,6 +168,9 @@ TEST(CliTest, Match) {
       {{"match", "roast or caf\u00e9", news, recipe, menu}, 0, recipe + "\n" + menu + "\n"},
       {{"match", "zebra crossing", news, recipe}, 1, ""},
       {{"match", "--count", "salt or steel", news, recipe}, 0, news + ":2\n" + recipe + ":3\n"},
+      {{"match", "-j", "2", "--count", "salt or steel", news, recipe, news},
+       0,
+       news + ":2\n" + recipe + ":3\n" + news + ":2\n"},
       {{"match", "--count", "not zebra", menu}, 0, menu + ":0\n"},  // matches with no hits
       {{"match", "--changes-only", "price near:3 drop", "-", "<" + report},
        0,
