@@ -124,18 +124,47 @@ bool ParseArgs(const Args& args, const std::vector<std::string>& flags,
   return true;
 }
 
-bool LoadPage(const std::string& path, std::string* bytes) {
+bool ReadPage(const std::string& path, std::string* bytes, std::string* reason) {
   std::string error;
   bool tooLarge = false;
-  if (!LVTFile::ReadWholeFile(path, bytes, &error, g_MaxPageBytes, &tooLarge)) {
-    const std::string name = path == "-" ? std::string("standard input") : path;
-    if (tooLarge)
-      Fail(name + ": page larger than " + SizeText(g_MaxPageBytes) + " (use --max-size)");
-    else
-      Fail(name + ": " + error);
-    return false;
+  if (LVTFile::ReadWholeFile(path, bytes, &error, g_MaxPageBytes, &tooLarge)) return true;
+  const std::string name = path == "-" ? std::string("standard input") : path;
+  *reason = tooLarge ? name + ": page larger than " + SizeText(g_MaxPageBytes) + " (use --max-size)"
+                     : name + ": " + error;
+  return false;
+}
+
+bool LoadPage(const std::string& path, std::string* bytes) {
+  std::string reason;
+  if (ReadPage(path, bytes, &reason)) return true;
+  Fail(reason);
+  return false;
+}
+
+std::string FormatRatio(double ratio) {
+  char text[32];
+  for (int digits = 1; digits <= 17; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, ratio);
+    if (std::strtod(text, nullptr) == ratio) break;
   }
-  return true;
+  return text;
+}
+
+std::string JsonString(const std::string& text) {
+  std::string json = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') {
+      json += '\\';
+      json += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned char>(c));
+      json += escape;
+    } else {
+      json += c;
+    }
+  }
+  return json + '"';
 }
 
 LVTCharset::CHARSET ResolveCharset(const std::string& option, const std::string& bytes) {
@@ -163,11 +192,20 @@ std::string PreparedQueryUtf8(const std::string& query, const LVTLanguage::Langu
       LVTDT::CompiledQuery::Prepare(LVTCharset::Utf8ToWide(query), language));
 }
 
-bool EmitDocument(const std::string& path, const std::string& bytes) {
+bool EmitDocument(const std::string& path, const std::string& bytes, std::string* reason) {
   Output out;
-  if (!out.Open(path)) return false;
+  if (!out.Open(path, reason)) return false;
   out.Write(bytes);  // a failed write is reported by Commit
-  return out.Commit();
+  return out.Commit(reason);
+}
+
+// Prints message, or gives it in reason when not null; returns false.
+static bool Report(const std::string& message, std::string* reason) {
+  if (reason != nullptr)
+    *reason = message;
+  else
+    Fail(message);
+  return false;
 }
 
 Output::~Output() {
@@ -175,7 +213,7 @@ Output::~Output() {
   if (!m_TempPath.empty()) std::remove(m_TempPath.c_str());
 }
 
-bool Output::Open(const std::string& path) {
+bool Output::Open(const std::string& path, std::string* reason) {
   if (path.empty() || path == "-") {
     m_File = stdout;
     return true;
@@ -183,16 +221,13 @@ bool Output::Open(const std::string& path) {
   m_Path = path;
   std::string temp = path + ".XXXXXX";
   int fd = mkstemp(&temp[0]);
-  if (fd < 0) {
-    Fail(path + ": " + std::strerror(errno));
-    return false;
-  }
+  if (fd < 0) return Report(path + ": " + std::strerror(errno), reason);
   m_TempPath = temp;
   m_File = fdopen(fd, "wb");
   if (m_File == nullptr) {
+    const int error = errno;
     ::close(fd);
-    Fail(path + ": " + std::strerror(errno));
-    return false;
+    return Report(path + ": " + std::strerror(error), reason);
   }
   return true;
 }
@@ -203,7 +238,7 @@ bool Output::Write(const std::string& bytes) {
   return !m_Failed;
 }
 
-bool Output::Commit() {
+bool Output::Commit(std::string* reason) {
   if (m_File == nullptr) return false;
   const std::string target = m_Path.empty() ? "standard output" : m_Path;
   if (std::fflush(m_File) != 0) m_Failed = true;
@@ -211,15 +246,10 @@ bool Output::Commit() {
     if (std::fclose(m_File) != 0) m_Failed = true;
     m_File = nullptr;
   }
-  if (m_Failed) {
-    Fail(target + ": write failed: " + std::strerror(errno));
-    return false;
-  }
+  if (m_Failed) return Report(target + ": write failed: " + std::strerror(errno), reason);
   if (!m_TempPath.empty()) {
-    if (std::rename(m_TempPath.c_str(), m_Path.c_str()) != 0) {
-      Fail(m_Path + ": " + std::strerror(errno));
-      return false;
-    }
+    if (std::rename(m_TempPath.c_str(), m_Path.c_str()) != 0)
+      return Report(m_Path + ": " + std::strerror(errno), reason);
     m_TempPath.clear();
   }
   return true;

@@ -27,6 +27,7 @@ int RunParse(const Args& args);
 int RunMatch(const Args& args);
 int RunHighlight(const Args& args);
 int RunDiff(const Args& args);
+int RunBatch(const Args& args);
 
 // Prints "lumivant: message" on standard error and returns kExitTrouble.
 int Fail(const std::string& message);
@@ -53,6 +54,9 @@ inline constexpr char kMaxSizeOption[] = "--max-size";
 // Loads a page ("-" is standard input). On failure prints
 // "lumivant: PATH: reason" and returns false.
 bool LoadPage(const std::string& path, std::string* bytes);
+// The same, giving "PATH: reason" in reason instead of printing it, for
+// commands that report each page's trouble in their own output.
+bool ReadPage(const std::string& path, std::string* bytes, std::string* reason);
 
 // The code page named by a --charset value (a number or a label), or, when
 // the value is empty, the one detected from the page's bytes. On an unknown
@@ -66,9 +70,15 @@ bool LanguageFromOption(const std::string& name, LVTLanguage::Language::Stemming
 // A query as the user typed it, prepared for parsing with language, in UTF-8.
 std::string PreparedQueryUtf8(const std::string& query, const LVTLanguage::Language& language);
 
+// A ratio as JSON: finite, the shortest form that reads back the same.
+std::string FormatRatio(double ratio);
+// text as a JSON string, quotes included.
+std::string JsonString(const std::string& text);
+
 // Writes a whole document to path (empty or "-": standard output) through
-// Output; prints the reason and returns false on failure.
-bool EmitDocument(const std::string& path, const std::string& bytes);
+// Output; on failure prints the reason, or gives it in reason when not null,
+// and returns false.
+bool EmitDocument(const std::string& path, const std::string& bytes, std::string* reason = nullptr);
 
 // Output to standard output, or to a file written through a temporary file
 // in the same folder that replaces the target only on Commit(), so a failed
@@ -80,12 +90,14 @@ class Output {
   Output& operator=(const Output&) = delete;
   ~Output();  // removes an uncommitted temporary file
 
-  // path empty or "-": standard output. Prints an error and returns false
-  // when the temporary file cannot be made.
-  bool Open(const std::string& path);
+  // path empty or "-": standard output. Prints an error (or gives it in
+  // reason when not null) and returns false when the temporary file cannot
+  // be made.
+  bool Open(const std::string& path, std::string* reason = nullptr);
   bool Write(const std::string& bytes);
-  // Flushes, closes and renames; prints an error and returns false on failure.
-  bool Commit();
+  // Flushes, closes and renames; prints an error (or gives it in reason) and
+  // returns false on failure.
+  bool Commit(std::string* reason = nullptr);
 
  private:
   std::string m_Path;

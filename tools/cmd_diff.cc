@@ -2,7 +2,6 @@
 // every added, changed or moved piece of text marked, as diff does with
 // its exit status: 0 nothing changed, 1 something did, 2 trouble.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "lumivant/lumivant.h"
@@ -69,16 +68,6 @@ bool LoadWithCharset(const std::string& path, const std::string& charsetOption, 
   if (!LoadPage(path, &page->bytes)) return false;
   page->charset = ResolveCharset(charsetOption, page->bytes);
   return page->charset != 0;
-}
-
-// The ratio as JSON: finite, shortest form that reads back the same.
-std::string FormatRatio(double ratio) {
-  char text[32];
-  for (int digits = 1; digits <= 17; ++digits) {
-    std::snprintf(text, sizeof text, "%.*g", digits, ratio);
-    if (std::strtod(text, nullptr) == ratio) break;
-  }
-  return text;
 }
 
 }  // namespace

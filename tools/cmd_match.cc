@@ -1,8 +1,12 @@
 // lumivant match: lists the pages that match a query, as grep -l lists
 // files: 0 when a page matched, 1 when none did, 2 on trouble.
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "foundation/charset/labels.h"
 #include "lumivant/language.h"
@@ -38,6 +42,8 @@ const char kUsage[] =
     "                   hits (highlight groups) of the query in it; a page "
     "can\n"
     "                   match with 0 hits (a query that is only a negation)\n"
+    "  -j N             search N pages at once (default: 1); the names are\n"
+    "                   printed in the order given all the same\n"
     "  --help           show this text\n"
     "\n"
     "exit status: 0 when at least one page matched, 1 when none did, 2 on\n"
@@ -57,8 +63,10 @@ struct MatchOptions {
 
 enum class PageResult { kMatch, kNoMatch, kTrouble };
 
+// What to print for a page is kept in line, so that pages searched at once
+// are printed in the order given.
 PageResult MatchPage(const std::string& path, const lumivant::Query& query,
-                     const MatchOptions& options) {
+                     const MatchOptions& options, std::string* line) {
   std::string bytes;
   if (!LoadPage(path, &bytes)) return PageResult::kTrouble;
   lumivant::PageOptions pageOptions;
@@ -69,9 +77,9 @@ PageResult MatchPage(const std::string& path, const lumivant::Query& query,
   const bool matches = query.Matches(bytes, pageOptions);
   const std::string name = path == "-" ? "(standard input)" : path;
   if (options.count)
-    std::printf("%s:%u\n", name.c_str(), query.CountHits(bytes, pageOptions));
+    *line = name + ":" + std::to_string(query.CountHits(bytes, pageOptions)) + "\n";
   else if (matches)
-    std::printf("%s\n", name.c_str());
+    *line = name + "\n";
   return matches ? PageResult::kMatch : PageResult::kNoMatch;
 }
 
@@ -80,8 +88,8 @@ PageResult MatchPage(const std::string& path, const lumivant::Query& query,
 int RunMatch(const Args& args) {
   ParsedArgs parsed;
   std::string error;
-  if (!ParseArgs(args, {"--changes-only", "--count", "--help", "-h"}, {"--charset", "--language"},
-                 &parsed, &error))
+  if (!ParseArgs(args, {"--changes-only", "--count", "--help", "-h"},
+                 {"--charset", "--language", "-j"}, &parsed, &error))
     return Fail("match: " + error);
   if (parsed.Has("--help") || parsed.Has("-h")) {
     std::fputs(kUsage, stdout);
@@ -114,12 +122,40 @@ int RunMatch(const Args& args) {
     return Fail(std::string("bad query: ") + e.what());
   }
 
+  const std::string jobs = parsed.Value("-j", "1");
+  char* end = nullptr;
+  const long threads = std::strtol(jobs.c_str(), &end, 10);
+  if (jobs.empty() || *end != '\0' || threads < 1 || threads > 1024)
+    return Fail("match: -j takes a number of threads from 1 to 1024, not " + jobs);
+
   bool anyMatch = false;
   bool trouble = false;
-  for (std::size_t i = 1; i < parsed.operands.size(); ++i) {
-    const PageResult result = MatchPage(parsed.operands[i], *query, options);
+  const std::size_t pages = parsed.operands.size() - 1;
+  auto record = [&](PageResult result) {
     anyMatch = anyMatch || result == PageResult::kMatch;
     trouble = trouble || result == PageResult::kTrouble;
+  };
+  if (threads == 1) {
+    for (std::size_t i = 0; i < pages; ++i) {
+      std::string line;
+      record(MatchPage(parsed.operands[i + 1], *query, options, &line));
+      std::fputs(line.c_str(), stdout);
+    }
+  } else {
+    std::vector<PageResult> results(pages, PageResult::kNoMatch);
+    std::vector<std::string> lines(pages);
+    std::atomic<std::size_t> next{0};
+    std::vector<std::thread> workers;
+    for (long t = 0; t < threads; ++t)
+      workers.emplace_back([&] {
+        for (std::size_t i; (i = next++) < pages;)
+          results[i] = MatchPage(parsed.operands[i + 1], *query, options, &lines[i]);
+      });
+    for (std::thread& worker : workers) worker.join();
+    for (std::size_t i = 0; i < pages; ++i) {
+      record(results[i]);
+      std::fputs(lines[i].c_str(), stdout);
+    }
   }
   if (std::fflush(stdout) != 0) return Fail("standard output: write failed");
   if (trouble) return kExitTrouble;

@@ -17,6 +17,7 @@ struct Command {
 };
 
 const Command kCommands[] = {
+    {"batch", lumivant_cli::RunBatch, "compare many pairs of pages on every core"},
     {"diff", lumivant_cli::RunDiff, "mark what changed between two versions of a page"},
     {"highlight", lumivant_cli::RunHighlight, "highlight the hits of a query in a page"},
     {"match", lumivant_cli::RunMatch, "list the pages that match a query"},

@@ -78,8 +78,12 @@ TEST(CliTest, FailuresSayWhatAndExitTwo) {
       {{"match", "--language", "klingon", "bridge", page}, 2, "", "...'klingon'..."},
       {{"highlight", "--language", "elvish", "price", page}, 2, "", "...'elvish'..."},
       {{"parse", "--language", "klingon", "a"}, 2, "", "...'klingon'..."},
+      {{"batch"}, 2, "", "lumivant: batch: ..."},
+      {{"batch", "-j", "0", page}, 2, "", "lumivant: batch: -j ..."},
+      {{"batch", "--query", "a and ", page}, 2, "", "lumivant: bad query: ..."},
+      {{"batch", "/nonexistent/pairs.tsv"}, 2, "", "...pairs.tsv: cannot open the manifest\n"},
   });
-  for (const char* command : {"text", "words", "parse", "match", "highlight", "diff"})
+  for (const char* command : {"text", "words", "parse", "match", "highlight", "diff", "batch"})
     ExpectRuns({{{command, "--help"}, 0, std::string("usage: lumivant ") + command + "..."}});
 }
 
@@ -164,6 +168,9 @@ TEST(CliTest, Match) {
       {{"match", "roast or caf\u00e9", news, recipe, menu}, 0, recipe + "\n" + menu + "\n"},
       {{"match", "zebra crossing", news, recipe}, 1, ""},
       {{"match", "--count", "salt or steel", news, recipe}, 0, news + ":2\n" + recipe + ":3\n"},
+      {{"match", "-j", "2", "--count", "salt or steel", news, recipe, news},
+       0,
+       news + ":2\n" + recipe + ":3\n" + news + ":2\n"},
       {{"match", "--count", "not zebra", menu}, 0, menu + ":0\n"},  // matches with no hits
       {{"match", "--changes-only", "price near:3 drop", "-", "<" + report},
        0,

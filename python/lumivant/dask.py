@@ -1,0 +1,180 @@
+"""Many pairs of pages on a Dask cluster, with the results of ``lumivant batch``.
+
+    import lumivant.dask
+    results = lumivant.dask.compare(pairs, query="price near:3 drop").compute()
+
+pairs is a Dask bag, or any iterable, of (old_path, new_path[, report_path]).
+Workers read the pages themselves, by path or by any URL fsspec understands
+(where it is installed), so a shared file system or an object store serves
+a whole cluster. Each result is a dict, as a line of ``lumivant batch``:
+{"old", "new", "changes", "changed_words", "change_ratio"[, "match", "hits"]}
+or {"old", "new", "error"} for a pair that could not be compared.
+
+From the shell, on a cluster or on a local one when no address is given:
+
+    python3 -m lumivant.dask pages.tsv --scheduler tcp://host:8786 -o results.jsonl
+"""
+
+import argparse
+import contextlib
+import functools
+import json
+import os
+import sys
+
+import dask.bag as db
+
+from . import Query, diff
+
+_MANIFEST_PROBLEM = "expected OLD<TAB>NEW or OLD<TAB>NEW<TAB>REPORT"
+_STDIO_PROBLEM = "standard input and output cannot stand for a page or a report here"
+
+
+def _is_url(path):
+    return "://" in path
+
+
+def _read(path):
+    if _is_url(path):
+        import fsspec  # only for URLs: plain paths need nothing beyond Python
+
+        with fsspec.open(path, "rb") as f:
+            return f.read()
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def _write_atomically(path, text):
+    """Writes through a temporary file in the same folder, renamed at the end,
+    so a failed write never leaves a half-written or clobbered report."""
+    data = text.encode("utf-8", "surrogatepass")
+    if _is_url(path):
+        import fsspec
+
+        with fsspec.open(path, "wb") as f:
+            f.write(data)
+        return
+    temp = "%s.%d.tmp" % (path, os.getpid())
+    try:
+        with open(temp, "wb") as f:
+            f.write(data)
+        os.replace(temp, path)
+    except BaseException:
+        if os.path.exists(temp):
+            os.remove(temp)
+        raise
+
+
+def _reason(path, error):
+    return "%s: %s" % (path, error.strerror or error)
+
+
+@functools.lru_cache(maxsize=8)
+def _query(text, language):
+    # Prepared once per worker process, not once per pair.
+    return Query(text, language=language)
+
+
+def _compare_one(pair, query, language, diff_options):
+    fields = list(pair) if not isinstance(pair, str) else pair.split("\t")
+    old = fields[0] if fields else ""
+    new = fields[1] if len(fields) > 1 else ""
+    result = {"old": old, "new": new}
+    report_path = fields[2] if len(fields) > 2 else None
+    if len(fields) not in (2, 3) or not old or not new:
+        return dict(result, error=_MANIFEST_PROBLEM)
+    if "-" in (old, new, report_path):
+        return dict(result, error=_STDIO_PROBLEM)
+    pages = []
+    for path in (old, new):
+        try:
+            pages.append(_read(path))
+        except OSError as e:
+            return dict(result, error=_reason(path, e))
+    try:
+        r = diff(pages[0], pages[1], **diff_options)
+    except (ValueError, MemoryError) as e:
+        return dict(result, error=str(e))
+    if report_path:
+        try:
+            _write_atomically(report_path, r.report)
+        except OSError as e:
+            return dict(result, error=_reason(report_path, e))
+    result.update(changes=r.changes, changed_words=r.changed_words, change_ratio=r.change_ratio)
+    if query is not None:
+        q = _query(query, language)
+        # The report is text already, whatever charset its page declares.
+        result["match"] = q.matches(r.report, changes_only=True)
+        result["hits"] = q.count(r.report, changes_only=True)
+    return result
+
+
+def compare(pairs, *, query=None, language="english", partition_size=16, **diff_options):
+    """A bag of one result dict per pair, in the order of pairs.
+
+    diff_options are those of lumivant.diff(). The query is checked here, so a
+    bad one raises QueryError at once rather than on every worker."""
+    if query is not None:
+        _query(query, language)
+    if not isinstance(pairs, db.Bag):
+        pairs = db.from_sequence(list(pairs), partition_size=partition_size)
+    return pairs.map(_compare_one, query, language, diff_options)
+
+
+def read_manifest(path):
+    """The pairs of a manifest file ("-": standard input): blank lines and
+    lines starting with # skipped."""
+    stream = sys.stdin if path == "-" else open(path, encoding="utf-8", errors="surrogateescape")
+    with stream:
+        for line in stream:
+            line = line.rstrip("\n").rstrip("\r")
+            if line and not line.startswith("#"):
+                yield tuple(line.split("\t"))
+
+
+def exit_status(results, query=None):
+    """As lumivant batch's: 2 when a pair failed, 1 when one changed (with a
+    query: matched), else 0."""
+    if any("error" in r for r in results):
+        return 2
+    key = "match" if query is not None else "changed_words"
+    return 1 if any(r[key] for r in results) else 0
+
+
+def main(argv=None):
+    parser = argparse.ArgumentParser(
+        prog="python3 -m lumivant.dask",
+        description="Compare the pairs of pages a manifest lists on a Dask cluster; "
+        "one JSON line per pair, as lumivant batch prints them.",
+    )
+    parser.add_argument("manifest", help="OLD<TAB>NEW[<TAB>REPORT] per line; - for stdin")
+    parser.add_argument("--scheduler", help="address of the scheduler (default: a local cluster)")
+    parser.add_argument("--query", help="search the changes of each report for this query")
+    parser.add_argument("--language", default="english", help="stemming language of the query")
+    parser.add_argument("-o", dest="output", help="write the results here (default: stdout)")
+    args = parser.parse_args(argv)
+
+    from distributed import Client, LocalCluster, progress
+
+    bag = compare(read_manifest(args.manifest), query=args.query, language=args.language)
+    local = LocalCluster() if args.scheduler is None else contextlib.nullcontext()
+    with local as cluster:
+        with Client(args.scheduler or cluster) as client:
+            persisted = client.persist(bag)
+            progress(persisted)
+            print(file=sys.stderr)
+            results = persisted.compute()
+    lines = "".join(json.dumps(r, separators=(",", ":")) + "\n" for r in results)
+    if args.output in (None, "-"):
+        sys.stdout.write(lines)
+    else:
+        _write_atomically(args.output, lines)
+    return exit_status(results, args.query)
+
+
+if __name__ == "__main__":
+    # Through the package, so that workers import these functions by name
+    # rather than receive copies of __main__'s.
+    from lumivant.dask import main as _main
+
+    sys.exit(_main())
