@@ -25,6 +25,7 @@
 #include <random>
 #include <string>
 
+#include "foundation/base/memory_buffer.h"
 #include "fuzz/changes_case.h"
 #include "fuzz/highlight_case.h"
 #include "fuzz/query_case.h"
@@ -367,6 +368,43 @@ TEST(HostileQueries, HundredThousandTermsOrParentheses) {
       EXPECT_EQ(c.kind, highlighted.outcome.kind) << c.what << ": " << highlighted.outcome.fault;
     });
   }
+}
+
+// Links re-opened around blocks: each "<a href>" while the last link is
+// still open makes the parser take the misnested markup apart, leaving the
+// block open, so the page nests one level deeper per link; the nesting
+// limiter bounds it (unbounded, 100,000 links took 45 s).
+TEST(HostilePages, LinksReopenedAroundBlocksStayLinear) {
+  std::string page;
+  for (int i = 0; i < 100000; ++i) page += "<a href=x>y<div>";
+  const auto start = std::chrono::steady_clock::now();
+  LVTFile::MemoryBuffer in(page);
+  LVTDT::RawTextList runs;
+  LVTDT::RawTextExtractor::GetRawTextFromHtml(in, LVTCharset::kUtf8, runs);
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+  EXPECT_EQ(100000u, runs.size());
+}
+
+// Legacy pages full of unclosed <font>: the nesting limiter caps the
+// formatting elements waiting to be re-opened, but never a link, which
+// decides where text belongs and where its anchor goes.
+TEST(HostilePages, LinksPastTwelveFormattingElementsStayLinks) {
+  std::string fonts;
+  for (int i = 0; i < 12; ++i) fonts += "<font size=" + std::to_string(i % 7 + 1) + ">";
+  const std::string oldPage = fonts + "<a href=x>three</a>";
+  const std::string newPage = fonts + "<a href=x>one <i>two</i></a>";
+  LVTDT::CompareHtmlDocuments comparer;
+  const lvt_fuzz::ChangeReport report =
+      lvt_fuzz::RunComparison(comparer, oldPage, LVTCharset::kUtf8, newPage, LVTCharset::kUtf8);
+  EXPECT_EQ(1u, report.changes);
+  EXPECT_EQ(2u, report.changedWords);
+  const std::string anchored = fonts + lvt_fuzz::Anchor("Change", 1) + "<a href=x>";
+  EXPECT_NE(std::string::npos, report.page.find(anchored)) << report.page;
+  LVTFile::MemoryBuffer in(newPage);
+  LVTDT::RawTextList runs;
+  LVTDT::RawTextExtractor::GetRawTextFromHtml(in, LVTCharset::kUtf8, runs);
+  ASSERT_EQ(2u, runs.size());
+  for (const auto& run : runs) EXPECT_EQ(fonts.size(), run->m_AnchorPos);
 }
 
 }  // namespace

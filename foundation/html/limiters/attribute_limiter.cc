@@ -1,5 +1,6 @@
 #include "foundation/html/limiters/attribute_limiter.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -29,22 +30,43 @@ const char* PastAttribute(const char* q, const char* end) {
   return q;
 }
 
-// Blanks the attributes of the tag [tag, end) beyond the allowed number;
-// true when there were such.
+// Whether the attribute [q, stop) is named name (lower case).
+bool Named(const char* q, const char* stop, const char* name) {
+  for (; *name != '\0'; ++name, ++q) {
+    if (q >= stop) return false;
+    const char c = (*q >= 'A' && *q <= 'Z') ? static_cast<char>(*q - 'A' + 'a') : *q;
+    if (c != *name) return false;
+  }
+  return q == stop || IsSpace(*q) || *q == '=' || *q == '/' || *q == '>';
+}
+
+// Blanks the attributes of the tag [tag, end) beyond the allowed number,
+// except the first "href" and "class" among them: those decide whether a
+// link is one, so the page's links stay links. True when some were blanked.
 bool BlankExcess(char* tag, char* end) {
   char* q = tag + 1;
   while (q < end && !IsSpace(*q) && *q != '/' && *q != '>') ++q;  // the name
-  for (uint32_t count = 0; q < end;) {
-    while (q < end && (IsSpace(*q) || *q == '/')) ++q;
-    if (q >= end || *q == '>') return false;
+  char* const stop = end[-1] == '>' ? end - 1 : end;
+  bool blanked = false;
+  bool keptHref = false;
+  bool keptClass = false;
+  for (uint32_t count = 0; q < stop;) {
+    while (q < stop && (IsSpace(*q) || *q == '/')) ++q;
+    if (q >= stop) break;
+    char* next = std::min(const_cast<char*>(PastAttribute(q, end)), stop);
     if (++count > kMaxAttributes) {
-      char* stop = end[-1] == '>' ? end - 1 : end;
-      std::memset(q, ' ', static_cast<std::size_t>(stop - q));
-      return true;
+      if (!keptHref && Named(q, next, "href")) {
+        keptHref = true;
+      } else if (!keptClass && Named(q, next, "class")) {
+        keptClass = true;
+      } else {
+        std::memset(q, ' ', static_cast<std::size_t>(next - q));
+        blanked = true;
+      }
     }
-    q = const_cast<char*>(PastAttribute(q, end));
+    q = next;
   }
-  return false;
+  return blanked;
 }
 
 }  // namespace

@@ -5,9 +5,9 @@
 // attributes: a tag with 100,000 of them takes some 20 seconds.
 // LimitAttributes blanks out, in place, the attributes of a tag beyond the
 // first kMaxAttributes: the tag keeps its name, its length and its closing
-// '>', so offsets do not move, and text is never touched. The library reads
-// only "href" and "class", and real tags stay far below the bound; a link
-// whose "href" comes after it reads as a link without one.
+// '>', so offsets do not move, and text is never touched. The first "href"
+// and "class" beyond the bound are kept: the library reads only those, and
+// a link stays a link. Real tags stay far below the bound.
 #ifndef LUMIVANT_FOUNDATION_HTML_LIMITERS_ATTRIBUTE_LIMITER_H_
 #define LUMIVANT_FOUNDATION_HTML_LIMITERS_ATTRIBUTE_LIMITER_H_
 

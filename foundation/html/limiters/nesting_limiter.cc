@@ -233,7 +233,12 @@ class NestingModel {
       Push(key, true);
       return after;
     }
-    if (kind >= 0 && ActiveCount() >= kMaxActiveFormatting) {
+    // A link is never rewritten away: it decides where text belongs and
+    // where its anchors go. Nor is a tag in svg or math: there <b> or <font>
+    // takes the parser out of the foreign content, and rewritten it would
+    // leave the page's text there.
+    if (kind >= 0 && !Is(key, GUMBO_TAG_A) && m_Foreign == 0 &&
+        ActiveCount() >= kMaxActiveFormatting) {
       Rewrite(position, length, false);
       m_Ghosts[kind].push_back(++m_Serial);
       return after;
@@ -389,14 +394,42 @@ class NestingModel {
     return kNone;
   }
 
-  // A new <a> (or <nobr>) first closes the one still active.
+  // A new <a> (or <nobr>) first closes the one still active. When a block
+  // was opened inside the old one, the parser takes the misnested markup
+  // apart and the block stays open (with a closed clone of the old element
+  // inside): only the old element leaves the stack, and links re-opened
+  // around blocks nest deeper with every link.
   void CloseActive(uint32_t key) {
     for (std::size_t i = m_List.size(); i-- > 0 && !m_List[i].marker;) {
       if (m_List[i].key != key) continue;
-      if (IsOpen(m_List[i])) PopTo(m_List[i].index);
+      const Entry entry = m_List[i];
       m_List.erase(m_List.begin() + static_cast<std::ptrdiff_t>(i));
+      if (!IsOpen(entry)) return;
+      if (BlockAbove(entry.index))
+        RemoveOpen(entry.index);
+      else
+        PopTo(entry.index);
       return;
     }
+  }
+
+  bool BlockAbove(std::size_t index) const {
+    for (std::size_t i = m_Stack.size(), seen = 0; i-- > index + 1 && seen < kScanLimit; ++seen) {
+      const Open& open = m_Stack[i];
+      if (!open.phantom && Known(open.key) && OneOf(open.key, kSpecial)) return true;
+    }
+    return false;
+  }
+
+  // Takes one real, non-marker element out of the middle of the stack.
+  void RemoveOpen(std::size_t index) {
+    const Open open = m_Stack[index];
+    m_Stack.erase(m_Stack.begin() + static_cast<std::ptrdiff_t>(index));
+    if (Known(open.key)) --m_OpenCount[open.key];
+    --m_Real;
+    // Serials tell a moved entry from a stale one (IsOpen).
+    for (Entry& entry : m_List)
+      if (entry.index > index) --entry.index;
   }
 
   // At most three equal formatting elements wait to be re-opened.
