@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "changes/report_format.h"
-#include "foundation/base/binary_stream.h"
 #include "foundation/base/string_utils.h"
 
 namespace LVTDT {
@@ -35,45 +34,46 @@ void ReportWriter::WriteHeader(bool transcoded) {
   // header. It is skipped, not removed: node offsets still count it.
   char head[3];
   const uint32_t got = m_Page.Get(head, 3);
-  m_Position = got == 3 && std::memcmp(head, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
-  m_Page.SeekRead(m_Position);
+  m_Skipped = got == 3 && std::memcmp(head, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+  m_Page.SeekRead(m_Skipped);
 }
 
 void ReportWriter::WriteAnchor(const Node& node, unsigned group) {
-  CopyUpTo(node.m_Offset);
-  LVTBase::BinaryStream stream(m_Out);
-  const std::string anchor = ChangeAnchor(group);
-  LVTBase::Copy(stream, anchor, static_cast<uint32_t>(anchor.size()));
+  // A node without an offset takes its anchor where the last piece ended.
+  Insert(node.m_Offset == Node::kNoOffset ? m_Marked : node.m_Offset, ChangeAnchor(group));
 }
 
 void ReportWriter::MarkPieces(const Node& node) {
   const std::size_t count = std::min(node.m_PieceOffsets.size(), node.m_PieceLengths.size());
   for (std::size_t k = 0; k < count; ++k) {
     if (k < node.m_Pieces.size() && IsWhiteSpace(node.m_Pieces[k])) continue;
-    const uint32_t start = node.m_PieceOffsets[k];
-    const uint32_t end = start + node.m_PieceLengths[k];
-    CopyUpTo(start);
-    Write(kChangeOpen);
-    Write(m_HighlightStart);
-    // A piece that begins behind the copied part keeps only what is ahead.
-    if (end > m_Position) {
-      m_Page.Copy(m_Out, end - m_Position);
-      m_Position = end;
-    }
-    Write(m_HighlightEnd);
-    Write(kChangeClose);
+    // A piece that begins behind the last one keeps only what is ahead.
+    const uint32_t start = std::max(node.m_PieceOffsets[k], m_Marked);
+    const uint32_t end = std::max(start, node.m_PieceOffsets[k] + node.m_PieceLengths[k]);
+    Insert(start, std::string(kChangeOpen) + m_HighlightStart);
+    Insert(end, m_HighlightEnd + kChangeClose);
+    m_Marked = end;
   }
 }
 
 void ReportWriter::Finish() {
+  // Equal offsets keep the order they were inserted in.
+  std::stable_sort(m_Insertions.begin(), m_Insertions.end(),
+                   [](const Insertion& a, const Insertion& b) { return a.offset < b.offset; });
+  uint32_t position = m_Skipped;
+  for (const Insertion& insertion : m_Insertions) {
+    if (insertion.offset > position) {
+      m_Page.Copy(m_Out, insertion.offset - position);
+      position = insertion.offset;
+    }
+    Write(insertion.bytes);
+  }
+  m_Insertions.clear();
   m_Page.Copy(m_Out, LVTBase::BinaryStreamBuf::kAll);
-  m_Position = m_Page.GetSize();
 }
 
-void ReportWriter::CopyUpTo(uint32_t offset) {
-  if (offset <= m_Position || offset == Node::kNoOffset) return;
-  m_Page.Copy(m_Out, offset - m_Position);
-  m_Position = offset;
+void ReportWriter::Insert(uint32_t offset, std::string bytes) {
+  if (!bytes.empty()) m_Insertions.push_back(Insertion{offset, std::move(bytes)});
 }
 
 void ReportWriter::Write(const std::string& bytes) {

@@ -1,13 +1,16 @@
 // ReportWriter: writes a change report by copying the converted new page
-// forward, piece by piece, into the output, and inserting the anchors and
-// change markers between the copied bytes. The new page is read strictly
-// forward from offset 0; the writer never goes back, so offsets behind the
-// copied part (which a well-formed node sequence never gives) are clipped.
+// forward into the output and inserting the anchors and change markers
+// between the copied bytes. Insertions are collected and merged into the
+// page in one forward pass at Finish, so an anchor may lie behind pieces
+// marked before it (an anchor moved before the start tag of the link its
+// text is in, see anchor_safety.h). Pieces that overlap one marked before
+// keep only what is ahead of it.
 #ifndef LUMIVANT_CHANGES_REPORT_WRITER_H_
 #define LUMIVANT_CHANGES_REPORT_WRITER_H_
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "changes/node.h"
 #include "lumivant/binary_stream_buf.h"
@@ -27,27 +30,30 @@ class ReportWriter {
   // from another character set, its byte-order mark, if any, is not copied
   // behind it. Call before anything else.
   void WriteHeader(bool transcoded);
-  // Copies the page up to the node's start and writes the anchor of group
-  // number group there.
+  // Writes the anchor of group number group at the node's start (after
+  // what is inserted there already).
   void WriteAnchor(const Node& node, unsigned group);
-  // Copies the page up to each piece of the node and writes the piece
-  // wrapped in the markers and highlight strings; pieces of nothing but
-  // white space are copied as they are.
+  // Wraps each piece of the node in the markers and highlight strings;
+  // pieces of nothing but white space are copied as they are.
   void MarkPieces(const Node& node);
-  // Copies the rest of the page.
+  // Writes the page with everything inserted.
   void Finish();
 
  private:
-  // Copies the page from the present position up to offset (nothing when
-  // offset is not ahead).
-  void CopyUpTo(uint32_t offset);
+  struct Insertion {
+    uint32_t offset;  // in the page
+    std::string bytes;
+  };
+  void Insert(uint32_t offset, std::string bytes);
   void Write(const std::string& bytes);
 
   LVTBase::BinaryStreamBuf& m_Page;
   LVTBase::BinaryStreamBuf& m_Out;
   std::string m_HighlightStart;
   std::string m_HighlightEnd;
-  uint32_t m_Position = 0;  // bytes of the page copied so far
+  std::vector<Insertion> m_Insertions;
+  uint32_t m_Skipped = 0;  // bytes at the page's start left out (a byte-order mark)
+  uint32_t m_Marked = 0;   // end of the last piece marked: pieces go forward
 };
 
 }  // namespace LVTDT

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "foundation/html/anchor_safety.h"
 #include "foundation/html/doc_parser.h"
 #include "foundation/html/page_text_walk.h"
 #include "lumivant/html_keyword_table.h"
@@ -79,13 +80,13 @@ class NodeCollector {
     m_Extractor.NormalizeText(node->m_Text);
     if (node->m_Text.empty()) return;
     AddPiece(*node, std::move(raw), h);
-    node->m_Offset = h.Offset();
+    node->m_Offset = LVTParser::SafeAnchorOffset(h.Offset(), context.openLink);
     m_Nodes.Append(node);
   }
   void Boundary() { m_Nodes.AddBoundaryBlank(); }
-  void EnterLink(const LVTParser::HtmlTreeNode& h) {
+  void EnterLink(const LVTParser::HtmlTreeNode& h, const LVTParser::PageTextContext& inside) {
     NodeHandle node = LVT::MakeSmart<Node>();
-    node->m_Offset = h.Offset();
+    node->m_Offset = LVTParser::SafeAnchorOffset(h.Offset(), inside.openLink);
     m_Nodes.Append(node);
     m_OpenLinks.push_back(std::move(node));
   }

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "foundation/base/string_utils.h"
+#include "foundation/html/anchor_safety.h"
 #include "foundation/html/doc_parser.h"
 #include "foundation/html/page_text_walk.h"
 
@@ -29,14 +30,15 @@ struct RunCollector {
     run->m_Start = node.Offset();
     run->m_Length = node.Length();
     run->m_Excluded = highlighted && !context.inChangesMarker;
-    run->m_AnchorPos = context.inLink ? context.linkOffset : run->m_Start;
+    run->m_AnchorPos = LVTParser::SafeAnchorOffset(
+        context.inLink ? context.linkOffset : run->m_Start, context.openLink);
     if (!run->m_Text.empty()) runs.push_back(std::move(run));
   }
   // A word boundary: one blank behind the last run.
   void Boundary() {
     if (!runs.empty()) runs.back()->m_Text.push_back(u' ');
   }
-  void EnterLink(const HtmlTreeNode&) {}
+  void EnterLink(const HtmlTreeNode&, const LVTParser::PageTextContext&) {}
   void LeaveLink() {}
 };
 

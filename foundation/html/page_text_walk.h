@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "foundation/html/anchor_safety.h"
 #include "foundation/html/anchoring_link.h"
 #include "lumivant/html_keyword_table.h"
 #include "lumivant/html_tree.h"
@@ -20,9 +21,10 @@ namespace LVTParser {
 
 // What lies around a node of the walk.
 struct PageTextContext {
-  bool inLink = false;           // inside an anchoring link
-  uint32_t linkOffset = 0;       // start of the innermost one, when inLink
-  bool inChangesMarker = false;  // inside a change marker element
+  bool inLink = false;              // inside an anchoring link
+  uint32_t linkOffset = 0;          // start of the innermost one, when inLink
+  bool inChangesMarker = false;     // inside a change marker element
+  uint32_t openLink = kNoOpenLink;  // outermost "a" start tag around, open or to be re-opened
 };
 
 // Walks nodes and everything below them, starting in context. visitor gets:
@@ -31,8 +33,10 @@ struct PageTextContext {
 //   Boundary()
 //       where an element that separates words starts and where it ends
 //       (twice in a row for one without children);
-//   EnterLink(const HtmlTreeNode& link), LeaveLink()
-//       around the content of each anchoring link, also an empty one.
+//   EnterLink(const HtmlTreeNode& link, const PageTextContext& inside),
+//   LeaveLink()
+//       around the content of each anchoring link, also an empty one;
+//       inside is the context of the link's content.
 // Skipped elements (kSkippedKeyword) are left out with everything below.
 template <class Visitor>
 void WalkPageText(HtmlNodeRange nodes, const PageTextContext& context, Visitor& visitor) {
@@ -63,15 +67,16 @@ void WalkPageText(HtmlNodeRange nodes, const PageTextContext& context, Visitor& 
       continue;
     }
     PageTextContext inner = level.context;
+    inner.openLink = OpenLinkAround(inner.openLink, node);
     const HtmlNodeRange children = node.Children();
     if (IsAnchoringLink(node)) {
-      visitor.EnterLink(node);
+      inner.inLink = true;
+      inner.linkOffset = node.Offset();
+      visitor.EnterLink(node, inner);
       if (children.empty()) {
         visitor.LeaveLink();
         continue;
       }
-      inner.inLink = true;
-      inner.linkOffset = node.Offset();
       levels.push_back(Level{children.begin(), children.end(), inner, After::kLinkEnd});
       continue;
     }

@@ -112,6 +112,10 @@ class Builder {
     else if (written)
       ownEnd = offset + static_cast<uint32_t>(element.original_tag.length);
     HtmlTreeNode* node = Append(parent, id, offset, ownEnd);
+    // A clone keeps where its original starts: markup written between the
+    // two would meet the element still open or waiting to be re-opened.
+    if (!written && element.original_tag.length > 0)
+      node->SetSourceOffset(element.start_pos.offset);
     for (unsigned i = 0; i < element.attributes.length; ++i) {
       const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
       node->AddParam(Lower(attribute->name), attribute->value);

@@ -67,6 +67,11 @@ class HtmlTreeNode {
   uint32_t Offset() const { return m_Offset; }
   uint32_t Length() const { return m_Length; }
   uint32_t End() const { return m_Offset + m_Length; }
+  // The offset of the start tag the page wrote for this element: Offset()
+  // for a written element, the original's for a clone the parser made of a
+  // formatting element (a link re-opened after a block), whose Offset() is
+  // that of its first text.
+  uint32_t SourceOffset() const { return m_Source == kNoSource ? m_Offset : m_Source; }
 
   HtmlNodeRange Children() const {
     return HtmlNodeRange(m_Children.data(), m_Children.data() + m_Children.size());
@@ -92,6 +97,7 @@ class HtmlTreeNode {
     m_Length = length;
   }
   void SetText(std::string utf8) { m_Text = std::move(utf8); }
+  void SetSourceOffset(uint32_t offset) { m_Source = offset; }
   // name must be lower case.
   void AddParam(std::string name, std::string value);
   std::vector<HtmlNodeHandle>& MutableChildren() { return m_Children; }
@@ -100,7 +106,9 @@ class HtmlTreeNode {
   uint8_t m_KeywordId;
   uint32_t m_Offset;
   uint32_t m_Length;
-  std::string m_Text;  // text nodes only
+  static constexpr uint32_t kNoSource = 0xFFFFFFFFu;
+  uint32_t m_Source = kNoSource;  // clones only
+  std::string m_Text;             // text nodes only
   std::vector<std::pair<std::string, std::string>> m_Params;
   std::vector<HtmlNodeHandle> m_Children;
 };

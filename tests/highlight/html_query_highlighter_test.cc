@@ -94,11 +94,13 @@ TEST(HtmlQueryHighlighterTest, AnchorsPerGroupTextNodeAndLink) {
       {"price", "<p>See <a href=\"/p\">price <i>list</i> and more price</a> now</p>", 1,
        "See <a name=\"Query1\"></a><a href=\"/p\">" + HitIn(0, "price") + " <i>list</i> and more " +
            HitIn(0, "price") + "</a>"},
-      // A link with a class but no href counts too; one with neither does not.
+      // A link with a class but no href counts too. One with neither is
+      // inline for the text, but its anchor goes before it as well: written
+      // inside, a browser would close the page's link at the anchor.
       {"price", "<p><a class=c>a <b>b</b> price</a></p>", 1,
        "<p><a name=\"Query1\"></a><a class=c>"},
       {"price", "<p><a id=c>a <b>b</b> price</a></p>", 1,
-       "</b><a name=\"Query1\"></a> " + HitIn(0, "price")},
+       "<p><a name=\"Query1\"></a><a id=c>a <b>b</b> " + HitIn(0, "price")},
       // A word split by inline markup is wrapped piece by piece, in its
       // term's colour.
       {"drivers or greenland", "<p>Drivers in Green<b>land</b> Street</p>", 1,

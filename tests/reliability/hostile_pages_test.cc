@@ -25,7 +25,6 @@
 #include <random>
 #include <string>
 
-#include "foundation/base/memory_buffer.h"
 #include "fuzz/changes_case.h"
 #include "fuzz/highlight_case.h"
 #include "fuzz/query_case.h"
@@ -34,6 +33,7 @@
 #include "lumivant/compare_html_documents.h"
 #include "lumivant/create_simple_query.h"
 #include "lumivant/html_query_highlighter.h"
+#include "lumivant/memory_buffer.h"
 #include "lumivant/raw_text_extractor.h"
 
 namespace {
@@ -377,11 +377,11 @@ TEST(HostileQueries, HundredThousandTermsOrParentheses) {
 TEST(HostilePages, LinksReopenedAroundBlocksStayLinear) {
   std::string page;
   for (int i = 0; i < 100000; ++i) page += "<a href=x>y<div>";
-  const auto start = std::chrono::steady_clock::now();
-  LVTFile::MemoryBuffer in(page);
   LVTDT::RawTextList runs;
-  LVTDT::RawTextExtractor::GetRawTextFromHtml(in, LVTCharset::kUtf8, runs);
-  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+  Within("100,000 links re-opened around blocks", Bound{20.0, 400}, [&] {
+    LVTFile::MemoryBuffer in(page);
+    LVTDT::RawTextExtractor::GetRawTextFromHtml(in, LVTCharset::kUtf8, runs);
+  });
   EXPECT_EQ(100000u, runs.size());
 }
 

@@ -13,6 +13,8 @@
 #include "fuzz/element_list.h"
 #include "fuzz/fuzz_support.h"
 #include "fuzz/highlight_case.h"
+#include "lumivant/code_page.h"
+#include "lumivant/compare_html_documents.h"
 #include "lumivant/html_query_highlighter.h"
 #include "reliability/browser.h"
 
@@ -156,6 +158,42 @@ TEST(Injection, BrowserBuildsNoForeignElement) {
   ASSERT_EQ(3u, canaries.size());  // the added image; the live image, and its script
   EXPECT_NE(std::string::npos, canaries[0].find("gained <img src=x>")) << canaries[0];
   EXPECT_NE(std::string::npos, canaries[1].find("script from the page's text ran")) << canaries[1];
+}
+
+// An anchor written where the page has a link element open or waiting to be
+// re-opened (a link without "href" or "class"; a link the parser re-opens
+// after a block) would make a browser close that link at the anchor: a
+// later "</a>" of the page would then close nothing, an svg it closed in the
+// page would stay open, and raw text of an HTML element would be read as
+// svg markup (here a live image whose handler runs). Such anchors go before
+// the link's start tag (checked in chromium as well).
+TEST(Injection, AnchorsInOpenLinksKeepForeignContentOpen) {
+  const std::string tail = "<svg></a><noembed><img src=x onerror=alert(1)></noembed>";
+  const std::string open = "<p>intro</p><a name=x>new words" + tail;
+  const std::string reopened = "<p><a name=x>text<p>new words" + tail;
+  for (const std::string& page : {open, reopened}) {
+    EXPECT_EQ("",
+              lvt_fuzz::RunCase(lvt_fuzz::ChangesCase, std::string(3, '\0') + "<p>intro|||" + page))
+        << page;
+    EXPECT_EQ("",
+              lvt_fuzz::RunCase(lvt_fuzz::HighlightCase, std::string(2, '\0') + "words|||" + page))
+        << page;
+  }
+  // The same with a block between link and text: the parser moves the
+  // content about, and the page's text reads "pt" instead of "tp".
+  EXPECT_EQ("", lvt_fuzz::RunCase(lvt_fuzz::HighlightCase,
+                                  std::string(1, '\0') + ">t|||<a><b><t><h><h><p>t<p>p"));
+  if (!lvt_browser::Available()) return;
+  std::vector<lvt_browser::Rendering> renderings;
+  for (const std::string& page : {open, reopened}) {
+    const std::string armed = lvt_browser::Armed(page);
+    LVTDT::CompareHtmlDocuments comparer;
+    const lvt_fuzz::ChangeReport report = lvt_fuzz::RunComparison(
+        comparer, "<p>intro</p>", LVTCharset::kUtf8, armed, LVTCharset::kUtf8);
+    renderings.push_back({"changes", std::string(lvt_fuzz::kReportHeader) + armed, report.page,
+                          "lumivantchanges", "Change", lvt_fuzz::kHighlightChoices[0].startUtf8});
+  }
+  for (const std::string& fault : lvt_browser::CheckRenderings(renderings)) ADD_FAILURE() << fault;
 }
 
 }  // namespace
