@@ -173,7 +173,7 @@ void CompareHtmlDocuments::DetectChanges(LVTBase::BinaryStreamBuf& oldPage,
     counts.total += CountWords(n[p]->m_Text);
     ++p;
   }
-  if (m_bAddEncodingHeader) writer.WriteHeader(newCharset != LVTCharset::kUtf8);
+  if (m_bAddEncodingHeader) writer.WriteHeader();
 
   if (p == o.size() && p == n.size()) {
     changeCount = 0;  // the same texts

@@ -27,11 +27,11 @@ ReportWriter::ReportWriter(LVTBase::BinaryStreamBuf& page, LVTBase::BinaryStream
                            const std::string& highlightStart, const std::string& highlightEnd)
     : m_Page(page), m_Out(out), m_HighlightStart(highlightStart), m_HighlightEnd(highlightEnd) {}
 
-void ReportWriter::WriteHeader(bool transcoded) {
+void ReportWriter::WriteHeader() {
   Write(kReportHeader);
-  if (!transcoded) return;  // a UTF-8 page is copied as it is
-  // The mark of the page's own encoding would be a stray U+FEFF behind the
-  // header. It is skipped, not removed: node offsets still count it.
+  // Behind the header a byte-order mark is a stray U+FEFF, text that makes a
+  // browser start the body there and move the page's head into it. It is
+  // skipped, not removed: node offsets still count it.
   char head[3];
   const uint32_t got = m_Page.Get(head, 3);
   m_Skipped = got == 3 && std::memcmp(head, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;

@@ -26,10 +26,9 @@ class ReportWriter {
   ReportWriter(const ReportWriter&) = delete;
   ReportWriter& operator=(const ReportWriter&) = delete;
 
-  // Writes the fixed encoding header. When the page was transcoded to UTF-8
-  // from another character set, its byte-order mark, if any, is not copied
-  // behind it. Call before anything else.
-  void WriteHeader(bool transcoded);
+  // Writes the fixed encoding header; the page's byte-order mark, if any, is
+  // not copied behind it. Call before anything else.
+  void WriteHeader();
   // Writes the anchor of group number group at the node's start (after
   // what is inserted there already).
   void WriteAnchor(const Node& node, unsigned group);

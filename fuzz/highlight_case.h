@@ -116,7 +116,7 @@ inline std::string HighlightCase(const uint8_t* data, std::size_t size) {
 
   std::string source =
       charset == LVTCharset::kUtf8 ? page : Transcode(charset, LVTCharset::kUtf8, page).bytes;
-  if (!highlightedInput && charset != LVTCharset::kUtf8) source = BehindHeader(std::move(source));
+  if (!highlightedInput) source = BehindHeader(std::move(source));
   if (const std::string fault = OutputFault(result, source, highlighter, highlightedInput);
       !fault.empty())
     return fault;

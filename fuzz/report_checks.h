@@ -30,8 +30,8 @@ inline std::string Anchor(std::string_view prefix, unsigned number) {
 
 // Removes header from the front of text; false when text does not start
 // with it.
-// A page transcoded to UTF-8 as the writers copy it behind their header:
-// without the byte-order mark of its own encoding.
+// A page in UTF-8 as the writers copy it behind their header: without its
+// byte-order mark.
 inline std::string BehindHeader(std::string page) {
   if (page.compare(0, 3, "\xEF\xBB\xBF") == 0) page.erase(0, 3);
   return page;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "foundation/base/binary_stream.h"
+#include "foundation/base/string_utils.h"
 #include "foundation/charset/transcode.h"
 #include "highlight/highlight_format.h"
 #include "lumivant/code_page.h"
@@ -43,6 +44,14 @@ void HitWriter::WrapPiece(const RawTextHandle& run, std::size_t offset, std::siz
   // writer go back over what it wrote, so it is skipped.
   if (offset < m_TextPos || offset >= size) return;
   length = std::min(length, size - offset);
+  if (run->m_Fostered) {
+    // Text moved out of a table: a stretch of nothing but white space
+    // between our tags would stay in the table, so the piece takes the white
+    // space around it.
+    const std::u16string& text = run->m_Text;
+    while (offset > m_TextPos && LVTBase::IsBlank(text[offset - 1])) --offset, ++length;
+    while (offset + length < size && LVTBase::IsBlank(text[offset + length])) ++length;
+  }
   WriteText(m_TextPos, offset - m_TextPos);
   WriteRaw(highlight_format::kHitStart);
   WriteRaw(startTag);

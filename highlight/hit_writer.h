@@ -29,9 +29,9 @@ class HitWriter {
   HitWriter(const HitWriter&) = delete;
   HitWriter& operator=(const HitWriter&) = delete;
 
-  // Skips the page's byte-order mark, if any: for a page transcoded from
-  // another character set, behind a header, it would be a stray U+FEFF in
-  // the body. Call before anything is written.
+  // Skips the page's byte-order mark, if any: behind a header it would be a
+  // stray U+FEFF that makes a browser start the body there. Call before
+  // anything is written.
   void SkipByteOrderMark();
 
   // Before a group whose first piece lies in first: writes the next anchor

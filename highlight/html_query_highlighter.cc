@@ -78,7 +78,7 @@ bool HtmlQueryHighlighter::HighlightHtml(LVTBase::BinaryStreamBuf& page,
     LVTBase::Copy(stream, header, static_cast<uint32_t>(header.size()));
   }
   HighlightHtml(evaluator.HighlightedWords(), queryTerms, source.Stream(), output, anchorCount,
-                !highlightedInput && charset != LVTCharset::kUtf8);
+                !highlightedInput);
   return matches;
 }
 

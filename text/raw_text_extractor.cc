@@ -30,6 +30,7 @@ struct RunCollector {
     run->m_Start = node.Offset();
     run->m_Length = node.Length();
     run->m_Excluded = highlighted && !context.inChangesMarker;
+    run->m_Fostered = node.Fostered();
     run->m_AnchorPos = LVTParser::SafeAnchorOffset(
         context.inLink ? context.linkOffset : run->m_Start, context.openLink);
     if (!run->m_Text.empty()) runs.push_back(std::move(run));

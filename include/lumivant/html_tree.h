@@ -72,6 +72,11 @@ class HtmlTreeNode {
   // formatting element (a link re-opened after a block), whose Offset() is
   // that of its first text.
   uint32_t SourceOffset() const { return m_Source == kNoSource ? m_Offset : m_Source; }
+  // A text node the parser moved out of a table (foster parenting) because
+  // its run of characters held more than white space. Markup written into
+  // it splits the run: a piece of nothing but white space would then stay
+  // in the table.
+  bool Fostered() const { return m_Fostered; }
 
   HtmlNodeRange Children() const {
     return HtmlNodeRange(m_Children.data(), m_Children.data() + m_Children.size());
@@ -98,12 +103,14 @@ class HtmlTreeNode {
   }
   void SetText(std::string utf8) { m_Text = std::move(utf8); }
   void SetSourceOffset(uint32_t offset) { m_Source = offset; }
+  void SetFostered() { m_Fostered = true; }
   // name must be lower case.
   void AddParam(std::string name, std::string value);
   std::vector<HtmlNodeHandle>& MutableChildren() { return m_Children; }
 
  private:
   uint8_t m_KeywordId;
+  bool m_Fostered = false;  // text nodes only
   uint32_t m_Offset;
   uint32_t m_Length;
   static constexpr uint32_t kNoSource = 0xFFFFFFFFu;

@@ -36,10 +36,13 @@ class LVT_EXPORT RawText : public LVT::SPRefCounterST {
   uint32_t m_Start = 0;
   uint32_t m_Length = 0;
   // Where an anchor for a hit in this run goes: the start of the enclosing
-  // link when the run lies in a link with "href" or "class", else m_Start.
+  // link when the run lies in a link with "href" or "class", else m_Start;
+  // before the start tag of the outermost "a" element around the run, if any.
   uint32_t m_AnchorPos = 0;
   // Words that begin in this run are numbered but not indexed.
   bool m_Excluded = false;
+  // The parser moved the text out of a table (HtmlTreeNode::Fostered).
+  bool m_Fostered = false;
 };
 
 using RawTextHandle = LVT::SmartPtr<RawText>;

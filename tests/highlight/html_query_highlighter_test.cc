@@ -148,15 +148,19 @@ TEST(HtmlQueryHighlighterTest, OutputIsThePageWithHighlightsOnly) {
   EXPECT_GT(Count(mixed.page, HitIn(0, "Diesel")), 0u);
 }
 
-// A UTF-16 page's byte-order mark is not copied behind the header.
+// A page's byte-order mark, UTF-16 or UTF-8, is not copied behind the header.
 TEST(HtmlQueryHighlighterTest, ByteOrderMarkStaysOutOfTheBody) {
   std::string wide;
   for (char16_t c : std::u16string(u"\xFEFF<p>Cr\xE8me br\xFBl\xE9"
                                    u"e</p>"))
     wide += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-  const Highlighted bom = Highlight("creme", wide, LVTCharset::kUtf16LE);
-  EXPECT_EQ(0u, bom.page.find(kHeader + "<p><a name=\"Query1\"></a>" + HitIn(0, "Cr\xC3\xA8me") +
-                              " br\xC3\xBBl\xC3\xA9"));
+  const std::string expected =
+      kHeader + "<p><a name=\"Query1\"></a>" + HitIn(0, "Cr\xC3\xA8me") + " br\xC3\xBBl\xC3\xA9";
+  EXPECT_EQ(0u, Highlight("creme", wide, LVTCharset::kUtf16LE).page.find(expected));
+  const std::string utf8 =
+      "\xEF\xBB\xBF<p>Cr\xC3\xA8me br\xC3\xBBl\xC3\xA9"
+      "e</p>";
+  EXPECT_EQ(0u, Highlight("creme", utf8).page.find(expected));
 }
 
 TEST(HtmlQueryHighlighterTest, HighlightedInputSearchesOnlyMarkedRegions) {

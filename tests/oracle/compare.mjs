@@ -5,6 +5,11 @@
 // colour tags we wrap around text. What is left must be the page's own
 // document: the same elements (namespace, name, attributes) under the same
 // parents in the same order, the same comments and the same text.
+//
+// Each pair is parsed twice. Without scripting, as the tool's own parser
+// reads a page, everything is compared. With scripting, as a browser that
+// runs scripts reads it, a <noscript> holds raw text that is never shown,
+// and our markup inside it is inert text there: its content is left out.
 import { parse } from 'parse5';
 
 const HTML_NS = 'http://www.w3.org/1999/xhtml';
@@ -53,7 +58,7 @@ function normaliseText(text) {
 // The document as lines "depth kind ..." in tree order, with adjacent text
 // merged; parent chain and order follow from depth and position. Each line
 // also records its path of ancestors, for reporting.
-export function flatten(document, wrappers, anchorName) {
+export function flatten(document, wrappers, anchorName, hideNoscript = false) {
   const lines = [];
   const path = [];
   let pending = '';
@@ -90,7 +95,7 @@ export function flatten(document, wrappers, anchorName) {
         .join(' ');
       lines.push({ line: `${depth} <${label}${attrs ? ' ' + attrs : ''}>`, path: path.join(' > ') });
       path.push(label);
-      walk(child, depth + 1);
+      if (!(hideNoscript && label === 'noscript')) walk(child, depth + 1);
       flush(depth + 1);
       path.pop();
     }
@@ -114,8 +119,18 @@ export function headerOf(output) {
 export function compareDocuments(page, output, wrapperTags, anchorPrefix) {
   const wrappers = wrapperSignatures(wrapperTags);
   const anchorName = new RegExp(`^${anchorPrefix}[0-9]+$`);
-  const expected = flatten(parse(headerOf(output) + page), wrappers, anchorName);
-  const actual = flatten(parse(output), wrappers, anchorName);
+  for (const scriptingEnabled of [false, true]) {
+    const options = { scriptingEnabled };
+    const expected = flatten(parse(headerOf(output) + page, options), wrappers, anchorName,
+                             scriptingEnabled);
+    const actual = flatten(parse(output, options), wrappers, anchorName, scriptingEnabled);
+    const difference = firstDifference(expected, actual);
+    if (difference) return (scriptingEnabled ? '(scripting) ' : '') + difference;
+  }
+  return null;
+}
+
+function firstDifference(expected, actual) {
   if (process.env.LUMIVANT_ORACLE_DUMP) {
     console.log(expected.map((l) => l.line).join('\n'), '\n----');
     console.log(actual.map((l) => l.line).join('\n'));

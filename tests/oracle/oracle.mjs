@@ -8,10 +8,8 @@
 //                   [--skip-tag NAME]... [--strip-bom]
 //
 // --skip-tag leaves an element out of the random pages, --strip-bom the
-// byte order mark out of corpus pages: both for faults known and tracked
-// elsewhere (a <noscript> is raw text to a browser that runs scripts but
-// markup to our parser; a page's byte order mark is written after the
-// header), so that the check stays a guard against new faults.
+// byte order mark out of corpus pages: for a fault known and tracked
+// elsewhere, so that the check stays a guard against new ones.
 // On the corpus each page and pair is checked once, queries and tag sets
 // taking turns; --corpus-all checks each with every one.
 //
