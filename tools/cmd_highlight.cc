@@ -95,6 +95,7 @@ int RunHighlight(const Args& args) {
   pageOptions.charset = std::to_string(charset);
   pageOptions.changes_only = parsed.Has("--changes-only");
   pageOptions.no_scripts = parsed.Has("--no-scripts");
+  pageOptions.max_size = MaxPageBytes();
 
   lumivant::HighlightResult result;
   try {
