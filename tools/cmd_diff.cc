@@ -168,21 +168,9 @@ int RunDiff(const Args& args) {
   const bool json = parsed.Has("--json");
   const bool text = parsed.Has("--text");
   if (parsed.Has("--details") && !json) return Fail("diff: --details goes with --json");
-  if (json && text) return Fail("diff: --json and --text exclude each other");
-  if ((parsed.Has("--context") || parsed.Has("--color")) && !text)
-    return Fail("diff: --context and --color go with --text");
   Style style;
-  if (!StyleFromOption(parsed.Value("--color"), stdout, &style))
-    return Fail("diff: --color takes auto, always or never");
   int context = -1;
-  if (parsed.Has("--context")) {
-    const std::string value = parsed.Value("--context");
-    char* end = nullptr;
-    const long number = std::strtol(value.c_str(), &end, 10);
-    if (value.empty() || *end != '\0' || number < 0 || number > 1000000)
-      return Fail("diff: --context takes a number of lines: " + value);
-    context = static_cast<int>(number);
-  }
+  if (!TextViewOptions(parsed, json, &style, &context)) return kExitTrouble;
 
   const std::string charset = parsed.Value("--charset");
   Page oldPage;

@@ -41,7 +41,7 @@ class LineCollector {
 // Escapes that open each mark in colour: added text black on yellow, as the
 // report shows it; removed text red and struck; query terms on a background
 // of their own, in the order the highlighted page gives them.
-const char* const kTermColours[] = {"30;43", "30;46", "30;42", "30;45", "97;41",
+const char* const kTermColours[] = {"30;43", "30;46", "30;42",  "30;45",  "97;41",
                                     "97;44", "30;47", "97;100", "30;103", "30;106"};
 
 std::string OpenMark(Mark mark, Style style) {
@@ -121,6 +121,25 @@ bool StyleFromOption(const std::string& option, std::FILE* stream, Style* style)
       *style = noColour != nullptr && *noColour != '\0' ? Style::kMono : Style::kColour;
   } else {
     return false;
+  }
+  return true;
+}
+
+bool TextViewOptions(const ParsedArgs& parsed, bool json, Style* style, int* context) {
+  const bool text = parsed.Has("--text");
+  if (json && text) return Fail("--json and --text exclude each other"), false;
+  if ((parsed.Has("--context") || parsed.Has("--color")) && !text)
+    return Fail("--context and --color go with --text"), false;
+  if (!StyleFromOption(parsed.Value("--color"), stdout, style))
+    return Fail("--color takes auto, always or never"), false;
+  *context = -1;
+  if (parsed.Has("--context")) {
+    const std::string value = parsed.Value("--context");
+    char* end = nullptr;
+    const long number = std::strtol(value.c_str(), &end, 10);
+    if (value.empty() || *end != '\0' || number < 0 || number > 1000000)
+      return Fail("--context takes a number of lines: " + value), false;
+    *context = static_cast<int>(number);
   }
   return true;
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/cli.h"
+
 namespace lumivant_cli {
 
 // How a piece of a line is shown.
@@ -31,6 +33,11 @@ enum class Style { kColour, kMono, kBrackets };
 // on stream; auto gives colours on a terminal unless NO_COLOR is set (then
 // bold and reverse), and brackets elsewhere. False for an unknown value.
 bool StyleFromOption(const std::string& option, std::FILE* stream, Style* style);
+
+// Checks the options of a command with a text view (--text, --context N,
+// --color WHEN; excluded by --json) and gives the style and the context
+// (-1: all lines). Prints what is wrong and returns false.
+bool TextViewOptions(const ParsedArgs& parsed, bool json, Style* style, int* context);
 
 // Makes the spans of one text node: its byte offset in the page and its
 // text as the parser decoded it.
