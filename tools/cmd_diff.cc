@@ -170,7 +170,7 @@ int RunDiff(const Args& args) {
   if (parsed.Has("--details") && !json) return Fail("diff: --details goes with --json");
   Style style;
   int context = -1;
-  if (!TextViewOptions(parsed, json, &style, &context)) return kExitTrouble;
+  if (!TextViewOptions("diff", parsed, json, &style, &context)) return kExitTrouble;
 
   const std::string charset = parsed.Value("--charset");
   Page oldPage;

@@ -164,7 +164,7 @@ int RunHighlight(const Args& args) {
   const bool text = parsed.Has("--text");
   Style style;
   int context = -1;
-  if (!TextViewOptions(parsed, json, &style, &context)) return kExitTrouble;
+  if (!TextViewOptions("highlight", parsed, json, &style, &context)) return kExitTrouble;
 
   LVTLanguage::Language::StemmingType type;
   if (!LanguageFromOption(parsed.Value("--language"), &type)) return kExitTrouble;

@@ -125,20 +125,21 @@ bool StyleFromOption(const std::string& option, std::FILE* stream, Style* style)
   return true;
 }
 
-bool TextViewOptions(const ParsedArgs& parsed, bool json, Style* style, int* context) {
+bool TextViewOptions(const std::string& command, const ParsedArgs& parsed, bool json, Style* style,
+                     int* context) {
   const bool text = parsed.Has("--text");
-  if (json && text) return Fail("--json and --text exclude each other"), false;
+  if (json && text) return Fail(command + ": --json and --text exclude each other"), false;
   if ((parsed.Has("--context") || parsed.Has("--color")) && !text)
-    return Fail("--context and --color go with --text"), false;
+    return Fail(command + ": --context and --color go with --text"), false;
   if (!StyleFromOption(parsed.Value("--color"), stdout, style))
-    return Fail("--color takes auto, always or never"), false;
+    return Fail(command + ": --color takes auto, always or never"), false;
   *context = -1;
   if (parsed.Has("--context")) {
     const std::string value = parsed.Value("--context");
     char* end = nullptr;
     const long number = std::strtol(value.c_str(), &end, 10);
     if (value.empty() || *end != '\0' || number < 0 || number > 1000000)
-      return Fail("--context takes a number of lines: " + value), false;
+      return Fail(command + ": --context takes a number of lines: " + value), false;
     *context = static_cast<int>(number);
   }
   return true;

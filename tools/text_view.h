@@ -36,8 +36,10 @@ bool StyleFromOption(const std::string& option, std::FILE* stream, Style* style)
 
 // Checks the options of a command with a text view (--text, --context N,
 // --color WHEN; excluded by --json) and gives the style and the context
-// (-1: all lines). Prints what is wrong and returns false.
-bool TextViewOptions(const ParsedArgs& parsed, bool json, Style* style, int* context);
+// (-1: all lines). Prints what is wrong, after the command's name, and
+// returns false.
+bool TextViewOptions(const std::string& command, const ParsedArgs& parsed, bool json, Style* style,
+                     int* context);
 
 // Makes the spans of one text node: its byte offset in the page and its
 // text as the parser decoded it.
