@@ -64,8 +64,8 @@ TEST(Facade, EqualsTheTool) {
     const lumivant::DiffResult result =
         lumivant::Diff(lvt_testing::ReadFile(oldPath), lvt_testing::ReadFile(newPath), options);
     const std::string report = testing::TempDir() + "/facade-report.html";
-    const auto tool =
-        lvt_testing::RunCli({"diff", "--json", "--ignore-case", "-o", report, oldPath, newPath});
+    const auto tool = lvt_testing::RunCli(
+        {"diff", "--json", "--details", "--ignore-case", "-o", report, oldPath, newPath});
     EXPECT_TRUE(result.report == lvt_testing::ReadFile(report)) << newPath;
     EXPECT_EQ(result.changed_words == 0 ? 0 : 1, tool.status) << newPath;
     EXPECT_EQ(0u, tool.out.find("{\"changes\":" + std::to_string(result.changes) +
@@ -85,6 +85,13 @@ TEST(Facade, EqualsTheTool) {
     }
     EXPECT_LE(words, result.changed_words) << newPath;
     EXPECT_TRUE(result.changed_words == words || !result.removed.empty()) << newPath;
+    const auto count = [&](const std::string& key) {
+      std::size_t found = 0;
+      for (std::size_t at = 0; (at = tool.out.find(key, at)) != std::string::npos; ++at) ++found;
+      return found;
+    };
+    EXPECT_EQ(result.groups.size(), count("{\"anchor\":\"Change")) << newPath;
+    EXPECT_EQ(result.removed.size(), count(",\"before\":")) << newPath;
     pages.push_back(newPath);
   }
   const lumivant::Query query("the and (news or page) near:5 world");
