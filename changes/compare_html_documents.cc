@@ -1,6 +1,8 @@
 #include "lumivant/compare_html_documents.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "changes/clear_marker.h"
@@ -10,6 +12,7 @@
 #include "changes/report_writer.h"
 #include "changes/text_sequence_edit_distance.h"
 #include "changes/text_sequence_extractor.h"
+#include "foundation/base/string_utils.h"
 #include "foundation/charset/transcode.h"
 #include "lumivant/memory_buffer.h"
 
@@ -50,10 +53,71 @@ NodeSequence Slice(const NodeSequence& nodes, std::size_t first, std::size_t las
   return slice;
 }
 
+uint32_t FirstPieceOffset(const Node& node) {
+  return node.m_PieceOffsets.empty() ? node.m_Offset : node.m_PieceOffsets.front();
+}
+
+// Gathers the details of one comparison when the caller asked for them:
+// the text of each group, and the old texts gone, each first filed under
+// the place in the aligned list before which it stood.
+class DetailsCollector {
+ public:
+  using Details = CompareHtmlDocuments::Details;
+  explicit DetailsCollector(Details* details) : m_Details(details) {
+    if (m_Details != nullptr) *m_Details = Details();
+  }
+
+  // The old node's text is gone before aligned entry at.
+  void Removed(const Node& old, std::size_t at) {
+    if (m_Details == nullptr) return;
+    if (m_Removed.empty() || m_Removed.back().second != at) m_Removed.emplace_back(u"", at);
+    for (const std::u16string& piece : old.m_Pieces) m_Removed.back().first += piece;
+  }
+  // The node joins group number group (from 1, in order).
+  void Changed(const Node& node, unsigned group, uint32_t words) {
+    if (m_Details == nullptr) return;
+    if (m_Details->m_Groups.size() < group) m_Details->m_Groups.emplace_back();
+    Details::Group& entry = m_Details->m_Groups.back();
+    for (const std::u16string& piece : node.m_Pieces) entry.m_Text += piece;
+    entry.m_Words += words;
+    const std::size_t count = std::min(node.m_PieceOffsets.size(), node.m_PieceLengths.size());
+    for (std::size_t k = 0; k < count; ++k)
+      entry.m_Pieces.emplace_back(node.m_PieceOffsets[k], node.m_PieceLengths[k]);
+  }
+  // Files the removals: groupAt[k] is the group aligned entry k belongs to
+  // or precedes (one more entry for the end); next is the first piece of
+  // the node behind the aligned list.
+  void Finish(const std::vector<AlignedNode>& aligned, const std::vector<unsigned>& groupAt,
+              unsigned groups, uint32_t next) {
+    if (m_Details == nullptr) return;
+    for (Details::Group& group : m_Details->m_Groups) Collapse(group.m_Text);
+    for (auto& removed : m_Removed) {
+      Details::Removal entry;
+      entry.m_Text = std::move(removed.first);
+      Collapse(entry.m_Text);
+      const std::size_t at = removed.second;
+      entry.m_Before = groupAt[at] <= groups ? groupAt[at] : 0;
+      entry.m_Offset = at < aligned.size() ? FirstPieceOffset(*aligned[at].node) : next;
+      if (!entry.m_Text.empty()) m_Details->m_Removed.push_back(std::move(entry));
+    }
+  }
+
+ private:
+  static void Collapse(std::u16string& text) {
+    std::u16string collapsed;
+    LVTBase::BeautifyString(text, collapsed, true, true);
+    text = std::move(collapsed);
+  }
+
+  Details* m_Details;
+  std::vector<std::pair<std::u16string, std::size_t>> m_Removed;
+};
+
 // Aligns O[p..a] with N[p..b] and lists the new nodes of that stretch in
 // page order, each flagged changed or not; removed old nodes are counted.
 std::vector<AlignedNode> AlignMiddle(const NodeSequence& o, const NodeSequence& n, std::size_t p,
-                                     std::size_t a, std::size_t b, WordCounts& counts) {
+                                     std::size_t a, std::size_t b, WordCounts& counts,
+                                     DetailsCollector& details) {
   std::vector<AlignedNode> aligned;
   aligned.reserve(b - p + 1);
   TextSequenceEditDistance distance(Slice(o, p, a), Slice(n, p, b));
@@ -62,8 +126,11 @@ std::vector<AlignedNode> AlignMiddle(const NodeSequence& o, const NodeSequence& 
     const std::vector<int32_t>& at = step.m_Positions;
     switch (step.m_Kind) {
       case LVTAlgo::kSubstitution: {
+        const Node& old = *o[p + at[0]];
         const Node& next = *n[p + at[1]];
-        aligned.push_back({&next, !o[p + at[0]]->SameText(next)});
+        const bool changed = !old.SameText(next);
+        if (changed) details.Removed(old, aligned.size());
+        aligned.push_back({&next, changed});
         break;
       }
       case LVTAlgo::kInsertion:
@@ -71,6 +138,7 @@ std::vector<AlignedNode> AlignMiddle(const NodeSequence& o, const NodeSequence& 
         break;
       case LVTAlgo::kDeletion:
         counts.deleted += CountWords(o[p + at[0]]->m_Text);
+        details.Removed(*o[p + at[0]], aligned.size());
         break;
       case LVTAlgo::kTransposition:
         aligned.push_back({n[p + at[2]].Get(), true});
@@ -84,23 +152,29 @@ std::vector<AlignedNode> AlignMiddle(const NodeSequence& o, const NodeSequence& 
 }
 
 // Marks the changed nodes of the aligned middle; a group of changes runs
-// until an unchanged node. Returns the number of groups.
+// until an unchanged node. Returns the number of groups, and in groupAt the
+// group each entry belongs to or precedes, with one more for the end.
 unsigned MarkMiddle(const std::vector<AlignedNode>& aligned, ReportWriter& writer,
-                    WordCounts& counts) {
+                    WordCounts& counts, DetailsCollector& details, std::vector<unsigned>& groupAt) {
   unsigned groups = 0;
   bool inGroup = false;
+  groupAt.clear();
   for (const AlignedNode& entry : aligned) {
     const uint32_t words = CountWords(entry.node->m_Text);
     counts.total += words;
     if (!entry.changed) {
       inGroup = false;
+      groupAt.push_back(groups + 1);
       continue;
     }
     if (!inGroup) writer.WriteAnchor(*entry.node, ++groups);
     writer.MarkPieces(*entry.node);
+    details.Changed(*entry.node, groups, words);
+    groupAt.push_back(groups);
     inGroup = true;
     counts.changed += words;
   }
+  groupAt.push_back(groups + 1);
   return groups;
 }
 
@@ -147,6 +221,17 @@ void CompareHtmlDocuments::DetectChanges(LVTBase::BinaryStreamBuf& oldPage,
                                          LVTCharset::CHARSET newCharset,
                                          LVTBase::BinaryStreamBuf& out, unsigned& changeCount,
                                          unsigned& changedWords, double& changeRatio) const {
+  DetectChanges(oldPage, oldCharset, newPage, newCharset, out, changeCount, changedWords,
+                changeRatio, nullptr);
+}
+
+void CompareHtmlDocuments::DetectChanges(LVTBase::BinaryStreamBuf& oldPage,
+                                         LVTCharset::CHARSET oldCharset,
+                                         LVTBase::BinaryStreamBuf& newPage,
+                                         LVTCharset::CHARSET newCharset,
+                                         LVTBase::BinaryStreamBuf& out, unsigned& changeCount,
+                                         unsigned& changedWords, double& changeRatio,
+                                         Details* details) const {
   // Both pages in UTF-8, cleared of the markers of an earlier report.
   LVTFile::MemoryBuffer oldBuffer(oldPage.GetSize());
   ConvertPage(oldPage, oldCharset, oldBuffer);
@@ -167,6 +252,7 @@ void CompareHtmlDocuments::DetectChanges(LVTBase::BinaryStreamBuf& oldPage,
   Rewind(newBuffer);
 
   ReportWriter writer(newBuffer, out, m_sHighlightStart, m_sHighlightEnd);
+  DetailsCollector collector(details);
   WordCounts counts;
   std::size_t p = 0;
   while (p < o.size() && p < n.size() && o[p]->SameText(*n[p])) {
@@ -175,22 +261,19 @@ void CompareHtmlDocuments::DetectChanges(LVTBase::BinaryStreamBuf& oldPage,
   }
   if (m_bAddEncodingHeader) writer.WriteHeader();
 
-  if (p == o.size() && p == n.size()) {
-    changeCount = 0;  // the same texts
-  } else if (p == o.size()) {
-    // Text was only appended: one group.
-    changeCount = 1;
-    writer.WriteAnchor(*n[p], 1);
-    for (std::size_t k = p; k < n.size(); ++k) {
-      writer.MarkPieces(*n[k]);
-      const uint32_t words = CountWords(n[k]->m_Text);
-      counts.total += words;
-      counts.changed += words;
-    }
+  // The new nodes between the common beginning and end, flagged changed
+  // or not, and the first node of the common end (n.size() when none).
+  std::vector<AlignedNode> aligned;
+  std::size_t end = n.size();
+  if (p == o.size()) {
+    // Text was only appended (or nothing changed): one group, if any.
+    for (std::size_t k = p; k < n.size(); ++k) aligned.push_back({n[k].Get(), true});
   } else if (p == n.size()) {
     // Text was only removed from the end.
-    for (std::size_t k = p; k < o.size(); ++k) counts.deleted += CountWords(o[k]->m_Text);
-    changeCount = 0;
+    for (std::size_t k = p; k < o.size(); ++k) {
+      counts.deleted += CountWords(o[k]->m_Text);
+      collector.Removed(*o[k], 0);
+    }
   } else {
     // The common end stops short of p, so both middles keep a node.
     std::size_t a = o.size() - 1;
@@ -200,9 +283,13 @@ void CompareHtmlDocuments::DetectChanges(LVTBase::BinaryStreamBuf& oldPage,
       --a;
       --b;
     }
-    const std::vector<AlignedNode> aligned = AlignMiddle(o, n, p, a, b, counts);
-    changeCount = MarkMiddle(aligned, writer, counts);
+    end = b + 1;
+    aligned = AlignMiddle(o, n, p, a, b, counts, collector);
   }
+  std::vector<unsigned> groupAt;
+  changeCount = MarkMiddle(aligned, writer, counts, collector, groupAt);
+  collector.Finish(aligned, groupAt, changeCount,
+                   end < n.size() ? FirstPieceOffset(*n[end]) : Details::kAtEnd);
 
   if (counts.total > 0) {
     changeRatio = static_cast<double>(counts.changed) / static_cast<double>(counts.total);

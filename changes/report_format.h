@@ -17,14 +17,17 @@ inline constexpr char kReportHeader[] =
 inline constexpr char kChangeOpen[] = "<LumivantChanges>";
 inline constexpr char kChangeClose[] = "</LumivantChanges>";
 
-// Before every group of changes; the first "%d" is the group's number.
-inline constexpr char kChangeAnchor[] = "<a name=\"Change%d\"></a>";
+// Before every group of changes; the first "%s" is the anchor's name.
+inline constexpr char kChangeAnchor[] = "<a name=\"%s\"></a>";
 
 inline constexpr char kDefaultHighlightStart[] =
     "<font color=#800000 style=background-color:#FFFF00>";
 inline constexpr char kDefaultHighlightEnd[] = "</font>";
 
-// The anchor of group number group, written in decimal.
+// The name of the anchor of group number group: "Change" and the number in
+// decimal.
+std::string ChangeAnchorName(unsigned group);
+// The anchor of group number group.
 std::string ChangeAnchor(unsigned group);
 
 }  // namespace LVTDT

@@ -1,7 +1,7 @@
 # What `cmake --install` puts where, and the Debian package `cpack -G DEB`
 # makes of it: the shared library with a versioned soname, its exported
 # headers under include/lumivant/, a CMake package and a pkg-config file,
-# the tool with its man page.
+# the tool with its man page and bash completion.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -31,9 +31,12 @@ configure_file(cmake/lumivant.pc.in ${PROJECT_BINARY_DIR}/lumivant.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/lumivant.pc
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
 install(FILES tools/lumivant.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT runtime)
+install(FILES tools/lumivant.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions RENAME lumivant
+        COMPONENT runtime)
 
-# The Debian package: one package with the library, headers, tool and man
-# page; its dependencies are read off the binaries (dpkg-shlibdeps).
+# The Debian package: one package with the library, headers, tool, man
+# page and completion; its dependencies are read off the binaries (dpkg-shlibdeps).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME lumivant)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "changes/report_format.h"
+#include "facade/diff_details.h"
 #include "facade/page_header.h"
 #include "foundation/charset/labels.h"
 #include "foundation/charset/transcode.h"
@@ -51,9 +52,34 @@ LVTLanguage::Language::StemmingType LanguageNamed(const std::string& name) {
   throw QueryError("unknown language '" + name + "' (one of: " + names + ")", 0);
 }
 
+// A limit as people read it: "256 MB", "64 KB", "1000 bytes".
+std::string SizeText(std::size_t bytes) {
+  if (bytes % (std::size_t{1} << 20) == 0) return std::to_string(bytes >> 20) + " MB";
+  if (bytes % (std::size_t{1} << 10) == 0) return std::to_string(bytes >> 10) + " KB";
+  return std::to_string(bytes) + " bytes";
+}
+
+void CheckSize(std::string_view page, std::size_t max_size, const char* name) {
+  if (max_size != 0 && page.size() > max_size) throw PageTooLarge(name, max_size);
+}
+
 }  // namespace
 
+PageTooLarge::PageTooLarge(const std::string& name, std::size_t max_size)
+    : std::length_error((name.empty() ? "" : name + ": ") + "page larger than " +
+                        SizeText(max_size)),
+      max_size_(max_size) {}
+
 DiffResult Diff(std::string_view old_page, std::string_view new_page, const DiffOptions& options) {
+  LVTDT::CompareHtmlDocuments::Details details;
+  return DiffWithDetails(old_page, new_page, options, details);
+}
+
+DiffResult DiffWithDetails(std::string_view old_page, std::string_view new_page,
+                           const DiffOptions& options,
+                           LVTDT::CompareHtmlDocuments::Details& details) {
+  CheckSize(old_page, options.max_size, "old page");
+  CheckSize(new_page, options.max_size, "new page");
   const LVTCharset::CHARSET oldCharset = ResolveCharset(options.old_charset, old_page);
   const LVTCharset::CHARSET newCharset = ResolveCharset(options.new_charset, new_page);
   LVTDT::CompareHtmlDocuments comparer;
@@ -70,8 +96,17 @@ DiffResult Diff(std::string_view old_page, std::string_view new_page, const Diff
   LVTFile::MemoryBuffer report;
   DiffResult result;
   comparer.DetectChanges(oldStream, oldCharset, newStream, newCharset, report, result.changes,
-                         result.changed_words, result.change_ratio);
+                         result.changed_words, result.change_ratio, &details);
   result.report = report.Bytes();
+  for (std::size_t k = 0; k < details.m_Groups.size(); ++k) {
+    const auto& group = details.m_Groups[k];
+    result.groups.push_back({LVTDT::ChangeAnchorName(static_cast<unsigned>(k + 1)),
+                             LVTCharset::WideToUtf8(group.m_Text), group.m_Words});
+  }
+  for (const auto& removal : details.m_Removed)
+    result.removed.push_back(
+        {LVTCharset::WideToUtf8(removal.m_Text),
+         removal.m_Before == 0 ? std::string() : LVTDT::ChangeAnchorName(removal.m_Before)});
   if (options.header && options.no_scripts) AddNoScriptsPolicy(result.report);
   return result;
 }
@@ -86,6 +121,7 @@ struct Query::State {
 
   // Whether page matches, and its number of hits.
   std::pair<bool, unsigned> Evaluate(std::string_view page, const PageOptions& options) const {
+    CheckSize(page, options.max_size, "");
     // Parsed for each call: the tree's handles count without atomics, so
     // threads sharing this query must not share a tree.
     const LVTDT::CompiledQuery query =
@@ -132,6 +168,7 @@ unsigned Query::CountHits(std::string_view page, const PageOptions& options) con
 }
 
 HighlightResult Query::Highlight(std::string_view page, const PageOptions& options) const {
+  CheckSize(page, options.max_size, "");
   const LVTCharset::CHARSET charset = ResolveCharset(options.charset, page);
   LVTFile::MemoryBuffer source{std::string(page)};
   LVTFile::MemoryBuffer written;

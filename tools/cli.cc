@@ -10,6 +10,7 @@
 #include "foundation/base/file_loader.h"
 #include "foundation/charset/labels.h"
 #include "foundation/charset/transcode.h"
+#include "lumivant/lumivant.h"
 #include "query/compiled_query.h"
 
 namespace lumivant_cli {
@@ -21,7 +22,7 @@ int Fail(const std::string& message) {
 
 namespace {
 
-std::size_t g_MaxPageBytes = kDefaultMaxPageBytes;
+std::size_t g_MaxPageBytes = lumivant::kDefaultMaxPageSize;
 
 // "1000", "64K", "256M", "1G" (binary multiples); false for anything else.
 bool ParseSize(const std::string& text, std::size_t* size) {
@@ -44,13 +45,9 @@ bool ParseSize(const std::string& text, std::size_t* size) {
   return true;
 }
 
-std::string SizeText(std::size_t bytes) {
-  if (bytes % (1u << 20) == 0) return std::to_string(bytes >> 20) + " MB";
-  if (bytes % (1u << 10) == 0) return std::to_string(bytes >> 10) + " KB";
-  return std::to_string(bytes) + " bytes";
-}
-
 }  // namespace
+
+std::size_t MaxPageBytes() { return g_MaxPageBytes; }
 
 bool ParsedArgs::Has(const std::string& name) const {
   for (const auto& option : options)
@@ -129,7 +126,8 @@ bool ReadPage(const std::string& path, std::string* bytes, std::string* reason) 
   bool tooLarge = false;
   if (LVTFile::ReadWholeFile(path, bytes, &error, g_MaxPageBytes, &tooLarge)) return true;
   const std::string name = path == "-" ? std::string("standard input") : path;
-  *reason = tooLarge ? name + ": page larger than " + SizeText(g_MaxPageBytes) + " (use --max-size)"
+  *reason = tooLarge ? std::string(lumivant::PageTooLarge(name, g_MaxPageBytes).what()) + " (use " +
+                           kMaxSizeOption + ")"
                      : name + ": " + error;
   return false;
 }

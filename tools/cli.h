@@ -45,11 +45,13 @@ struct ParsedArgs {
 bool ParseArgs(const Args& args, const std::vector<std::string>& flags,
                const std::vector<std::string>& withValue, ParsedArgs* parsed, std::string* error);
 
-// Pages larger than this are refused (0: no limit but the library's own,
-// 4 GiB); every command takes --max-size to change it, which ParseArgs
-// reads.
-constexpr std::size_t kDefaultMaxPageBytes = std::size_t{256} << 20;
+// Pages larger than the library's limit (lumivant::kDefaultMaxPageSize
+// unless --max-size, which every command takes and ParseArgs reads, says
+// otherwise; 0: none but the library's own, 4 GiB) are refused while they
+// are read, before memory runs out.
 inline constexpr char kMaxSizeOption[] = "--max-size";
+// The limit in force, for the options of the library's calls.
+std::size_t MaxPageBytes();
 
 // Loads a page ("-" is standard input). On failure prints
 // "lumivant: PATH: reason" and returns false.

@@ -127,6 +127,7 @@ Outcome Compare(const Pair& pair, const Job& job) {
             lumivant::PageOptions report;
             report.charset = "utf-8";  // every report is, whatever it declares
             report.changes_only = true;
+            report.max_size = 0;  // our own output, from pages within the limit
             outcome.changed = job.query->Matches(result.report, report);
             outcome.line +=
                 std::string(",\"match\":") + (outcome.changed ? "true" : "false") +
@@ -318,6 +319,7 @@ int RunBatch(const Args& args) {
   job.diff.ignore_punctuation = parsed.Has("--ignore-punctuation");
   job.diff.header = !parsed.Has("--no-header");
   job.diff.no_scripts = parsed.Has("--no-scripts");
+  job.diff.max_size = MaxPageBytes();
   if (parsed.Has("--highlight-start") || parsed.Has("--highlight-end")) {
     job.diff.highlight_start = parsed.Value("--highlight-start", lumivant::kDefaultHighlightStart);
     job.diff.highlight_end = parsed.Value("--highlight-end", lumivant::kDefaultHighlightEnd);

@@ -2,10 +2,17 @@
 // every added, changed or moved piece of text marked, as diff does with
 // its exit status: 0 nothing changed, 1 something did, 2 trouble.
 #include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <set>
 #include <string>
 
+#include "facade/diff_details.h"
+#include "foundation/charset/transcode.h"
 #include "lumivant/lumivant.h"
+#include "lumivant/memory_buffer.h"
 #include "tools/cli.h"
+#include "tools/text_view.h"
 
 namespace lumivant_cli {
 
@@ -49,6 +56,24 @@ options:
                          changed, moved or removed, and the share of NEW's
                          words that are added, changed or moved (0 when NEW
                          has no words)
+  --details              with --json, also list what changed, in plain
+                         UTF-8 text:
+                         "groups":[{"anchor":"Change1","text":T,"words":N}]
+                         one per group of changes in page order, T being the
+                         text the report highlights after that anchor, white
+                         space collapsed; and "removed":[{"text":T,
+                         "before":"ChangeN"}] the texts of OLD that NEW no
+                         longer has (removed, or replaced by the text of a
+                         group), each with the anchor of the group it is
+                         part of or stands before (null when none follows)
+  --text                 print NEW's text instead of the report, a line per
+                         block, added, changed and moved text highlighted
+                         and OLD's removed text struck, like a word diff
+  --context N            with --text, print only the changed lines and N
+                         lines around each, "--" between distant hunks
+  --color WHEN           with --text: auto (the default: colour on a
+                         terminal, bold and reverse when NO_COLOR is set),
+                         always, or never ({+added+} and [-removed-])
   --help                 show this text
 
 exit status: 0 when nothing changed (no changed words), 1 when something
@@ -64,6 +89,52 @@ struct Page {
   LVTCharset::CHARSET charset = 0;
 };
 
+// The new page's text with the changes of details marked.
+std::vector<Line> ChangedLines(const Page& page,
+                               const LVTDT::CompareHtmlDocuments::Details& details) {
+  // Offsets count bytes of the page in UTF-8, as the comparer read it.
+  LVTFile::MemoryBuffer original{std::string(page.bytes)};
+  LVTFile::MemoryBuffer utf8;
+  LVTCharset::TranscodeStream(page.charset, LVTCharset::kUtf8, original, utf8, false);
+  std::set<uint32_t> changed;
+  for (const auto& group : details.m_Groups)
+    for (const auto& piece : group.m_Pieces) changed.insert(piece.first);
+  std::multimap<uint32_t, const std::u16string*> removed;
+  for (const auto& removal : details.m_Removed) removed.emplace(removal.m_Offset, &removal.m_Text);
+
+  auto removedBefore = [&](uint32_t offset, Line& line) {
+    const auto range = removed.equal_range(offset);
+    for (auto it = range.first; it != range.second; ++it) {
+      line.push_back({*it->second, Mark::kRemoved});
+      line.push_back({u" ", Mark::kPlain});
+    }
+  };
+  std::vector<Line> lines =
+      PageLines(utf8.Bytes(), [&](uint32_t offset, const std::u16string& text, Line& line) {
+        removedBefore(offset, line);
+        line.push_back({text, changed.count(offset) != 0 ? Mark::kAdded : Mark::kPlain});
+      });
+  lines.emplace_back();
+  removedBefore(LVTDT::CompareHtmlDocuments::Details::kAtEnd, lines.back());
+  return lines;
+}
+
+std::string DetailsJson(const lumivant::DiffResult& result) {
+  std::string json = ",\"groups\":[";
+  for (const lumivant::DiffGroup& group : result.groups) {
+    if (json.back() == '}') json += ',';
+    json += "{\"anchor\":" + JsonString(group.anchor) + ",\"text\":" + JsonString(group.text) +
+            ",\"words\":" + std::to_string(group.words) + "}";
+  }
+  json += "],\"removed\":[";
+  for (const lumivant::DiffRemoval& removal : result.removed) {
+    if (json.back() == '}') json += ',';
+    json += "{\"text\":" + JsonString(removal.text) +
+            ",\"before\":" + (removal.before.empty() ? "null" : JsonString(removal.before)) + "}";
+  }
+  return json + "]";
+}
+
 bool LoadWithCharset(const std::string& path, const std::string& charsetOption, Page* page) {
   if (!LoadPage(path, &page->bytes)) return false;
   page->charset = ResolveCharset(charsetOption, page->bytes);
@@ -77,9 +148,9 @@ int RunDiff(const Args& args) {
   std::string error;
   if (!ParseArgs(args,
                  {"--ignore-case", "--ignore-digits", "--ignore-punctuation", "--no-header",
-                  "--no-scripts", "--json", "--help", "-h"},
+                  "--no-scripts", "--json", "--details", "--text", "--help", "-h"},
                  {"-o", "--charset", "--old-charset", "--new-charset", "--highlight-start",
-                  "--highlight-end"},
+                  "--highlight-end", "--context", "--color"},
                  &parsed, &error)) {
     return Fail("diff: " + error);
   }
@@ -93,6 +164,13 @@ int RunDiff(const Args& args) {
   if (parsed.operands[0] == "-" && parsed.operands[1] == "-") {
     return Fail("diff: standard input can stand for only one of OLD and NEW");
   }
+
+  const bool json = parsed.Has("--json");
+  const bool text = parsed.Has("--text");
+  if (parsed.Has("--details") && !json) return Fail("diff: --details goes with --json");
+  Style style;
+  int context = -1;
+  if (!TextViewOptions("diff", parsed, json, &style, &context)) return kExitTrouble;
 
   const std::string charset = parsed.Value("--charset");
   Page oldPage;
@@ -110,21 +188,26 @@ int RunDiff(const Args& args) {
   options.ignore_punctuation = parsed.Has("--ignore-punctuation");
   options.header = !parsed.Has("--no-header");
   options.no_scripts = parsed.Has("--no-scripts");
+  options.max_size = MaxPageBytes();
   // Either string given alone keeps the other's default.
   if (parsed.Has("--highlight-start") || parsed.Has("--highlight-end")) {
     options.highlight_start = parsed.Value("--highlight-start", lumivant::kDefaultHighlightStart);
     options.highlight_end = parsed.Value("--highlight-end", lumivant::kDefaultHighlightEnd);
   }
-  const lumivant::DiffResult result = lumivant::Diff(oldPage.bytes, newPage.bytes, options);
+  LVTDT::CompareHtmlDocuments::Details details;
+  const lumivant::DiffResult result =
+      lumivant::DiffWithDetails(oldPage.bytes, newPage.bytes, options, details);
 
-  const bool json = parsed.Has("--json");
-  if ((!json || parsed.Has("-o")) && !EmitDocument(parsed.Value("-o"), result.report))
+  if ((!(json || text) || parsed.Has("-o")) && !EmitDocument(parsed.Value("-o"), result.report))
     return kExitTrouble;
   if (json) {
-    std::printf("{\"changes\":%u,\"changed_words\":%u,\"change_ratio\":%s}\n", result.changes,
-                result.changed_words, FormatRatio(result.change_ratio).c_str());
+    std::printf("{\"changes\":%u,\"changed_words\":%u,\"change_ratio\":%s%s}\n", result.changes,
+                result.changed_words, FormatRatio(result.change_ratio).c_str(),
+                parsed.Has("--details") ? DetailsJson(result).c_str() : "");
     if (std::fflush(stdout) != 0) return Fail("standard output: write failed");
   }
+  if (text && !PrintLines(ChangedLines(newPage, details), style, context, stdout))
+    return Fail("standard output: write failed");
   return result.changed_words == 0 ? kExitSame : kExitDifferent;
 }
 

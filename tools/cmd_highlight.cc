@@ -1,15 +1,26 @@
 // lumivant highlight: writes a page with every hit of a query wrapped in its
 // term's colour and an anchor before each hit, and answers whether the page
 // matches, as grep does: 0 match, 1 no match, 2 trouble.
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
+#include "foundation/charset/transcode.h"
+#include "foundation/charset/utf8_page.h"
 #include "lumivant/language.h"
 #include "lumivant/lumivant.h"
+#include "lumivant/memory_buffer.h"
+#include "lumivant/term_document_evaluator_ex.h"
+#include "query/compiled_query.h"
+#include "text/page_words.h"
 #include "tools/cli.h"
+#include "tools/text_view.h"
 
 namespace lumivant_cli {
 
@@ -38,6 +49,13 @@ const char kUsage[] =
     "                   plug-ins: for pages that cannot be trusted\n"
     "  --json           print one line {\"match\":true|false,\"anchors\":N} instead\n"
     "                   of the page (which still goes to -o FILE when given)\n"
+    "  --text           print PAGE's text instead, a line per block, every hit\n"
+    "                   in its query term's colour\n"
+    "  --context N      with --text, print only the lines with hits and N lines\n"
+    "                   around each, \"--\" between distant hunks\n"
+    "  --color WHEN     with --text: auto (the default: colour on a terminal,\n"
+    "                   bold and reverse when NO_COLOR is set), always, or\n"
+    "                   never ({+hit+})\n"
     "  --help           show this text\n"
     "\n"
     "exit status: 0 when the page matches, 1 when it does not, 2 on trouble.\n"
@@ -66,13 +84,74 @@ bool LoadColours(const std::string& path, std::vector<std::pair<std::string, std
   return true;
 }
 
+// A hit piece of a run: offset and length in its text, and the query
+// term it belongs to.
+using HitPiece = std::tuple<std::size_t, std::size_t, unsigned>;
+
+// The text of the page (bytes in charset) with the hits of query marked,
+// each in the mark of its term, found as the highlighter finds them.
+std::vector<Line> HitLines(const std::string& bytes, LVTCharset::CHARSET charset,
+                           const std::string& query, LVTLanguage::Language::StemmingType type,
+                           bool changesOnly) {
+  const LVTLanguage::Language language(type);
+  const LVTDT::CompiledQuery compiled =
+      LVTDT::CompiledQuery::FromUserQuery(LVTCharset::Utf8ToWide(query), language);
+  LVTFile::MemoryBuffer page{std::string(bytes)};
+  LVTCharset::Utf8Page utf8(page, charset);
+  std::string text(utf8.Stream().GetSize(), '\0');
+  text.resize(utf8.Stream().Get(&text[0], static_cast<uint32_t>(text.size())));
+  utf8.Stream().SeekRead(0);
+  const LVTDT::PageWords words(utf8.Stream(), LVTCharset::kUtf8,
+                               LVTDT::PageWords::ScopeFor(changesOnly), language);
+  LVTDT::TermDocumentEvaluatorEx evaluator(compiled.Tree(), words.SharedOccurrences());
+  evaluator.EvaluateNode();
+  LVTDT::TermDocumentEvaluatorEx::QueryTermMap terms;
+  LVTDT::TermDocumentEvaluatorEx::GetQueryTerms(terms, compiled.Tree(), words.SharedOccurrences());
+
+  // Runs start where their text nodes do.
+  std::map<uint32_t, std::pair<const LVTDT::RawText*, std::vector<HitPiece>>> runs;
+  for (const LVTDT::RawTextHandle& run : words.Runs()) runs[run->m_Start].first = run.Get();
+  for (const auto& group : evaluator.HighlightedWords()) {
+    if (!group) continue;
+    for (const auto& occurrence : *group) {
+      const auto term = terms.find(occurrence->m_WordIndex);
+      const unsigned number = term == terms.end() ? 0 : term->second;
+      const std::size_t pieces =
+          std::min({occurrence->m_RawTexts.size(), occurrence->m_Offsets.size(),
+                    occurrence->m_Lengths.size()});
+      for (std::size_t k = 0; k < pieces; ++k)
+        runs[occurrence->m_RawTexts[k]->m_Start].second.emplace_back(
+            occurrence->m_Offsets[k], occurrence->m_Lengths[k], number);
+    }
+  }
+  return PageLines(text, [&](uint32_t offset, const std::u16string& raw, Line& line) {
+    auto found = runs.find(offset);
+    if (found == runs.end() || found->second.first == nullptr) {
+      line.push_back({raw, Mark::kPlain});
+      return;
+    }
+    const std::u16string& runText = found->second.first->m_Text;
+    std::vector<HitPiece>& hits = found->second.second;
+    std::sort(hits.begin(), hits.end());
+    std::size_t at = 0;
+    for (const auto& [start, length, term] : hits) {
+      if (start < at || start + length > runText.size()) continue;
+      line.push_back({runText.substr(at, start - at), Mark::kPlain});
+      line.push_back({runText.substr(start, length), TermMark(term)});
+      at = start + length;
+    }
+    line.push_back({runText.substr(at), Mark::kPlain});
+  });
+}
+
 }  // namespace
 
 int RunHighlight(const Args& args) {
   ParsedArgs parsed;
   std::string error;
-  if (!ParseArgs(args, {"--changes-only", "--no-scripts", "--json", "--help", "-h"},
-                 {"-o", "--charset", "--language", "--colours"}, &parsed, &error))
+  if (!ParseArgs(args, {"--changes-only", "--no-scripts", "--json", "--text", "--help", "-h"},
+                 {"-o", "--charset", "--language", "--colours", "--context", "--color"}, &parsed,
+                 &error))
     return Fail("highlight: " + error);
   if (parsed.Has("--help") || parsed.Has("-h")) {
     std::fputs(kUsage, stdout);
@@ -80,6 +159,12 @@ int RunHighlight(const Args& args) {
   }
   if (parsed.operands.size() != 2)
     return Fail("highlight: expected QUERY and PAGE (try lumivant highlight --help)");
+
+  const bool json = parsed.Has("--json");
+  const bool text = parsed.Has("--text");
+  Style style;
+  int context = -1;
+  if (!TextViewOptions("highlight", parsed, json, &style, &context)) return kExitTrouble;
 
   LVTLanguage::Language::StemmingType type;
   if (!LanguageFromOption(parsed.Value("--language"), &type)) return kExitTrouble;
@@ -95,6 +180,7 @@ int RunHighlight(const Args& args) {
   pageOptions.charset = std::to_string(charset);
   pageOptions.changes_only = parsed.Has("--changes-only");
   pageOptions.no_scripts = parsed.Has("--no-scripts");
+  pageOptions.max_size = MaxPageBytes();
 
   lumivant::HighlightResult result;
   try {
@@ -103,9 +189,12 @@ int RunHighlight(const Args& args) {
     return Fail(std::string("bad query: ") + e.what());
   }
 
-  const bool json = parsed.Has("--json");
-  if ((!json || parsed.Has("-o")) && !EmitDocument(parsed.Value("-o"), result.page))
+  if ((!(json || text) || parsed.Has("-o")) && !EmitDocument(parsed.Value("-o"), result.page))
     return kExitTrouble;
+  if (text &&
+      !PrintLines(HitLines(bytes, charset, parsed.operands[0], type, pageOptions.changes_only),
+                  style, context, stdout))
+    return Fail("standard output: write failed");
   if (json) {
     std::printf("{\"match\":%s,\"anchors\":%u}\n", result.match ? "true" : "false", result.anchors);
     if (std::fflush(stdout) != 0) return Fail("standard output: write failed");

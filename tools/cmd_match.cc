@@ -74,6 +74,7 @@ PageResult MatchPage(const std::string& path, const lumivant::Query& query,
   if (charset == 0) return PageResult::kTrouble;
   pageOptions.charset = std::to_string(charset);
   pageOptions.changes_only = options.changesOnly;
+  pageOptions.max_size = MaxPageBytes();
   const bool matches = query.Matches(bytes, pageOptions);
   const std::string name = path == "-" ? "(standard input)" : path;
   if (options.count)

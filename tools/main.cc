@@ -18,8 +18,11 @@ struct Command {
 
 const Command kCommands[] = {
     {"batch", lumivant_cli::RunBatch, "compare many pairs of pages on every core"},
-    {"diff", lumivant_cli::RunDiff, "mark what changed between two versions of a page"},
-    {"highlight", lumivant_cli::RunHighlight, "highlight the hits of a query in a page"},
+    {"diff", lumivant_cli::RunDiff,
+     "mark what changed between two versions of a page, or tell it\n"
+     "             in words (--json --details) or as text (--text)"},
+    {"highlight", lumivant_cli::RunHighlight,
+     "highlight the hits of a query in a page, or in its text (--text)"},
     {"match", lumivant_cli::RunMatch, "list the pages that match a query"},
     {"parse", lumivant_cli::RunParse, "show how a query is prepared and parsed"},
     {"text", lumivant_cli::RunText, "print the runs of text found in a page"},

@@ -21,7 +21,10 @@
 #ifndef LUMIVANT_COMPARE_HTML_DOCUMENTS_H_
 #define LUMIVANT_COMPARE_HTML_DOCUMENTS_H_
 
+#include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "lumivant/binary_stream_buf.h"
 #include "lumivant/code_page.h"
@@ -69,6 +72,42 @@ class LVT_EXPORT CompareHtmlDocuments {
                      LVTBase::BinaryStreamBuf& newPage, LVTCharset::CHARSET newCharset,
                      LVTBase::BinaryStreamBuf& out, unsigned& changeCount, unsigned& changedWords,
                      double& changeRatio) const;
+
+  // What a comparison changed, as plain text, for callers that tell of
+  // changes in words rather than show them in a page. Offsets count bytes of
+  // the new page as compared: converted to UTF-8, byte-order mark included.
+  struct Details {
+    struct Group {
+      // The text of the group's nodes as a reader sees it, white space
+      // collapsed and trimmed: the text the report marks after anchor
+      // ChangeN, N being the group's place in m_Groups plus 1.
+      std::u16string m_Text;
+      // Words of the group's nodes, as changedWords counts them.
+      unsigned m_Words = 0;
+      // Offset and length of every piece of the group's nodes.
+      std::vector<std::pair<uint32_t, uint32_t>> m_Pieces;
+    };
+    // Text of the old page that the new page no longer has: removed, or
+    // replaced by a changed node. Neighbouring old nodes make one entry.
+    struct Removal {
+      std::u16string m_Text;  // white space collapsed and trimmed
+      // The group it is part of (replaced) or stands before (removed); 0
+      // when no group follows.
+      unsigned m_Before = 0;
+      // Where it stood: the first piece of the new page's next node, or
+      // kAtEnd behind the last one.
+      uint32_t m_Offset = kAtEnd;
+    };
+    static constexpr uint32_t kAtEnd = 0xFFFFFFFFu;
+    std::vector<Group> m_Groups;     // in page order
+    std::vector<Removal> m_Removed;  // in page order
+  };
+  // The same, and with details not null, fills *details (replacing what it
+  // held). The report and the counts are those of the call without it.
+  void DetectChanges(LVTBase::BinaryStreamBuf& oldPage, LVTCharset::CHARSET oldCharset,
+                     LVTBase::BinaryStreamBuf& newPage, LVTCharset::CHARSET newCharset,
+                     LVTBase::BinaryStreamBuf& out, unsigned& changeCount, unsigned& changedWords,
+                     double& changeRatio, Details* details) const;
   // The same, without the results.
   void DetectChanges(LVTBase::BinaryStreamBuf& oldPage, LVTCharset::CHARSET oldCharset,
                      LVTBase::BinaryStreamBuf& newPage, LVTCharset::CHARSET newCharset,

@@ -17,7 +17,8 @@
 //
 // Errors: a query the query language rejects, or an unknown language,
 // throws QueryError; an unknown or unsupported character set throws
-// std::invalid_argument; memory exhaustion throws std::bad_alloc. Nothing
+// std::invalid_argument; a page larger than the max_size of its options
+// throws PageTooLarge; memory exhaustion throws std::bad_alloc. Nothing
 // else is thrown.
 //
 // Threads: every function may be called from any number of threads at once.
@@ -47,6 +48,22 @@ inline constexpr char kDefaultHighlightStart[] =
     "<font color=#800000 style=background-color:#FFFF00>";
 inline constexpr char kDefaultHighlightEnd[] = "</font>";
 
+// Pages larger than this are refused unless the options say otherwise.
+inline constexpr std::size_t kDefaultMaxPageSize = std::size_t{256} << 20;
+
+// A page larger than the max_size of its options. what() names the page and
+// the limit: "old page: page larger than 256 MB" ("new page: ..." and, for
+// a Query, "page larger than 256 MB"), the limit in MB, KB or bytes.
+class LVT_EXPORT PageTooLarge : public std::length_error {
+ public:
+  // name: what to call the page; empty: nothing before "page larger".
+  PageTooLarge(const std::string& name, std::size_t max_size);
+  std::size_t max_size() const { return max_size_; }
+
+ private:
+  std::size_t max_size_;
+};
+
 struct DiffOptions {
   // Labels or code page numbers; empty: detected as a browser does.
   std::string old_charset, new_charset;
@@ -62,13 +79,34 @@ struct DiffOptions {
   // Written around every changed piece, as given; both empty: the defaults
   // above.
   std::string highlight_start, highlight_end;
+  // Either page larger than this many bytes throws PageTooLarge; 0: no
+  // limit.
+  std::size_t max_size = kDefaultMaxPageSize;
+};
+
+// One group of changes, as a reader of the report sees it.
+struct DiffGroup {
+  std::string anchor;  // "Change1", ...: the anchor before it in the report
+  std::string text;    // its text, UTF-8, white space collapsed: the text
+                       // the report highlights after the anchor
+  unsigned words = 0;  // its words, as changed_words counts them
+};
+
+// Text of the old page that the new one no longer has: removed, or
+// replaced by the text of a group. Neighbouring old texts make one.
+struct DiffRemoval {
+  std::string text;    // UTF-8, white space collapsed
+  std::string before;  // anchor of the group it is part of or stands
+                       // before; empty when no group follows
 };
 
 struct DiffResult {
-  std::string report;          // the new page, UTF-8, with changes marked
-  unsigned changes = 0;        // groups of changes (anchors Change1...)
-  unsigned changed_words = 0;  // words added, changed, moved or removed
-  double change_ratio = 0;     // share of the new page's words that changed
+  std::string report;                // the new page, UTF-8, with changes marked
+  unsigned changes = 0;              // groups of changes (anchors Change1...)
+  unsigned changed_words = 0;        // words added, changed, moved or removed
+  double change_ratio = 0;           // share of the new page's words that changed
+  std::vector<DiffGroup> groups;     // one per group, in page order
+  std::vector<DiffRemoval> removed;  // in page order
 };
 
 // Compares two versions of a page.
@@ -99,6 +137,8 @@ struct PageOptions {
   bool changes_only = false;  // the page is a report of Diff: search only its changes
   bool header = true;         // Highlight: start with a head that declares UTF-8
   bool no_scripts = false;    // Highlight: and a policy that runs no scripts
+  // A page larger than this many bytes throws PageTooLarge; 0: no limit.
+  std::size_t max_size = kDefaultMaxPageSize;
 };
 
 struct HighlightResult {

@@ -1,4 +1,4 @@
-from typing import Sequence, Tuple, Union
+from typing import List, Sequence, Tuple, TypedDict, Union
 
 _Page = Union[bytes, bytearray, memoryview, str]
 
@@ -8,6 +8,19 @@ class QueryError(ValueError):
     """A query the query language rejects, or an unknown language."""
 
     column: int
+
+class _DiffGroup(TypedDict):
+    """One group of changes: its anchor, text and words."""
+
+    anchor: str
+    text: str
+    words: int
+
+class _DiffRemoval(TypedDict):
+    """Old text the new page no longer has, and the group it goes with."""
+
+    text: str
+    before: str | None
 
 class DiffResult:
     """What diff() found: the report and counts of the changes."""
@@ -20,6 +33,10 @@ class DiffResult:
     def changed_words(self) -> int: ...
     @property
     def change_ratio(self) -> float: ...
+    @property
+    def groups(self) -> List[_DiffGroup]: ...
+    @property
+    def removed(self) -> List[_DiffRemoval]: ...
     def __bool__(self) -> bool: ...
 
 class HighlightResult:
@@ -46,6 +63,7 @@ def diff(
     no_scripts: bool = False,
     highlight_start: str | None = None,
     highlight_end: str | None = None,
+    max_size: int = 268435456,
 ) -> DiffResult:
     """Compare two versions of a page."""
 
@@ -64,10 +82,20 @@ class Query:
     @property
     def prepared(self) -> str: ...
     def matches(
-        self, page: _Page, *, charset: str | None = None, changes_only: bool = False
+        self,
+        page: _Page,
+        *,
+        charset: str | None = None,
+        changes_only: bool = False,
+        max_size: int = 268435456,
     ) -> bool: ...
     def count(
-        self, page: _Page, *, charset: str | None = None, changes_only: bool = False
+        self,
+        page: _Page,
+        *,
+        charset: str | None = None,
+        changes_only: bool = False,
+        max_size: int = 268435456,
     ) -> int: ...
     def highlight(
         self,
@@ -77,6 +105,7 @@ class Query:
         changes_only: bool = False,
         header: bool = True,
         no_scripts: bool = False,
+        max_size: int = 268435456,
     ) -> HighlightResult: ...
 
 __all__ = [

@@ -86,6 +86,7 @@ struct DiffResult {
   unsigned changes = 0;
   unsigned changed_words = 0;
   double change_ratio = 0;
+  py::list groups, removed;
 };
 
 struct HighlightResult {
@@ -105,7 +106,7 @@ DiffResult Diff(py::handle old_page, py::handle new_page,
                 const std::optional<std::string>& new_charset, bool ignore_case, bool ignore_digits,
                 bool ignore_punctuation, bool header, bool no_scripts,
                 const std::optional<std::string>& highlight_start,
-                const std::optional<std::string>& highlight_end) {
+                const std::optional<std::string>& highlight_end, std::size_t max_size) {
   const Page oldPage = PageOf(old_page, "old");
   const Page newPage = PageOf(new_page, "new");
   lumivant::DiffOptions options;
@@ -116,6 +117,7 @@ DiffResult Diff(py::handle old_page, py::handle new_page,
   options.ignore_punctuation = ignore_punctuation;
   options.header = header;
   options.no_scripts = no_scripts;
+  options.max_size = max_size;
   // As the tool does: either string given alone keeps the other's default.
   if (highlight_start || highlight_end) {
     options.highlight_start = highlight_start.value_or(lumivant::kDefaultHighlightStart);
@@ -126,17 +128,27 @@ DiffResult Diff(py::handle old_page, py::handle new_page,
     py::gil_scoped_release unlocked;
     result = lumivant::Diff(oldPage.bytes, newPage.bytes, options);
   }
-  return DiffResult{Text(result.report), result.changes, result.changed_words, result.change_ratio};
+  py::list groups, removed;
+  for (const lumivant::DiffGroup& group : result.groups)
+    groups.append(py::dict(py::arg("anchor") = group.anchor, py::arg("text") = Text(group.text),
+                           py::arg("words") = group.words));
+  for (const lumivant::DiffRemoval& removal : result.removed)
+    removed.append(py::dict(py::arg("text") = Text(removal.text),
+                            py::arg("before") = removal.before.empty() ? py::object(py::none())
+                                                                       : py::str(removal.before)));
+  return DiffResult{Text(result.report), result.changes,    result.changed_words,
+                    result.change_ratio, std::move(groups), std::move(removed)};
 }
 
 lumivant::PageOptions PageOptionsFor(const Page& page, const std::optional<std::string>& charset,
-                                     bool changes_only, bool header = true,
+                                     bool changes_only, std::size_t max_size, bool header = true,
                                      bool no_scripts = false) {
   lumivant::PageOptions options;
   options.charset = CharsetFor(page, charset, "charset");
   options.changes_only = changes_only;
   options.header = header;
   options.no_scripts = no_scripts;
+  options.max_size = max_size;
   return options;
 }
 
@@ -150,11 +162,12 @@ charset label such as "utf-8", "windows-1252", "shift_jis" or a code page
 number such as "1252" is given) or str, taken as text. Reports and
 highlighted pages come back as str (the page as UTF-8 HTML).
 
-Every call releases the GIL while the library works; a Query may be shared
+A page larger than the max_size argument (default 256 MB, 0 for no limit)
+raises ValueError. Every call releases the GIL while the library works; a Query may be shared
 by any number of threads.)";
 
 const char kDiffDoc[] =
-    R"(diff(old: bytes | str, new: bytes | str, *, old_charset: str | None = None, new_charset: str | None = None, ignore_case: bool = False, ignore_digits: bool = False, ignore_punctuation: bool = False, header: bool = True, no_scripts: bool = False, highlight_start: str | None = None, highlight_end: str | None = None) -> DiffResult
+    R"(diff(old: bytes | str, new: bytes | str, *, old_charset: str | None = None, new_charset: str | None = None, ignore_case: bool = False, ignore_digits: bool = False, ignore_punctuation: bool = False, header: bool = True, no_scripts: bool = False, highlight_start: str | None = None, highlight_end: str | None = None, max_size: int = 268435456) -> DiffResult
 
 Compare two versions of a page.
 
@@ -174,6 +187,8 @@ no_scripts: with header, also a Content-Security-Policy that keeps a browser
 highlight_start, highlight_end: markup written around every changed piece;
   when neither is given, a yellow background; one given alone keeps the
   other's default, as the lumivant tool does.
+max_size: a page of more bytes raises ValueError ("old page: page larger
+  than 256 MB"); 0: no limit.
 
 Raises ValueError for an unknown charset, TypeError for a page that is not
 bytes or str.)";
@@ -229,6 +244,15 @@ PYBIND11_MODULE(_lumivant, m) {
                     "int: words added, changed, moved or removed.")
       .def_readonly("change_ratio", &DiffResult::change_ratio,
                     "float: share of the new page's words added, changed or moved.")
+      .def_readonly("groups", &DiffResult::groups,
+                    "list[dict]: one per group of changes, in page order: anchor\n"
+                    "(\"Change1\", ...), text (what the report highlights after it, white\n"
+                    "space collapsed) and words (as changed_words counts them).")
+      .def_readonly("removed", &DiffResult::removed,
+                    "list[dict]: texts of the old page that the new one no longer has\n"
+                    "(removed, or replaced by a group's text), in page order: text, and\n"
+                    "before, the anchor of the group it is part of or stands before (None\n"
+                    "when none follows).")
       .def(
           "__bool__", [](const DiffResult& r) { return r.changes > 0; },
           "__bool__(self) -> bool\n\nWhether anything changed.")
@@ -267,7 +291,7 @@ PYBIND11_MODULE(_lumivant, m) {
         py::arg("ignore_case").noconvert() = false, py::arg("ignore_digits").noconvert() = false,
         py::arg("ignore_punctuation").noconvert() = false, py::arg("header").noconvert() = true,
         py::arg("no_scripts").noconvert() = false, py::arg("highlight_start") = py::none(),
-        py::arg("highlight_end") = py::none());
+        py::arg("highlight_end") = py::none(), py::arg("max_size") = lumivant::kDefaultMaxPageSize);
 
   m.def(
       "detect_charset",
@@ -301,40 +325,44 @@ PYBIND11_MODULE(_lumivant, m) {
       .def(
           "matches",
           [](const Query& q, py::handle page, const std::optional<std::string>& charset,
-             bool changes_only) {
+             bool changes_only, std::size_t max_size) {
             const Page input = PageOf(page, "page");
-            const lumivant::PageOptions options = PageOptionsFor(input, charset, changes_only);
+            const lumivant::PageOptions options =
+                PageOptionsFor(input, charset, changes_only, max_size);
             py::gil_scoped_release unlocked;
             return q.query.Matches(input.bytes, options);
           },
           "matches(self, page: bytes | str, *, charset: str | None = None, "
-          "changes_only: bool = False) -> bool\n\n"
+          "changes_only: bool = False, max_size: int = 268435456) -> bool\n\n"
           "Whether page matches the query. changes_only: page is a report of diff();\n"
           "search only its changes.",
           py::arg("page"), py::kw_only(), py::arg("charset") = py::none(),
-          py::arg("changes_only").noconvert() = false)
+          py::arg("changes_only").noconvert() = false,
+          py::arg("max_size") = lumivant::kDefaultMaxPageSize)
       .def(
           "count",
           [](const Query& q, py::handle page, const std::optional<std::string>& charset,
-             bool changes_only) {
+             bool changes_only, std::size_t max_size) {
             const Page input = PageOf(page, "page");
-            const lumivant::PageOptions options = PageOptionsFor(input, charset, changes_only);
+            const lumivant::PageOptions options =
+                PageOptionsFor(input, charset, changes_only, max_size);
             py::gil_scoped_release unlocked;
             return q.query.CountHits(input.bytes, options);
           },
           "count(self, page: bytes | str, *, charset: str | None = None, "
-          "changes_only: bool = False) -> int\n\n"
+          "changes_only: bool = False, max_size: int = 268435456) -> int\n\n"
           "The number of hits (groups of highlighted words) in page; a page may\n"
           "match with none, for a query that is only a negation.",
           py::arg("page"), py::kw_only(), py::arg("charset") = py::none(),
-          py::arg("changes_only").noconvert() = false)
+          py::arg("changes_only").noconvert() = false,
+          py::arg("max_size") = lumivant::kDefaultMaxPageSize)
       .def(
           "highlight",
           [](const Query& q, py::handle page, const std::optional<std::string>& charset,
-             bool changes_only, bool header, bool no_scripts) {
+             bool changes_only, bool header, bool no_scripts, std::size_t max_size) {
             const Page input = PageOf(page, "page");
             const lumivant::PageOptions options =
-                PageOptionsFor(input, charset, changes_only, header, no_scripts);
+                PageOptionsFor(input, charset, changes_only, max_size, header, no_scripts);
             lumivant::HighlightResult result;
             {
               py::gil_scoped_release unlocked;
@@ -343,7 +371,8 @@ PYBIND11_MODULE(_lumivant, m) {
             return HighlightResult{Text(result.page), result.match, result.anchors};
           },
           "highlight(self, page: bytes | str, *, charset: str | None = None, "
-          "changes_only: bool = False, header: bool = True, no_scripts: bool = False) "
+          "changes_only: bool = False, header: bool = True, no_scripts: bool = False, "
+          "max_size: int = 268435456) "
           "-> HighlightResult\n\n"
           "Write page in UTF-8 with every hit in its term's colour and an anchor\n"
           "(Query1, Query2, ...) before each. changes_only: page is a report of\n"
@@ -351,7 +380,8 @@ PYBIND11_MODULE(_lumivant, m) {
           "declares UTF-8; no_scripts: and a policy that runs no scripts.",
           py::arg("page"), py::kw_only(), py::arg("charset") = py::none(),
           py::arg("changes_only").noconvert() = false, py::arg("header").noconvert() = true,
-          py::arg("no_scripts").noconvert() = false)
+          py::arg("no_scripts").noconvert() = false,
+          py::arg("max_size") = lumivant::kDefaultMaxPageSize)
       .def(
           "__repr__",
           [](const Query& q) {

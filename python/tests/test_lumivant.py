@@ -129,7 +129,7 @@ def test_docs_and_stub():
                 prefix = "" if node is tree else node.name + "."
                 stub[prefix + item.name] = item.args
     assert set(lumivant.__all__) == {n.name for n in tree.body if isinstance(
-        n, (ast.ClassDef, ast.FunctionDef))} | {"__version__"}
+        n, (ast.ClassDef, ast.FunctionDef)) and not n.name.startswith("_")} | {"__version__"}
     signature = lambda a: ([x.arg for x in a.args], [x.arg for x in a.kwonlyargs],
                            [ast.unparse(d) for d in a.defaults + a.kw_defaults])
     for name, args in stub.items():
@@ -140,7 +140,7 @@ def test_docs_and_stub():
     for obj in (lumivant.diff, lumivant.detect_charset, lumivant.Query, lumivant.QueryError,
                 lumivant.DiffResult, lumivant.HighlightResult):
         assert len(obj.__doc__) > 40, obj
-    for attr in ("report", "changes", "changed_words", "change_ratio"):
+    for attr in ("report", "changes", "changed_words", "change_ratio", "groups", "removed"):
         assert getattr(lumivant.DiffResult, attr).__doc__
     assert lumivant.Query.__module__ == "lumivant" and lumivant.QueryError.__module__ == "lumivant"
 
@@ -152,12 +152,28 @@ def test_corpus_pairs_equal_the_tool(name, tmp_path):
     old, new = pair(name)
     r = lumivant.diff(old, new)
     folder = CORPUS / "pairs" / name
-    counts = json.loads(run_cli("diff", "--json", folder / "old.html", folder / "new.html"))
+    counts = json.loads(run_cli("diff", "--json", "--details", folder / "old.html",
+                                folder / "new.html"))
     assert counts == {"changes": r.changes, "changed_words": r.changed_words,
-                      "change_ratio": r.change_ratio}
+                      "change_ratio": r.change_ratio, "groups": r.groups, "removed": r.removed}
     assert r.report.encode("utf-8") == run_cli("diff", folder / "old.html", folder / "new.html")
     # The stored report, given back as old, against the page it was made from.
     assert lumivant.diff(r.report, new).changed_words == 0
+
+
+@cli
+def test_example_details_and_size_limit():
+    old, new = (ROOT / "examples" / name for name in ("news-v1.html", "news-v2.html"))
+    r = lumivant.diff(old.read_bytes(), new.read_bytes())
+    tool = json.loads(run_cli("diff", "--json", "--details", old, new))
+    assert (tool["groups"], tool["removed"]) == (r.groups, r.removed)
+    assert r.groups[0] == {"anchor": "Change1", "text": "fifteen", "words": 1}
+    assert r.removed[0] == {"text": "twenty", "before": "Change1"}
+    with pytest.raises(ValueError, match="^new page: page larger than 1 KB$"):
+        lumivant.diff(b"", new.read_bytes(), max_size=1024)
+    with pytest.raises(ValueError, match="^page larger than 1 KB$"):
+        lumivant.Query("ferry").matches(new.read_bytes(), max_size=1024)
+    assert lumivant.Query("ferry").count(new.read_bytes(), max_size=0) > 0
 
 
 @corpus

@@ -7,10 +7,42 @@
 #include <vector>
 
 #include "lumivant/lumivant.h"
+#include "lumivant/memory_buffer.h"
+#include "lumivant/raw_text_extractor.h"
 #include "lumivant/version.h"
 #include "testing/test_util.h"
 
 namespace {
+
+std::string WithoutBlanks(const std::string& text) {
+  std::string kept;
+  for (const char c : text)
+    if (c != ' ' && c != '\t' && c != '\n' && c != '\r') kept += c;
+  return kept;
+}
+
+// The text of each group as the report marks it (the runs inside change
+// markers behind its anchor), blanks left out: what a reader sees
+// highlighted, with character references decoded.
+std::vector<std::string> MarkedTexts(const std::string& report, unsigned groups) {
+  std::vector<std::size_t> anchors;
+  for (unsigned k = 1; k <= groups; ++k)
+    anchors.push_back(report.find("<a name=\"Change" + std::to_string(k) + "\">"));
+  LVTFile::MemoryBuffer page{std::string(report)};
+  LVTDT::RawTextList runs;
+  LVTDT::RawTextExtractor::GetRawTextFromHighlightedHtml(page, 65001, runs);
+  std::vector<std::string> texts(groups);
+  for (const LVTDT::RawTextHandle& run : runs) {
+    std::size_t group = 0;
+    while (group < groups && anchors[group] <= run->m_Start) ++group;
+    if (!run->m_Excluded && group > 0) {
+      for (const char16_t c : run->m_Text)  // ASCII is enough to compare
+        if (c < 0x80) texts[group - 1] += static_cast<char>(c);
+    }
+  }
+  for (std::string& text : texts) text = WithoutBlanks(text);
+  return texts;
+}
 
 // The facade gives what the tool prints for the same pages and options:
 // reports, counts and highlighted pages, on the examples and every corpus
@@ -32,13 +64,34 @@ TEST(Facade, EqualsTheTool) {
     const lumivant::DiffResult result =
         lumivant::Diff(lvt_testing::ReadFile(oldPath), lvt_testing::ReadFile(newPath), options);
     const std::string report = testing::TempDir() + "/facade-report.html";
-    const auto tool =
-        lvt_testing::RunCli({"diff", "--json", "--ignore-case", "-o", report, oldPath, newPath});
+    const auto tool = lvt_testing::RunCli(
+        {"diff", "--json", "--details", "--ignore-case", "-o", report, oldPath, newPath});
     EXPECT_TRUE(result.report == lvt_testing::ReadFile(report)) << newPath;
     EXPECT_EQ(result.changed_words == 0 ? 0 : 1, tool.status) << newPath;
     EXPECT_EQ(0u, tool.out.find("{\"changes\":" + std::to_string(result.changes) +
                                 ",\"changed_words\":" + std::to_string(result.changed_words)))
         << newPath;
+    // The details tell in words what the report highlights.
+    ASSERT_EQ(result.changes, result.groups.size()) << newPath;
+    const std::vector<std::string> marked = MarkedTexts(result.report, result.changes);
+    unsigned words = 0;
+    for (std::size_t k = 0; k < result.groups.size(); ++k) {
+      std::string ascii;
+      for (const char c : result.groups[k].text)
+        if (static_cast<unsigned char>(c) < 0x80) ascii += c;
+      EXPECT_EQ(marked[k], WithoutBlanks(ascii)) << newPath << " group " << k + 1;
+      EXPECT_EQ("Change" + std::to_string(k + 1), result.groups[k].anchor);
+      words += result.groups[k].words;
+    }
+    EXPECT_LE(words, result.changed_words) << newPath;
+    EXPECT_TRUE(result.changed_words == words || !result.removed.empty()) << newPath;
+    const auto count = [&](const std::string& key) {
+      std::size_t found = 0;
+      for (std::size_t at = 0; (at = tool.out.find(key, at)) != std::string::npos; ++at) ++found;
+      return found;
+    };
+    EXPECT_EQ(result.groups.size(), count("{\"anchor\":\"Change")) << newPath;
+    EXPECT_EQ(result.removed.size(), count(",\"before\":")) << newPath;
     pages.push_back(newPath);
   }
   const lumivant::Query query("the and (news or page) near:5 world");
@@ -72,6 +125,25 @@ TEST(Facade, ErrorsAHostCanCatch) {
   lumivant::DiffOptions diff;
   diff.new_charset = "martian-8";
   EXPECT_THROW(lumivant::Diff("", "", diff), std::invalid_argument);
+  // Pages over the limit, named with it; 0 lifts it.
+  diff = {};
+  diff.max_size = 4;
+  const auto refused = [](auto call) {
+    try {
+      call();
+    } catch (const lumivant::PageTooLarge& e) {
+      return std::string(e.what());
+    }
+    return std::string("accepted");
+  };
+  EXPECT_EQ("new page: page larger than 4 bytes",
+            refused([&] { lumivant::Diff("", "<p>x</p>", diff); }));
+  lumivant::PageOptions small;
+  small.max_size = 1024;
+  EXPECT_EQ("page larger than 1 KB",
+            refused([&] { query.Highlight(std::string(1025, ' '), small); }));
+  small.max_size = 0;
+  EXPECT_EQ("accepted", refused([&] { query.CountHits(std::string(1025, ' '), small); }));
 }
 
 // Charsets by label, number or detection; the head and its policy; changed
@@ -90,6 +162,25 @@ TEST(Facade, OptionsShapeTheOutput) {
   const lumivant::DiffResult diff =
       lumivant::Diff("<p>caf\xe9 ferry</p>", "<p>caf\xe9 ferry</p><p>fast</p>", options);
   EXPECT_EQ(1u, diff.changes);
+  ASSERT_EQ(1u, diff.groups.size());
+  EXPECT_EQ("fast", diff.groups[0].text);
+  // What the old page lost, with the anchor of the group it goes with.
+  const std::pair<const char*, const char*> kLosses[][2] = {
+      {{"<p>x</p><p>two</p><p>y</p>", "<p>x</p><p>y</p>"}, {"two@", ""}},
+      {{"<p>x</p><p>£12 each</p><p>y</p>", "<p>x</p><p>£15 each</p><p>y</p>"},
+       {"£12 each@Change1", ""}},
+      {{"<p>x</p><p>gone</p><p>y</p><p>old</p>", "<p>x</p><p>y</p><p>new</p>"},
+       {"gone@Change1", "old@Change1"}},
+      {{"<p>x</p><p>tail</p><p>end</p>", "<p>x</p>"}, {"tail end@", ""}},
+  };
+  for (const auto& loss : kLosses) {
+    const lumivant::DiffResult result = lumivant::Diff(loss[0].first, loss[0].second);
+    std::string removed[2];
+    for (std::size_t k = 0; k < result.removed.size() && k < 2; ++k)
+      removed[k] = result.removed[k].text + "@" + result.removed[k].before;
+    EXPECT_EQ(loss[1].first, removed[0]) << loss[0].second;
+    EXPECT_EQ(loss[1].second, removed[1]) << loss[0].second;
+  }
   EXPECT_LT(diff.report.find(policy), diff.report.find("</head>"));
   EXPECT_NE(std::string::npos, diff.report.find("caf\xc3\xa9"));
 

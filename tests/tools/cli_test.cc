@@ -82,6 +82,16 @@ TEST(CliTest, FailuresSayWhatAndExitTwo) {
       {{"batch", "-j", "0", page}, 2, "", "lumivant: batch: -j ..."},
       {{"batch", "--query", "a and ", page}, 2, "", "lumivant: bad query: ..."},
       {{"batch", "/nonexistent/pairs.tsv"}, 2, "", "...pairs.tsv: cannot open the manifest\n"},
+      {{"diff", "--max-size", "1K", page, "/dev/zero"},
+       2,
+       "",
+       "lumivant: /dev/zero: page larger than 1 KB (use --max-size)\n"},
+      {{"words", "--max-size", "lots", page}, 2, "", "lumivant: words: bad size for --max-size..."},
+      {{"highlight", "--text", "--color", "pink", "a", page},
+       2,
+       "",
+       "lumivant: highlight: --color..."},
+      {{"--version"}, 0, "lumivant ...(ICU ...", ""},
   });
   for (const char* command : {"text", "words", "parse", "match", "highlight", "diff", "batch"})
     ExpectRuns({{{command, "--help"}, 0, std::string("usage: lumivant ") + command + "..."}});

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "changes/report_format.h"
 #include "fuzz/changes_case.h"
@@ -121,6 +122,43 @@ TEST(DiffCliTest, CharsetComparisonAndReportOptions) {
   EXPECT_NE(std::string::npos,
             RunCli({"diff", "--no-header", "--highlight-start", "", oldPage, newPage})
                 .out.find("<LumivantChanges>price - 12 eur</font>"));
+}
+
+// What changed, in words for a script and as text for a terminal: the
+// example pair's groups are the texts its report highlights.
+TEST(DiffCliTest, DetailsAndTextView) {
+  RunResult r = RunCli({"diff", "--json", "--details", kOld, kNew});
+  EXPECT_EQ(1, r.status) << r.err;
+  EXPECT_EQ(
+      "{\"changes\":5,\"changed_words\":32,\"change_ratio\":0.26666666666666666,\"groups\":["
+      "{\"anchor\":\"Change1\",\"text\":\"fifteen\",\"words\":1},"
+      "{\"anchor\":\"Change2\",\"text\":\"Cyclists pay a new supplement of £1 per "
+      "crossing.\",\"words\":9},{\"anchor\":\"Change3\",\"text\":\"£15.10\",\"words\":2},"
+      "{\"anchor\":\"Change4\",\"text\":\"Lobster £32.00 Prices are the average of "
+      "Wednesday's auction. Read\",\"words\":11},{\"anchor\":\"Change5\",\"text\":\"Harbour "
+      "clean-up, Sunday 09:30 Lifeboat open day, Saturday 10:00\",\"words\":9}],\"removed\":["
+      "{\"text\":\"twenty\",\"before\":\"Change1\"},{\"text\":\"£14.20\",\"before\":"
+      "\"Change3\"},{\"text\":\"Prices are the average of Tuesday's auction. Read\","
+      "\"before\":\"Change4\"}]}\n",
+      r.out);
+  r = RunCli({"diff", "--text", "--context", "0", kOld, kNew});
+  EXPECT_EQ(1, r.status) << r.err;
+  EXPECT_EQ(0u, r.out.find("The harbour ferry will run every [-twenty-] {+fifteen+} minutes"));
+  EXPECT_NE(std::string::npos, r.out.find("\n--\n[-£14.20-] {+£15.10+}\n--\n{+Lobster+}\n"));
+  EXPECT_EQ(0u, RunCli({"diff", "--text", "--context", "1", kOld, kNew})
+                    .out.find("By Ann Kowalski, transport reporter\nThe harbour"));
+  r = RunCli({"diff", "--text", "--color=always", kOld, kNew});
+  EXPECT_NE(std::string::npos, r.out.find("\x1b[9;31mtwenty\x1b[0m \x1b[30;43mfifteen\x1b[0m"));
+  for (const auto& bad :
+       std::vector<std::vector<std::string>>{{"--details", kOld, kNew},
+                                             {"--text", "--json", kOld, kNew},
+                                             {"--context", "1", kOld, kNew},
+                                             {"--text", "--color=pink", kOld, kNew},
+                                             {"--text", "--context", "-1", kOld, kNew}}) {
+    std::vector<std::string> args = {"diff"};
+    args.insert(args.end(), bad.begin(), bad.end());
+    EXPECT_EQ(2, RunCli(args).status) << bad[0];
+  }
 }
 
 }  // namespace

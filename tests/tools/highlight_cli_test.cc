@@ -115,6 +115,16 @@ TEST(HighlightCliTest, PageWatchPipelineAfterDiff) {
   EXPECT_EQ(std::string::npos,
             RunCli({"highlight", "--changes-only", "drop", "-"}, report).out.find(kHeader))
       << "a report keeps its own header";
+  // The same in a terminal: only the changed paragraph, its hits marked.
+  EXPECT_EQ(
+      "Petrol {+prices+} saw a {+drop+} today.\n",
+      RunCli({"highlight", "--changes-only", "--text", "--context", "0", "price near:3 drop", "-"},
+             report)
+          .out);
+  EXPECT_EQ(
+      "Fuel\nPetrol \x1b[30;43mprices\x1b[0m saw a \x1b[30;46mdrop\x1b[0m today.\n"
+      "Diesel \x1b[30;43mprice\x1b[0m \x1b[30;46mdrop\x1b[0m expected soon.\n",
+      RunCli({"highlight", "--text", "--color=always", "price near:3 drop", newPage}).out);
   for (const std::string& path : {oldPage, newPage, report}) std::remove(path.c_str());
 }
 
