@@ -29,6 +29,8 @@ const char kUsage[] =
     "  --charset CS     character set of PAGE: code page number or label\n"
     "                   (default: detected, as for lumivant text)\n"
     "  --language L     stemming language: english (default), none, french, ...\n"
+    "  --unicode-words  words of every script, case and diacritics folded\n"
+    "                   (always on for arabic, greek, russian, ...)\n"
     "  --changes-only   PAGE is a change report from lumivant diff: search only\n"
     "                   its changed regions, and write no header\n"
     "  --colours FILE   colour tags, one pair per line: start tag, a tab, end tag;\n"
@@ -71,7 +73,8 @@ bool LoadColours(const std::string& path, std::vector<std::pair<std::string, std
 int RunHighlight(const Args& args) {
   ParsedArgs parsed;
   std::string error;
-  if (!ParseArgs(args, {"--changes-only", "--no-scripts", "--json", "--help", "-h"},
+  if (!ParseArgs(args,
+                 {"--changes-only", "--no-scripts", "--json", "--unicode-words", "--help", "-h"},
                  {"-o", "--charset", "--language", "--colours"}, &parsed, &error))
     return Fail("highlight: " + error);
   if (parsed.Has("--help") || parsed.Has("-h")) {
@@ -85,6 +88,7 @@ int RunHighlight(const Args& args) {
   if (!LanguageFromOption(parsed.Value("--language"), &type)) return kExitTrouble;
   lumivant::QueryOptions queryOptions;
   queryOptions.language = LVTLanguage::Language::StemmingTypeName(type);
+  queryOptions.unicode_words = parsed.Has("--unicode-words");
   if (parsed.Has("--colours") && !LoadColours(parsed.Value("--colours"), &queryOptions.colours))
     return kExitTrouble;
   std::string bytes;
