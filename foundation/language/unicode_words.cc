@@ -30,8 +30,7 @@ bool IsMark(UChar32 c) { return (U_GET_GC_MASK(c) & U_GC_M_MASK) != 0; }
 bool StandsAlone(UChar32 c) { return c <= 0xFFFF && IsUnbreakable(static_cast<char16_t>(c)); }
 // Thai, Lao, Khmer, Myanmar and the like: no blanks between words.
 bool IsCutByDictionary(UChar32 c) {
-  return c >= 0x0E00 &&
-         u_getIntPropertyValue(c, UCHAR_LINE_BREAK) == U_LB_COMPLEX_CONTEXT;
+  return c >= 0x0E00 && u_getIntPropertyValue(c, UCHAR_LINE_BREAK) == U_LB_COMPLEX_CONTEXT;
 }
 
 bool StartsWordAt(UChar32 c) { return StandsAlone(c) || IsLetterOrDigit(c); }

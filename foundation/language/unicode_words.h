@@ -21,12 +21,12 @@
 #ifndef LUMIVANT_FOUNDATION_LANGUAGE_UNICODE_WORDS_H_
 #define LUMIVANT_FOUNDATION_LANGUAGE_UNICODE_WORDS_H_
 
+#include <unicode/uversion.h>
+
 #include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <unicode/uversion.h>
 
 U_NAMESPACE_BEGIN
 class BreakIterator;
