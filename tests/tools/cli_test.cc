@@ -113,6 +113,8 @@ TEST(CliTest, Parse) {
       {{"parse", times(401, "\"w w\"")}, 2, "...", bad + "2402: query too long: more than 2000..."},
       {{"parse", "a\\b"}, 2, "a\\b\n", bad + "2: unexpected char: '\\'\n"},
       {{"parse", "a`b"}, 2, "a`b\n", bad + "2: unexpected char: '`'\n"},
+      {{"parse", "a\1b"}, 2, "a\1b\n", bad + "2: unexpected char: 0x01\n"},
+      {{"parse", "a\tb"}, 0, "a\tb\nAnd(a, b)\n"},
       {{"parse", "a#b$c%d&e'f*g;h<i=j>k?l@m[n]o^p{q}r~s"},
        0,
        "...\nAnd(And(...(a, b), c)...r), s)\n"},
