@@ -1,9 +1,9 @@
 // GetWordOccurences on the runs of generated pages of 1 MB and 10 MB, in
 // words per second, beside the time RawTextExtractor takes to cut the same
 // page into runs and what the parts of GetWordOccurences cost on the same
-// words: finding, folding and filing alone (no stemming), stemming alone. Also a libstemmer
-// object per thread against one shared under a mutex, on one and on two
-// threads.
+// words: finding, folding and filing alone (no stemming), stemming alone;
+// and the same page read with Unicode words. Also a libstemmer object per
+// thread against one shared under a mutex, on one and on two threads.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -162,10 +162,10 @@ const std::vector<std::u16string>& FoldedWords(int64_t megabytes) {
 
 // The time shown is filling the map; freeing it, which a caller also pays
 // once per page, is shown apart as free_ms.
-void Occurrences(benchmark::State& state, Language::StemmingType type) {
+void Occurrences(benchmark::State& state, Language::StemmingType type, bool unicodeWords = false) {
   using Clock = std::chrono::steady_clock;
   const RawTextList& runs = Runs(state.range(0));
-  const Language language(type);
+  const Language language(type, unicodeWords);
   const std::size_t words = FoldedWords(state.range(0)).size();
   double freeSeconds = 0;
   for (auto _ : state) {
@@ -198,6 +198,11 @@ void BM_RawTextExtractor(benchmark::State& state) {
 
 void BM_WordOccurencesEnglish(benchmark::State& state) { Occurrences(state, Language::kEnglish); }
 void BM_WordOccurencesNoStemming(benchmark::State& state) { Occurrences(state, Language::kNone); }
+// The same page read with Unicode words: what ICU's classes and folding
+// cost on text that is mostly Latin.
+void BM_WordOccurencesEnglishUnicodeWords(benchmark::State& state) {
+  Occurrences(state, Language::kEnglish, true);
+}
 
 void StemAll(benchmark::State& state, const LVTLanguage::Stemmer& stemmer) {
   const std::vector<std::u16string>& words = FoldedWords(1);
@@ -232,6 +237,11 @@ void BM_StemGuarded(benchmark::State& state) {
 
 BENCHMARK(BM_RawTextExtractor)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WordOccurencesEnglish)
+    ->Arg(1)
+    ->Arg(10)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WordOccurencesEnglishUnicodeWords)
     ->Arg(1)
     ->Arg(10)
     ->UseManualTime()

@@ -138,7 +138,9 @@ struct Query::State {
 
 Query::Query(std::string_view text, const QueryOptions& options) {
   auto state = std::make_shared<State>();
-  state->language = std::make_unique<const LVTLanguage::Language>(LanguageNamed(options.language));
+  const LVTLanguage::Language::StemmingType type = LanguageNamed(options.language);
+  state->language = std::make_unique<const LVTLanguage::Language>(
+      type, options.unicode_words || LVTLanguage::Language::UnicodeWordsByDefault(type));
   LVTDT::HtmlQueryHighlighter::ColourTags colours;
   for (const auto& colour : options.colours)
     colours.emplace_back(LVTCharset::Utf8ToWide(colour.first),

@@ -4,11 +4,11 @@
 // the new page's, then the old page, "|||", and the new page.
 //
 // Invariants: the report is the encoding header (when on) and the new page
-// in UTF-8 with its markers blanked, plus anchors Change1..ChangeN (N the
-// reported count) and marked pieces, and nothing else; it holds no element
-// that the new page lacks apart from the markers, highlight strings and
-// anchors; the ratio is a fraction; the new page compared with itself has
-// no changes and no changed words.
+// in UTF-8 with its markers cleared (as empty spans, MarkerReplacement),
+// plus anchors Change1..ChangeN (N the reported count) and marked pieces,
+// and nothing else; it holds no element that the new page lacks apart from
+// the markers, highlight strings and anchors; the ratio is a fraction; the
+// new page compared with itself has no changes and no changed words.
 #ifndef LUMIVANT_FUZZ_CHANGES_CASE_H_
 #define LUMIVANT_FUZZ_CHANGES_CASE_H_
 

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "foundation/language/char_classes.h"
+#include "foundation/language/unicode_words.h"
 #include "lumivant/language.h"
 
 namespace LVTDT {
@@ -25,7 +26,9 @@ bool SeparatorStays(char16_t c, const std::u16string& before, char16_t next) {
   const char16_t previous = before.back();
   switch (c) {
     case u'.': {
-      // A decimal point after a comparison, as in "x>3.5" or "(1.5".
+      // A decimal point after a comparison or a parenthesis, as in "x>3.5"
+      // or "a (1.5". The scan never goes below the second character, so at
+      // the very start "(1.5" stops on the '1' and becomes "(\"1 5\")".
       if (!IsDigit(previous) || !IsDigit(next)) return false;
       std::size_t k = before.size() - 1;
       while (k > 1 && IsDigit(before[k])) --k;
@@ -46,11 +49,13 @@ bool SeparatorStays(char16_t c, const std::u16string& before, char16_t next) {
 // Where the word that ends the query so far begins: the walk goes back over
 // word characters, unbreakable characters and ':' and never tests the
 // first character.
-std::size_t WordStart(const std::u16string& before) {
+std::size_t WordStart(const std::u16string& before, bool unicodeWords) {
   std::size_t k = before.size() - 1;
-  while (k > 0 && (IsWordCharacter(before[k]) || IsUnbreakable(before[k]) || before[k] == u':')) {
-    --k;
-  }
+  auto inWord = [&](std::size_t i) {
+    if (unicodeWords) return IsUnicodeWordUnit(before, i) || before[i] == u':';
+    return IsWordCharacter(before[i]) || IsUnbreakable(before[i]) || before[i] == u':';
+  };
+  while (k > 0 && inWord(k)) --k;
   return k > 0 ? k + 1 : 0;
 }
 
@@ -64,6 +69,44 @@ void FlushWord(std::u16string& word, std::u16string& result, PrepareQueryStemMap
   word.clear();
 }
 
+// StemQuery under Unicode words. Words that touch (a Thai sentence cut by
+// the dictionary, ideographs in a row, a change of script) are a phrase,
+// as words joined by separators are.
+void StemUnicodeQuery(std::u16string& query, PrepareQueryStemMap& stems,
+                      const LVTLanguage::Language& language) {
+  UnicodeWordScanner scanner;
+  std::u16string result;
+  result.reserve(query.size() + 2);
+  std::size_t quotes = 0;
+  std::vector<std::pair<std::size_t, std::size_t>> words;  // touching, [start, end)
+  std::u16string key;
+  for (std::size_t i = 0; i < query.size();) {
+    if (!UnicodeWordScanner::StartsWord(query, i)) {
+      if (query[i] == kQuote) ++quotes;
+      result += query[i++];
+      continue;
+    }
+    words.clear();
+    bool mayContinue;
+    do {
+      const std::size_t end = scanner.WordEnd(query, i, false, mayContinue);
+      words.emplace_back(i, end);
+      i = end;
+    } while (UnicodeWordScanner::StartsWord(query, i));
+    const bool phrase = words.size() > 1 && quotes % 2 == 0;
+    if (phrase) result += kQuote;
+    for (std::size_t w = 0; w < words.size(); ++w) {
+      const std::u16string word = query.substr(words[w].first, words[w].second - words[w].first);
+      UnicodeWordKey(word, language, key);
+      stems.emplace(key, word);  // keeps an existing entry
+      if (w != 0) result += kBlank;
+      result += key;
+    }
+    if (phrase) result += kQuote;
+  }
+  query.swap(result);
+}
+
 }  // namespace
 
 bool PrepareQuery(const std::u16string& query, std::u16string& prepared, PrepareQueryStemMap& stems,
@@ -73,13 +116,18 @@ bool PrepareQuery(const std::u16string& query, std::u16string& prepared, Prepare
   } else if (&prepared != &query) {
     prepared = query;
   }
-  NormalizeQuery(prepared);
-  SplitSeparatorWords(prepared);
-  StemQuery(prepared, stems, language);
+  // Unicode words are folded whole, with their stems.
+  const bool unicodeWords = language.HasUnicodeWords();
+  NormalizeQuery(prepared, !unicodeWords);
+  SplitSeparatorWords(prepared, unicodeWords);
+  if (unicodeWords)
+    StemUnicodeQuery(prepared, stems, language);
+  else
+    StemQuery(prepared, stems, language);
   return !prepared.empty();
 }
 
-void NormalizeQuery(std::u16string& query) {
+void NormalizeQuery(std::u16string& query, bool fold) {
   std::u16string result;
   result.reserve(query.size() + 4);
   std::size_t depth = 0;
@@ -96,8 +144,10 @@ void NormalizeQuery(std::u16string& query) {
         result += c;
         --depth;
       }
-    } else {
+    } else if (fold) {
       AppendFoldedCharacter(c, result);
+    } else {
+      result += c;
     }
   }
   result.append(depth, u')');
@@ -113,7 +163,7 @@ void NormalizeQuery(std::u16string& query) {
 // and a closing quote before the next blank or at the end; closing quotes
 // are kept as counts per input position and written when the pass gets
 // there. Each blank is searched for once, so the pass is linear.
-void SplitSeparatorWords(std::u16string& query) {
+void SplitSeparatorWords(std::u16string& query, bool unicodeWords) {
   const std::u16string& in = query;
   const std::size_t n = in.size();
   std::u16string out;
@@ -143,7 +193,7 @@ void SplitSeparatorWords(std::u16string& query) {
       out += kBlank;  // inside a phrase: only the blank
       continue;
     }
-    out.insert(out.empty() ? 0 : WordStart(out), 1, kQuote);
+    out.insert(out.empty() ? 0 : WordStart(out, unicodeWords), 1, kQuote);
     ++quotes;
     out += kBlank;
     if (!nextBlankKnown || nextBlank < j + 1) {

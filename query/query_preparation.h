@@ -32,22 +32,26 @@ using PrepareQueryStemMap = std::map<std::u16string, std::u16string>;
 bool PrepareQuery(const std::u16string& query, std::u16string& prepared, PrepareQueryStemMap& stems,
                   const LVTLanguage::Language& language);
 
-// Folds every character (FoldCharacter) except '"', '(' and ')'; drops each
-// ')' that closes nothing and closes every '(' left open at the end; drops
-// the last '"' when their number is odd.
-void NormalizeQuery(std::u16string& query);
+// Folds every character (FoldCharacter) except '"', '(' and ')' (unless
+// fold is false: under Unicode words each word folds whole when stemmed);
+// drops each ')' that closes nothing and closes every '(' left open at the
+// end; drops the last '"' when their number is odd.
+void NormalizeQuery(std::u16string& query, bool fold = true);
 
 // Turns the separators _ - , . / : into blanks and makes each word they
 // split a quoted phrase ("a.b.c" -> "\"a b c\""); inside an existing phrase
 // they only become blanks. Kept as they are: '.' between digits after a
 // comparison ("x>3.5"), '/' between digits ("1/2"), ':' after a non-blank
-// and before a digit ("10:30", "near:5").
-void SplitSeparatorWords(std::u16string& query);
+// and before a digit ("10:30", "near:5"). unicodeWords: the words are those
+// of Unicode words.
+void SplitSeparatorWords(std::u16string& query, bool unicodeWords = false);
 
 // Replaces every word (a run of word characters, which an unbreakable
 // character may start but never continue) by its stem, entering
 // stem -> word in stems unless the stem is there already. Other characters
-// are copied.
+// are copied. The default word rule; PrepareQuery does the same for a
+// language with Unicode words, by that rule, and makes touching words a
+// phrase.
 void StemQuery(std::u16string& query, PrepareQueryStemMap& stems,
                const LVTLanguage::Language& language);
 

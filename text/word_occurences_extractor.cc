@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 #include "foundation/language/char_classes.h"
+#include "foundation/language/unicode_words.h"
 #include "lumivant/language.h"
 
 namespace LVTDT {
@@ -16,17 +17,101 @@ void AddPiece(WordOccurencesExtractor::WordOccurence& occurrence, uint32_t start
   occurrence.m_RawTexts.push_back(run);
 }
 
-// The list of the key that folded stems to, made when the key is new; null
-// when the stem is empty (such words are not entered). stem is scratch.
-WordOccurencesExtractor::OccurrenceList* ListOfStem(
-    const std::u16string& folded, WordOccurencesExtractor::OccurrenceMap& occurrences,
-    const LVTLanguage::Language& language, std::u16string& stem) {
-  language.Stem(folded, stem);
-  if (stem.empty()) return nullptr;
-  auto entry = occurrences.try_emplace(stem);
+// The list of key, made when the key is new; null when the key is empty
+// (such words are not entered).
+WordOccurencesExtractor::OccurrenceList* ListOfKey(
+    const std::u16string& key, WordOccurencesExtractor::OccurrenceMap& occurrences) {
+  if (key.empty()) return nullptr;
+  auto entry = occurrences.try_emplace(key);
   if (entry.second)
     entry.first->second = LVT::MakeRefCount<WordOccurencesExtractor::OccurrenceList>();
   return entry.first->second.Get();
+}
+
+// The words of the default rule: word characters, which an unbreakable
+// character may open but never continue.
+struct DefaultWordRule {
+  static uint32_t NextWordStart(const std::u16string& text, uint32_t i) {
+    while (i < text.size() && !IsWordCharacter(text[i]) && !IsUnbreakable(text[i])) ++i;
+    return i;
+  }
+  static uint32_t WordEnd(const std::u16string& text, uint32_t i, bool continued,
+                          bool& mayContinue) {
+    mayContinue = true;
+    if (!continued && i < text.size() && IsUnbreakable(text[i])) ++i;
+    while (i < text.size() && IsWordCharacter(text[i])) ++i;
+    return i;
+  }
+};
+
+// The words of Unicode words (unicode_words.h).
+struct UnicodeWordRule {
+  static uint32_t NextWordStart(const std::u16string& text, uint32_t i) {
+    return static_cast<uint32_t>(UnicodeWordScanner::NextWordStart(text, i));
+  }
+  uint32_t WordEnd(const std::u16string& text, uint32_t i, bool continued, bool& mayContinue) {
+    return static_cast<uint32_t>(m_Scanner.WordEnd(text, i, continued, mayContinue));
+  }
+  UnicodeWordScanner m_Scanner;
+};
+
+// FindWord by either rule. A word that reaches the end of its run goes on
+// at the start of the next one, unless the rule says it cannot.
+template <class Rule>
+bool FindWordBy(Rule& rule, const RawTextHandle*& current, const RawTextHandle* const& last,
+                uint32_t& position, std::u16string& word,
+                WordOccurencesExtractor::WordOccurence& occurrence) {
+  word.clear();
+  if (current == last) return false;
+  bool continuing = false;  // a piece of this word lies in an earlier run
+  for (;;) {
+    const std::u16string& text = (*current)->m_Text;
+    const uint32_t length = static_cast<uint32_t>(text.size());
+    if (!continuing) position = rule.NextWordStart(text, position);
+    const uint32_t start = position;
+    bool mayContinue;
+    position = rule.WordEnd(text, position, continuing, mayContinue);
+    if (position > start) {
+      word.append(text, start, position - start);
+      AddPiece(occurrence, start, position - start, *current);
+    }
+    if (position < length || (position > start && !mayContinue)) return true;
+    continuing = continuing || position > start;
+    ++current;
+    position = 0;
+    if (current == last) return continuing;
+  }
+}
+
+// Numbers the words that find gives and files each under its key:
+// fold(word, cached) gives the form by which keys are cached, key(cached,
+// key) the key. Pages repeat their words: a repeated word costs one hash
+// lookup instead of stemming and a walk down the ordered map, which
+// together took most of the time.
+template <class Find, class Fold, class Key>
+void FileWords(const RawTextList& runs, WordOccurencesExtractor::OccurrenceMap& occurrences,
+               Find find, Fold fold, Key keyOf) {
+  const RawTextHandle* current = runs.begin();
+  const RawTextHandle* const last = runs.end();
+  uint32_t position = 0;
+  uint32_t index = 0;
+  std::u16string word, cached, key;
+  std::unordered_map<std::u16string, WordOccurencesExtractor::OccurrenceList*> lists;
+  while (current != last) {
+    auto occurrence = LVT::MakeSmart<WordOccurencesExtractor::WordOccurence>();
+    if (!find(current, last, position, word, occurrence)) break;
+    occurrence->m_WordIndex = index++;
+    // Words of excluded runs keep their numbers, so that positions stay
+    // those of the whole page.
+    if (occurrence->m_RawTexts[0]->m_Excluded) continue;
+    fold(word, cached);
+    auto known = lists.find(cached);
+    if (known == lists.end()) {
+      keyOf(cached, key);
+      known = lists.emplace(cached, ListOfKey(key, occurrences)).first;
+    }
+    if (known->second != nullptr) known->second->push_back(std::move(occurrence));
+  }
 }
 
 }  // namespace
@@ -35,68 +120,36 @@ bool WordOccurencesExtractor::FindWord(const RawTextHandle*& current,
                                        const RawTextHandle* const& last, uint32_t& position,
                                        std::u16string& word, OccurrenceHandle& occurrence,
                                        const LVTLanguage::Language&) {
-  word.clear();
-  if (current == last) return false;
-  bool continuing = false;  // a piece of this word lies in an earlier run
-  for (;;) {
-    const std::u16string& text = (*current)->m_Text;
-    const uint32_t length = static_cast<uint32_t>(text.size());
-    if (!continuing) {
-      while (position < length && !IsWordCharacter(text[position]) &&
-             !IsUnbreakable(text[position]))
-        ++position;
-    }
-    const uint32_t start = position;
-    // An unbreakable character may only open a word.
-    bool first = !continuing;
-    while (position < length) {
-      const char16_t c = text[position];
-      if (!IsWordCharacter(c) && !(first && IsUnbreakable(c))) break;
-      word.push_back(c);
-      ++position;
-      first = false;
-    }
-    if (position < length) {
-      if (position > start) AddPiece(*occurrence, start, position - start, *current);
-      return true;
-    }
-    // The run ended: the word may go on at the start of the next one.
-    if (position > start) {
-      AddPiece(*occurrence, start, position - start, *current);
-      continuing = true;
-    }
-    ++current;
-    position = 0;
-    if (current == last) return continuing;
-  }
+  DefaultWordRule rule;
+  return FindWordBy(rule, current, last, position, word, *occurrence);
 }
 
 void WordOccurencesExtractor::GetWordOccurences(const RawTextList& runs, OccurrenceMap& occurrences,
                                                 const LVTLanguage::Language& language) {
   if (runs.empty()) return;
-  const RawTextHandle* current = runs.begin();
-  const RawTextHandle* const last = runs.end();
-  uint32_t position = 0;
-  uint32_t index = 0;
-  std::u16string word;
-  std::u16string folded;
-  // Folded word -> its key's list (null for an empty stem). Pages repeat
-  // their words: a repeated word costs one hash lookup instead of stemming
-  // and a walk down the ordered map, which together took most of the time.
-  std::unordered_map<std::u16string, OccurrenceList*> lists;
-  while (current != last) {
-    OccurrenceHandle occurrence = LVT::MakeSmart<WordOccurence>();
-    if (!FindWord(current, last, position, word, occurrence, language)) break;
-    occurrence->m_WordIndex = index++;
-    // Words of excluded runs keep their numbers, so that positions stay
-    // those of the whole page.
-    if (occurrence->m_RawTexts[0]->m_Excluded) continue;
-    FoldString(word, folded);
-    auto known = lists.find(folded);
-    if (known == lists.end())
-      known = lists.emplace(folded, ListOfStem(folded, occurrences, language, word)).first;
-    if (known->second != nullptr) known->second->push_back(std::move(occurrence));
+  if (language.HasUnicodeWords()) {
+    UnicodeWordRule rule;
+    FileWords(
+        runs, occurrences,
+        [&](const RawTextHandle*& current, const RawTextHandle* last, uint32_t& position,
+            std::u16string& word, OccurrenceHandle& occurrence) {
+          return FindWordBy(rule, current, last, position, word, *occurrence);
+        },
+        // Words fold whole, with their stems: the cache is by the word.
+        [](std::u16string& word, std::u16string& cached) { cached.swap(word); },
+        [&](const std::u16string& cached, std::u16string& key) {
+          UnicodeWordKey(cached, language, key);
+        });
+    return;
   }
+  FileWords(
+      runs, occurrences,
+      [&](const RawTextHandle*& current, const RawTextHandle* last, uint32_t& position,
+          std::u16string& word, OccurrenceHandle& occurrence) {
+        return FindWord(current, last, position, word, occurrence, language);
+      },
+      [](std::u16string& word, std::u16string& folded) { FoldString(word, folded); },
+      [&](const std::u16string& folded, std::u16string& key) { language.Stem(folded, key); });
 }
 
 }  // namespace LVTDT

@@ -45,6 +45,8 @@ options:
   --query Q              search the changes of each report for Q, as
                          lumivant highlight --changes-only does
   --language L           stemming language of the query (default: english)
+  --unicode-words        the query's words are of every script (as for
+                         lumivant highlight)
   --progress             show progress on standard error even when it is
                          not a terminal
   --quiet                show no progress
@@ -294,7 +296,7 @@ int RunBatch(const Args& args) {
   std::string error;
   if (!ParseArgs(args,
                  {"--ignore-case", "--ignore-digits", "--ignore-punctuation", "--no-header",
-                  "--no-scripts", "--progress", "--quiet", "--help", "-h"},
+                  "--no-scripts", "--progress", "--quiet", "--unicode-words", "--help", "-h"},
                  {"-j", "--charset", "--old-charset", "--new-charset", "--highlight-start",
                   "--highlight-end", "--query", "--language"},
                  &parsed, &error)) {
@@ -329,6 +331,7 @@ int RunBatch(const Args& args) {
     if (!LanguageFromOption(parsed.Value("--language"), &type)) return kExitTrouble;
     lumivant::QueryOptions queryOptions;
     queryOptions.language = LVTLanguage::Language::StemmingTypeName(type);
+    queryOptions.unicode_words = parsed.Has("--unicode-words");
     try {
       job.query.emplace(parsed.Value("--query"), queryOptions);
     } catch (const lumivant::QueryError& e) {

@@ -40,6 +40,8 @@ const char kUsage[] =
     "  --charset CS     character set of PAGE: code page number or label\n"
     "                   (default: detected, as for lumivant text)\n"
     "  --language L     stemming language: english (default), none, french, ...\n"
+    "  --unicode-words  words of every script, case and diacritics folded\n"
+    "                   (always on for arabic, greek, russian, ...)\n"
     "  --changes-only   PAGE is a change report from lumivant diff: search only\n"
     "                   its changed regions, and write no header\n"
     "  --colours FILE   colour tags, one pair per line: start tag, a tab, end tag;\n"
@@ -92,8 +94,9 @@ using HitPiece = std::tuple<std::size_t, std::size_t, unsigned>;
 // each in the mark of its term, found as the highlighter finds them.
 std::vector<Line> HitLines(const std::string& bytes, LVTCharset::CHARSET charset,
                            const std::string& query, LVTLanguage::Language::StemmingType type,
-                           bool changesOnly) {
-  const LVTLanguage::Language language(type);
+                           bool unicodeWords, bool changesOnly) {
+  const LVTLanguage::Language language(
+      type, unicodeWords || LVTLanguage::Language::UnicodeWordsByDefault(type));
   const LVTDT::CompiledQuery compiled =
       LVTDT::CompiledQuery::FromUserQuery(LVTCharset::Utf8ToWide(query), language);
   LVTFile::MemoryBuffer page{std::string(bytes)};
@@ -149,9 +152,10 @@ std::vector<Line> HitLines(const std::string& bytes, LVTCharset::CHARSET charset
 int RunHighlight(const Args& args) {
   ParsedArgs parsed;
   std::string error;
-  if (!ParseArgs(args, {"--changes-only", "--no-scripts", "--json", "--text", "--help", "-h"},
-                 {"-o", "--charset", "--language", "--colours", "--context", "--color"}, &parsed,
-                 &error))
+  if (!ParseArgs(
+          args,
+          {"--changes-only", "--no-scripts", "--json", "--text", "--unicode-words", "--help", "-h"},
+          {"-o", "--charset", "--language", "--colours", "--context", "--color"}, &parsed, &error))
     return Fail("highlight: " + error);
   if (parsed.Has("--help") || parsed.Has("-h")) {
     std::fputs(kUsage, stdout);
@@ -170,6 +174,7 @@ int RunHighlight(const Args& args) {
   if (!LanguageFromOption(parsed.Value("--language"), &type)) return kExitTrouble;
   lumivant::QueryOptions queryOptions;
   queryOptions.language = LVTLanguage::Language::StemmingTypeName(type);
+  queryOptions.unicode_words = parsed.Has("--unicode-words");
   if (parsed.Has("--colours") && !LoadColours(parsed.Value("--colours"), &queryOptions.colours))
     return kExitTrouble;
   std::string bytes;
@@ -191,9 +196,9 @@ int RunHighlight(const Args& args) {
 
   if ((!(json || text) || parsed.Has("-o")) && !EmitDocument(parsed.Value("-o"), result.page))
     return kExitTrouble;
-  if (text &&
-      !PrintLines(HitLines(bytes, charset, parsed.operands[0], type, pageOptions.changes_only),
-                  style, context, stdout))
+  if (text && !PrintLines(HitLines(bytes, charset, parsed.operands[0], type,
+                                   queryOptions.unicode_words, pageOptions.changes_only),
+                          style, context, stdout))
     return Fail("standard output: write failed");
   if (json) {
     std::printf("{\"match\":%s,\"anchors\":%u}\n", result.match ? "true" : "false", result.anchors);

@@ -34,6 +34,8 @@ const char kUsage[] =
     "  --language L     stemming language of query and pages: english "
     "(default),\n"
     "                   none, french, ...\n"
+    "  --unicode-words  words of every script, case and diacritics folded\n"
+    "                   (always on for arabic, greek, russian, ...)\n"
     "  --changes-only   the pages are change reports from lumivant diff: "
     "search\n"
     "                   only their changed regions\n"
@@ -89,7 +91,7 @@ PageResult MatchPage(const std::string& path, const lumivant::Query& query,
 int RunMatch(const Args& args) {
   ParsedArgs parsed;
   std::string error;
-  if (!ParseArgs(args, {"--changes-only", "--count", "--help", "-h"},
+  if (!ParseArgs(args, {"--changes-only", "--count", "--unicode-words", "--help", "-h"},
                  {"--charset", "--language", "-j"}, &parsed, &error))
     return Fail("match: " + error);
   if (parsed.Has("--help") || parsed.Has("-h")) {
@@ -116,6 +118,7 @@ int RunMatch(const Args& args) {
   if (!LanguageFromOption(parsed.Value("--language"), &type)) return kExitTrouble;
   lumivant::QueryOptions queryOptions;
   queryOptions.language = LVTLanguage::Language::StemmingTypeName(type);
+  queryOptions.unicode_words = parsed.Has("--unicode-words");
   std::optional<lumivant::Query> query;
   try {
     query.emplace(parsed.operands[0], queryOptions);

@@ -17,7 +17,7 @@ namespace lumivant_cli {
 namespace {
 
 const char kUsage[] =
-    "usage: lumivant parse [--language L] [--raw] QUERY\n"
+    "usage: lumivant parse [--language L] [--unicode-words] [--raw] QUERY\n"
     "\n"
     "Prints QUERY as it is prepared for searching (folded, balanced, words\n"
     "joined by punctuation made phrases, stemmed) on line 1, and its query\n"
@@ -33,6 +33,8 @@ const char kUsage[] =
     "\n"
     "options:\n"
     "  --language L   stemming language: english (default), none, french, ...\n"
+    "  --unicode-words  words of every script (always on for arabic, greek,\n"
+    "                 russian, ...)\n"
     "  --raw          parse QUERY exactly as given, without preparing it (this\n"
     "                 shows the grammar alone: 'a b ) +' gives the two trees\n"
     "                 'a b', while prepared it loses the ')' and is rejected)\n"
@@ -57,7 +59,8 @@ void PrintLine(const std::string& line) {
 int RunParse(const Args& args) {
   ParsedArgs parsed;
   std::string error;
-  if (!ParseArgs(args, {"--help", "-h", "--raw"}, {"--language"}, &parsed, &error))
+  if (!ParseArgs(args, {"--help", "-h", "--raw", "--unicode-words"}, {"--language"}, &parsed,
+                 &error))
     return Fail("parse: " + error);
   if (parsed.Has("--help") || parsed.Has("-h")) {
     std::fputs(kUsage, stdout);
@@ -70,7 +73,9 @@ int RunParse(const Args& args) {
   if (!LanguageFromOption(parsed.Value("--language"), &type)) return kExitTrouble;
   const bool raw = parsed.Has("--raw");
   std::string text = parsed.operands[0];
-  if (!raw) text = PreparedQueryUtf8(text, LVTLanguage::Language(type));
+  const bool unicodeWords =
+      parsed.Has("--unicode-words") || LVTLanguage::Language::UnicodeWordsByDefault(type);
+  if (!raw) text = PreparedQueryUtf8(text, LVTLanguage::Language(type, unicodeWords));
 
   // The query comes first even when it is rejected: the column in the
   // message is a column of that line.

@@ -39,6 +39,8 @@ const char kUsage[] =
     "                   (default: detected, as for lumivant text)\n"
     "  --language L     stemming language: english (default), none, or another\n"
     "                   Snowball language (french, german, ...)\n"
+    "  --unicode-words  words of every script, case and diacritics folded\n"
+    "                   (always on for arabic, greek, russian, ...)\n"
     "  --changes-only   PAGE is a change report from lumivant diff: only words\n"
     "                   in its changed regions are indexed\n"
     "  --help           show this text\n"
@@ -58,7 +60,7 @@ std::unordered_map<uint32_t, std::u16string> KeysByIndex(
 // boundaries depend on neither the language nor the excluded flags, so a
 // pass over copies of the runs, none excluded, without stemming, finds each
 // word once, under the same numbers.
-std::vector<std::string> PiecesByIndex(const RawTextList& runs) {
+std::vector<std::string> PiecesByIndex(const RawTextList& runs, bool unicodeWords) {
   RawTextList copies;
   std::unordered_map<const LVTDT::RawText*, std::size_t> numbers;
   for (const auto& run : runs) {
@@ -67,7 +69,7 @@ std::vector<std::string> PiecesByIndex(const RawTextList& runs) {
     numbers.emplace(copy.Get(), copies.size());
     copies.push_back(std::move(copy));
   }
-  const Language none(Language::kNone);
+  const Language none(Language::kNone, unicodeWords);
   WordOccurencesExtractor::OccurrenceMap all;
   WordOccurencesExtractor::GetWordOccurences(copies, all, none);
   std::vector<std::string> pieces;
@@ -92,8 +94,8 @@ std::vector<std::string> PiecesByIndex(const RawTextList& runs) {
 int RunWords(const Args& args) {
   ParsedArgs parsed;
   std::string error;
-  if (!ParseArgs(args, {"--changes-only", "--help", "-h"}, {"--charset", "--language"}, &parsed,
-                 &error))
+  if (!ParseArgs(args, {"--changes-only", "--unicode-words", "--help", "-h"},
+                 {"--charset", "--language"}, &parsed, &error))
     return Fail("words: " + error);
   if (parsed.Has("--help") || parsed.Has("-h")) {
     std::fputs(kUsage, stdout);
@@ -110,12 +112,13 @@ int RunWords(const Args& args) {
   if (charset == 0) return kExitTrouble;
 
   LVTFile::MemoryBuffer page(std::move(bytes));
-  const Language language(type);
+  const Language language(type,
+                          parsed.Has("--unicode-words") || Language::UnicodeWordsByDefault(type));
   const LVTDT::PageWords words(page, charset,
                                LVTDT::PageWords::ScopeFor(parsed.Has("--changes-only")), language);
 
   const auto keys = KeysByIndex(words.Occurrences());
-  const std::vector<std::string> pieces = PiecesByIndex(words.Runs());
+  const std::vector<std::string> pieces = PiecesByIndex(words.Runs(), language.HasUnicodeWords());
   std::string listing;
   for (uint32_t index = 0; index < pieces.size(); ++index) {
     auto key = keys.find(index);

@@ -32,10 +32,13 @@ LVT::RefCount<Stemmer> MakeStemmer(Language::StemmingType type) {
 
 }  // namespace
 
-Language::Language(StemmingType type) : m_Type(type), m_Stemmer(MakeStemmer(type)) {}
+Language::Language(StemmingType type) : Language(type, UnicodeWordsByDefault(type)) {}
+
+Language::Language(StemmingType type, bool unicodeWords)
+    : m_Type(type), m_bUnicodeWords(unicodeWords), m_Stemmer(MakeStemmer(type)) {}
 
 Language::Language(StemmingType type, LVT::RefCount<Stemmer> stemmer)
-    : m_Type(type), m_Stemmer(std::move(stemmer)) {
+    : m_Type(type), m_bUnicodeWords(UnicodeWordsByDefault(type)), m_Stemmer(std::move(stemmer)) {
   if (m_Stemmer.IsEmpty()) throw std::invalid_argument("a language needs a stemmer");
 }
 
@@ -53,6 +56,23 @@ bool Language::StemmingTypeFromName(const std::string& name, StemmingType* type)
     return true;
   }
   return false;
+}
+
+bool Language::UnicodeWordsByDefault(StemmingType type) {
+  switch (type) {
+    case kArabic:
+    case kArmenian:
+    case kGreek:
+    case kHindi:
+    case kNepali:
+    case kRussian:
+    case kSerbian:  // written in Cyrillic as much as in Latin
+    case kTamil:
+    case kYiddish:
+      return true;
+    default:
+      return false;
+  }
 }
 
 std::vector<std::string> Language::StemmingTypeNames() {

@@ -3,10 +3,13 @@
 // characters stand alone as words.
 //
 // A Language is built from a StemmingType (0 is English) and owns its
-// stemmer. Stem may be called from several threads on one shared Language.
-// The tables are filled before main runs and never change afterwards; they
-// are read without locks. (The library folds characters correctly even
-// during static initialisation.)
+// stemmer. It also says which characters make up words: by default digits,
+// ASCII and Latin-1 letters, with ideographs, kana and Hangul standing
+// alone; with Unicode words, the letters, marks and digits of every script.
+// Stem may be called from several threads on one shared Language. The
+// tables are filled before main runs and never change afterwards; they are
+// read without locks. (The library folds characters correctly even during
+// static initialisation.)
 //
 // Not copyable, not movable: callers hold a Language by reference and it
 // must outlive every object it is given to.
@@ -118,13 +121,19 @@ class LVT_EXPORT Language {
 
   // Throws std::invalid_argument for a value outside StemmingType or an
   // algorithm that the installed libstemmer lacks.
+  // Unicode words as UnicodeWordsByDefault(type) says.
   explicit Language(StemmingType type = kEnglish);
+  // Unicode words exactly when unicodeWords is true.
+  Language(StemmingType type, bool unicodeWords);
   Language(const Language&) = delete;
   Language& operator=(const Language&) = delete;
   virtual ~Language();
 
   StemmingType GetStemmingType() const { return m_Type; }
   const Stemmer& GetStemmer() const { return *m_Stemmer; }
+  // Whether words are those of every script (letters, marks, digits) rather
+  // than of Latin-1; queries and pages must be read with the same rule.
+  bool HasUnicodeWords() const { return m_bUnicodeWords; }
 
   // Replaces output with the stem of input (which may be output itself).
   // Safe from several threads at once.
@@ -140,6 +149,9 @@ class LVT_EXPORT Language {
   // Every name StemmingTypeFromName accepts: "english", "none", then the
   // others in alphabetical order.
   static std::vector<std::string> StemmingTypeNames();
+  // True for the languages whose script is not Latin (arabic, greek,
+  // russian, ...): their words have no character in Latin-1.
+  static bool UnicodeWordsByDefault(StemmingType type);
 
  protected:
   // A language with a stemmer of its own (stemmer must not be empty); type
@@ -148,6 +160,7 @@ class LVT_EXPORT Language {
 
  private:
   StemmingType m_Type;
+  bool m_bUnicodeWords;
   LVT::RefCount<Stemmer> m_Stemmer;
 };
 

@@ -127,6 +127,12 @@ class LVT_EXPORT QueryError : public std::invalid_argument {
 struct QueryOptions {
   // Stemming language: "english", "none", "french", "german", ...
   std::string language = "english";
+  // Words of every script: letters, marks and digits, Thai, Lao, Khmer and
+  // Myanmar cut by a dictionary, case and diacritics folded ("Dvorak" finds
+  // "Dvořák"). Always on for the languages of other scripts than Latin
+  // (russian, greek, arabic, ...); otherwise words are made of digits and
+  // Latin-1 letters, and ideographs, kana and Hangul stand alone.
+  bool unicode_words = false;
   // Start and end tags written around the hits of each query term, term N
   // taking colour N modulo their number; empty: the ten default colours.
   std::vector<std::pair<std::string, std::string>> colours;

@@ -50,7 +50,11 @@ class LVT_EXPORT WordOccurencesExtractor {
   // Numbers the words of runs from 0 and adds the entered ones to
   // occurrences (never cleared): each under its folded word's stem, words of
   // excluded runs and words with an empty stem left out. language is asked
-  // for the stem of each distinct folded word once per call.
+  // for the stem of each distinct folded word once per call. Which
+  // characters make words, and how a word folds, is the language's word
+  // rule: the default, or Unicode words (Language::HasUnicodeWords), where
+  // a word is folded whole and loses its diacritics after stemming; either
+  // way the pieces point into the runs' own text.
   static void GetWordOccurences(const RawTextList& runs, OccurrenceMap& occurrences,
                                 const LVTLanguage::Language& language);
 

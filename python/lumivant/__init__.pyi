@@ -78,6 +78,8 @@ class Query:
         text: str,
         language: str = "english",
         colours: Sequence[Tuple[str, str]] | None = None,
+        *,
+        unicode_words: bool = False,
     ) -> None: ...
     @property
     def prepared(self) -> str: ...

@@ -99,6 +99,7 @@ struct HighlightResult {
 struct Query {
   lumivant::Query query;
   std::string text, language;
+  bool unicode_words;
 };
 
 DiffResult Diff(py::handle old_page, py::handle new_page,
@@ -195,12 +196,16 @@ bytes or str.)";
 
 const char kQueryDoc[] = R"(A search query, prepared once and usable from any number of threads.
 
-Query(text: str, language: str = "english", colours: Sequence[tuple[str, str]] | None = None)
+Query(text: str, language: str = "english", colours: Sequence[tuple[str, str]] | None = None,
+      *, unicode_words: bool = False)
 
 text: words, "quoted phrases", and, or, not, near, near:N, parentheses.
 language: the stemming language ("english", "none", "french", "german", ...).
 colours: (start tag, end tag) pairs written around the hits of each term,
   term N taking pair N modulo their number (default: ten colours).
+unicode_words: words of every script, case and diacritics folded ("Dvorak"
+  finds "Dvořák"); always on for arabic, greek, russian, ... Otherwise words
+  are made of digits and Latin-1 letters.
 
 Raises QueryError (a ValueError) for a query the query language rejects or
 an unknown language.)";
@@ -309,16 +314,20 @@ PYBIND11_MODULE(_lumivant, m) {
   py::class_<Query>(m, "Query", kQueryDoc)
       .def(py::init(
                [](const std::string& text, const std::string& language,
-                  const std::optional<std::vector<std::pair<std::string, std::string>>>& colours) {
+                  const std::optional<std::vector<std::pair<std::string, std::string>>>& colours,
+                  bool unicode_words) {
                  lumivant::QueryOptions options;
                  options.language = language;
                  if (colours) options.colours = *colours;
+                 options.unicode_words = unicode_words;
                  py::gil_scoped_release unlocked;
-                 return Query{lumivant::Query(text, options), text, language};
+                 return Query{lumivant::Query(text, options), text, language, unicode_words};
                }),
            "__init__(self, text: str, language: str = \"english\", colours: "
-           "Sequence[tuple[str, str]] | None = None) -> None\n\nPrepare and parse a query.",
-           py::arg("text"), py::arg("language") = "english", py::arg("colours") = py::none())
+           "Sequence[tuple[str, str]] | None = None, *, unicode_words: bool = False) -> None"
+           "\n\nPrepare and parse a query.",
+           py::arg("text"), py::arg("language") = "english", py::arg("colours") = py::none(),
+           py::kw_only(), py::arg("unicode_words").noconvert() = false)
       .def_property_readonly(
           "prepared", [](const Query& q) { return q.query.Prepared(); },
           "str: the query as prepared for searching (folded, rewritten, stemmed).")
@@ -385,7 +394,8 @@ PYBIND11_MODULE(_lumivant, m) {
       .def(
           "__repr__",
           [](const Query& q) {
-            return "lumivant.Query(" + Repr(q.text) + ", language=" + Repr(q.language) + ")";
+            return "lumivant.Query(" + Repr(q.text) + ", language=" + Repr(q.language) +
+                   (q.unicode_words ? ", unicode_words=True)" : ")");
           },
           "__repr__(self) -> str");
 }

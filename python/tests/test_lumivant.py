@@ -84,6 +84,10 @@ def test_page_watch_pipeline():
     tagged = lumivant.Query("prices", colours=[("<b>", "</b>")]).highlight(new, header=False)
     assert "<b>prices</b>" in tagged.page.lower()
     assert lumivant.Query("prices", language="none").prepared != lumivant.Query("prices").prepared
+    # Words of every script
+    dvorak = lumivant.Query("Dvorak", unicode_words=True)
+    assert dvorak.matches("<p>Dvořák</p>") and not lumivant.Query("Dvorak").matches("<p>Dvořák</p>")
+    assert repr(dvorak) == "lumivant.Query('Dvorak', language='english', unicode_words=True)"
 
 
 def test_bad_queries_and_charsets():

@@ -196,6 +196,17 @@ TEST(Facade, OptionsShapeTheOutput) {
   EXPECT_EQ(1u, query.CountHits(diff.report));
   EXPECT_FALSE(query.Matches(diff.report, changes));
   EXPECT_TRUE(lumivant::Query("fast").Matches(diff.report, changes));
+
+  // Words of every script: with unicode_words, and always for russian.
+  const std::string dvorak = "<p>Dvo\u0159\u00e1k</p>";
+  lumivant::QueryOptions words;
+  EXPECT_FALSE(lumivant::Query("Dvorak", words).Matches(dvorak));
+  words.unicode_words = true;
+  EXPECT_TRUE(lumivant::Query("DVORAK", words).Matches(dvorak));
+  words = {};
+  words.language = "russian";
+  EXPECT_EQ("\u043c\u0430\u0440",
+            lumivant::Query("\u041c\u0430\u0440\u0438\u044f", words).Prepared());
 }
 
 // One query shared by threads gives every thread what it gives one.

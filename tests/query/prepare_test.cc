@@ -67,6 +67,20 @@ TEST(PrepareQuery, EachRewrite) {
       {"python>=3.10", "python>=3.10"},
   };
   for (const Row& row : rows) EXPECT_EQ(row.expected, Prepare(row.input)) << row.input;
+  // Unicode words fold whole words of every script; words that touch (cut
+  // by the dictionary, ideographs) become a phrase, as separators make one.
+  const Row unicodeRows[] = {
+      {"ΚΑΦΕ Dvořák STRASSE", "καφε dvorak strasse"},
+      {"ภาษาไทย", "\"ภาษา ไทย\""},
+      {"\"ภาษาไทย a\"", "\"ภาษา ไทย a\""},
+      {"日本 or x", "\"日 本\" or x"},
+      {"Джон-Мария", "\"джон мария\""},
+      {"c++ x-1", "c++ \"x 1\""},
+  };
+  const Language unicode(Language::kNone, true);
+  for (const Row& row : unicodeRows)
+    EXPECT_EQ(row.expected, Prepare(row.input, unicode)) << row.input;
+  EXPECT_EQ("мар or нов", Prepare("МАРИИ OR новый", Language(Language::kRussian)));
 }
 
 TEST(PrepareQuery, PreparesInPlace) {

@@ -72,6 +72,7 @@ TEST(WordOccurencesTest, WordsOfRuns) {
     std::vector<std::string> runs;
     std::string excluded;  // 'x' for each excluded run
     Lines words;
+    bool unicodeWords = false;
   } rows[] = {
       {{"apple, pears"}, "", {"0 apple 0:0:5", "1 pears 0:7:5"}},
       // Split by inline markup: one word of several pieces; a blank at the
@@ -97,9 +98,25 @@ TEST(WordOccurencesTest, WordsOfRuns) {
       {{"one two ", "three ", "fo", "ur ", "ab", "cd"},
        "x__xx_",
        {"2 three 1:0:5", "3 four 2:0:2 3:0:2"}},
+      // Unicode words: letters, marks and digits of every script, folded
+      // whole (a surrogate pair is one letter); pieces stay in the runs.
+      {{"Dvořák, ΚΑΦΕ καφέ "
+        "Джон\u00d73 x\u0301y \U0001D400b"},
+       "",
+       {"0 dvorak 0:0:6", "1 καφε 0:8:4", "2 καφε 0:13:4", "3 джон 0:18:4", "4 3 0:23:1",
+        "5 xy 0:25:3", "6 ab 0:29:3"},
+       true},
+      // Thai is cut by the dictionary and never runs on into the next run;
+      // other words do; ideographs and kana stand alone and keep their marks.
+      {{"ภาษาไทย", "มาก ab", "cd 中Ab", "がか"},
+       "",
+       {"0 ภาษา 0:0:4", "1 ไทย 0:4:3", "2 มาก 1:0:3", "3 abcd 1:4:2 2:0:2", "4 中ab 2:3:3",
+        "5 が 3:0:1", "6 か 3:1:1"},
+       true},
   };
   for (const auto& row : rows) {
-    const Lines got = Words(Runs(row.runs, row.excluded));
+    const Lines got =
+        Words(Runs(row.runs, row.excluded), Language(Language::kNone, row.unicodeWords));
     EXPECT_EQ(row.words, got) << row.runs[0];
   }
 }
@@ -118,6 +135,11 @@ TEST(WordOccurencesTest, MapIsAddedToAndStemsAreShared) {
   EXPECT_EQ(second[0].Get(), z[2]->m_RawTexts[0].Get());
   EXPECT_EQ((Lines{"0 connect 0:0:9", "1 connect 0:11:10", "2 run 0:23:7", "3 run 0:31:4"}),
             Words(Runs({"Connected, CONNECTING; running runs"}), Language()));
+  // Russian has Unicode words of itself, stemmed before the diacritics go.
+  EXPECT_EQ((Lines{"0 мар 0:0:5", "1 мар 0:7:5", "2 нов 0:14:5", "3 нов 0:20:5"}),
+            Words(Runs({"Мария, Марии; "
+                        "новый новых"}),
+                  Language(Language::kRussian)));
   // A word whose stem is empty is numbered but not entered.
   struct DropX : LVTLanguage::Stemmer {
     void Stem(const std::u16string& input, std::u16string& output) const override {

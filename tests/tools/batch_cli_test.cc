@@ -62,6 +62,20 @@ TEST(BatchCliTest, EveryPairAsDiffGivesItAndBadPairsAsErrors) {
                 "\",\"changes\":0,\"changed_words\":0,\"change_ratio\":0,\"match\":false,"
                 "\"hits\":0}\n",
             batch.out);
+
+  // --query takes --unicode-words.
+  std::ofstream(dir + "/old.html") << "<p>\u03c4\u03c3\u03ac\u03b9</p>";
+  std::ofstream(dir + "/new.html") << "<p>\u03c4\u03c3\u03ac\u03b9 \u03ba\u03b1\u03c6\u03ad</p>";
+  std::ofstream(dir + "/greek.tsv") << dir + "/old.html\t" + dir + "/new.html\n";
+  for (const bool unicodeWords : {false, true}) {
+    std::vector<std::string> args = {"batch", "--query", "\u039a\u0391\u03a6\u0395",
+                                     dir + "/greek.tsv"};
+    if (unicodeWords) args.insert(args.begin() + 1, "--unicode-words");
+    batch = RunCli(args);
+    EXPECT_NE(std::string::npos,
+              batch.out.find(unicodeWords ? "\"match\":true" : "\"match\":false"))
+        << batch.out;
+  }
   std::filesystem::remove_all(dir);
 }
 

@@ -101,7 +101,35 @@ TEST(CliTest, FailuresSayWhatAndExitTwo) {
 // as prepared (for the column to refer to).
 TEST(CliTest, Parse) {
   const std::string bad = "lumivant: bad query: line 1:";
+  auto times = [](int n, const std::string& term) {
+    std::string query = term;
+    for (int i = 1; i < n; ++i) query += " " + term;
+    return query;
+  };
   ExpectRuns({
+      // As the README's query language section says.
+      {{"parse", "x-1"}, 0, "\"x 1\"\nDQUOTE_(x, 1, DQUOTE_)\n"},
+      {{"parse", "c++"}, 0, "c++\nc++\n"},
+      {{"parse", "a,b"}, 0, "\"a b\"\nDQUOTE_(a, b, DQUOTE_)\n"},
+      {{"parse", "--raw", "a,b"}, 2, "a,b\n", bad + "2: unexpected char: ','\n"},
+      {{"parse", "a|b"}, 2, "a|b\n", bad + "2: unexpected char: '|'\n"},
+      {{"parse", "a , b"}, 2, "a \" \" b\n", bad + "5: unexpected token: \"\n"},
+      {{"parse", "a + b"}, 2, "a + b\n", bad + "3: unexpected token: +\n"},
+      {{"parse", "nears b"}, 2, "near b\n", bad + "1: unexpected token: near \n"},
+      {{"parse", "\"nears\" b"}, 0, "\"near\" b\nAnd(DQUOTE_(near, DQUOTE_), b)\n"},
+      {{"parse", times(1000, "w")}, 0, "..."},  // 1,000 words and 999 Ands
+      {{"parse", times(1001, "w")}, 2, "...", bad + "2002: query too long: more than 2000..."},
+      {{"parse", times(400, "\"w w\"")}, 0, "..."},
+      {{"parse", times(401, "\"w w\"")}, 2, "...", bad + "2402: query too long: more than 2000..."},
+      {{"parse", "a\\b"}, 2, "a\\b\n", bad + "2: unexpected char: '\\'\n"},
+      {{"parse", "a`b"}, 2, "a`b\n", bad + "2: unexpected char: '`'\n"},
+      {{"parse", "a\1b"}, 2, "a\1b\n", bad + "2: unexpected char: 0x01\n"},
+      {{"parse", "a\tb"}, 0, "a\tb\nAnd(a, b)\n"},
+      {{"parse", "a#b$c%d&e'f*g;h<i=j>k?l@m[n]o^p{q}r~s"},
+       0,
+       "...\nAnd(And(...(a, b), c)...r), s)\n"},
+      {{"parse", "--unicode-words", "ΚΑΦΕ ภาษาไทย"}, 0, "καφε \"ภาษา ไทย\"\n..."},
+      {{"parse", "--language", "russian", "Марии"}, 0, "мар\nмар\n"},
       {{"parse", "a near:5 b"}, 0, "a near:5 b\nWEIGHTEDNEAR_[near:5](a, b)\n"},
       {{"parse", "--raw", "a b ) +"}, 0, "a b ) +\na b\n"},
       {{"parse", "Cats AND Dogs"}, 0, "cat and dog\nAND_(cat, dog)\n"},
@@ -151,7 +179,24 @@ TEST(CliTest, Words) {
   const std::string simple = DataPath("words/simple.html");  // "wor<b>ld</b>": two pieces
   const std::string report = DataPath("words/report.html");
   const std::string latin1 = DataPath("words/latin1.html");
+  const std::string koi8 = DataPath("scripts/russian-koi8r.html");
+  const std::string cp1251 = DataPath("scripts/russian-1251.html");
+  const std::string arabic = DataPath("scripts/arabic-1256.html");
   ExpectRuns({
+      // Cyrillic makes no words by default; Russian has words of every
+      // script of itself, any language with --unicode-words, where
+      // diacritics fold (harakat, ё) after stemming.
+      {{"words", koi8}, 0, ""},
+      {{"words", "--language", "russian", koi8},
+       0,
+       "0\tджон\t2:0:4\n1\tи\t2:5:1\n2\tмар\t2:7:5\n...\n"
+       "8\tмар\t4:10:5\n..."},
+      {{"words", "--language", "russian", cp1251},
+       0,
+       "0\tнов\t2:0:5\n...6\tнов\t2:26:5\n...11\tелк\t4:10:4\n...14\tелк\t4:23:4\n"},
+      {{"words", "--unicode-words", "--language", "none", arabic},
+       0,
+       "0\tقرأت\t2:0:4\n1\tالكتاب\t2:5:9\n..."},
       {{"words", simple}, 0, "0\thello\t0:0:5\n1\tworld\t1:0:3 2:0:2\n2\tconnect\t4:0:9\n..."},
       {{"words", "--language", "none", simple}, 0, "...\n2\tconnected\t4:0:9\n..."},
       {{"words", "--language=french", "-", "<" + simple}, 0, "...\n3\trunning\t4:10:7\n..."},
@@ -174,6 +219,8 @@ TEST(CliTest, Match) {
   const std::string menu = DataPath("eval/cafe_menu_cp1252.html");
   const std::string report = DataPath("eval/price_watch_report.html");
   const std::string missing = DataPath("eval/no_such_page.html");
+  const std::string thai = DataPath("scripts/thai-tis620.html");
+  const std::string greek = DataPath("scripts/greek-8859-7.html");
   ExpectRuns({
       {{"match", "roast or caf\u00e9", news, recipe, menu}, 0, recipe + "\n" + menu + "\n"},
       {{"match", "zebra crossing", news, recipe}, 1, ""},
@@ -191,6 +238,14 @@ TEST(CliTest, Match) {
       {{"match", "--charset", "utf-8", "\"creme brulee\"", menu}, 1, ""},
       {{"match", "reopen", news}, 0, news + "\n"},
       {{"match", "--language", "none", "reopen", news}, 1, ""},
+      {{"match", "\u0e20\u0e32\u0e29\u0e32", thai}, 1, ""},
+      {{"match", "--unicode-words", "\u0e20\u0e32\u0e29\u0e32", thai}, 0, thai + "\n"},
+      {{"match", "--count", "--unicode-words", "\u039a\u0391\u03a6\u0395\u03a3", greek},
+       0,
+       greek + ":1\n"},  // no stemming: only the word itself
+      {{"match", "--count", "--language", "greek", "\u03ba\u03b1\u03c6\u03ad\u03c2", greek},
+       0,
+       greek + ":2\n"},
       {{"match", "Hello, world!", news}, 2, "", "lumivant: bad query: line 1:15: unexpected..."},
   });
   const lvt_testing::RunResult run =

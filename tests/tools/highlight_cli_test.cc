@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "testing/test_util.h"
 
@@ -94,6 +95,49 @@ TEST(HighlightCliTest, OptionsForCharsetLanguageAndColours) {
   EXPECT_EQ(2, badColours.status);
   EXPECT_NE(std::string::npos, badColours.err.find(bad + ":1:")) << badColours.err;
   std::remove(bad.c_str());
+}
+
+// The words of each hit, in page order.
+std::string Hits(const std::string& highlighted) {
+  std::string hits;
+  for (std::size_t at = 0;
+       (at = highlighted.find("\">", highlighted.find("<B style", at))) != std::string::npos;) {
+    const std::size_t end = highlighted.find("</B>", at);
+    hits += highlighted.substr(at + 2, end - at - 2) + "|";
+    at = end;
+  }
+  return hits;
+}
+
+TEST(HighlightCliTest, WordsOfEveryScriptAndTheQueryLanguageAsDocumented) {
+  const std::string koi8 = lvt_testing::DataPath("scripts/russian-koi8r.html");
+  const std::string thai = lvt_testing::DataPath("scripts/thai-tis620.html");
+  const std::string page = Write("words.html",
+                                 "<p>Anton\u00edn Dvo\u0159\u00e1k: C++, x-1 and x 1, x1. The cat "
+                                 "saw the dog.</p>");
+  const struct {
+    std::vector<std::string> args;
+    const char* hits;
+  } rows[] = {
+      {{"--language", "russian", "\u041c\u0430\u0440\u0438\u044f", koi8},
+       "\u041c\u0430\u0440\u0438\u044f|\u041c\u0430\u0440\u0438\u0438|"},
+      {{"--unicode-words", "Dvorak", page}, "Dvo\u0159\u00e1k|"},
+      {{"Dvorak", page}, ""},
+      {{"dvo", page}, "Dvo|"},  // by default \u0159 is no letter
+      {{"--unicode-words", "\u0e44\u0e17\u0e22\u0e21\u0e32\u0e01", thai},
+       "\u0e44\u0e17\u0e22|\u0e21\u0e32\u0e01|"},
+      {{"x-1", page}, "x|1|x|1|"},
+      {{"c++", page}, ""},
+      {{"c", page}, "C|"},
+      {{"the cat", page}, "cat|"},
+      {{"\"the\" cat", page}, "The|cat|the|"},
+  };
+  for (const auto& row : rows) {
+    std::vector<std::string> args = {"highlight"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    EXPECT_EQ(row.hits, Hits(RunCli(args).out)) << row.args[row.args.size() - 2];
+  }
+  std::remove(page.c_str());
 }
 
 TEST(HighlightCliTest, PageWatchPipelineAfterDiff) {
