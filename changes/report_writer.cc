@@ -49,11 +49,23 @@ void ReportWriter::MarkPieces(const Node& node) {
     if (k < node.m_Pieces.size() && IsWhiteSpace(node.m_Pieces[k])) continue;
     // A piece that begins behind the last one keeps only what is ahead.
     const uint32_t start = std::max(node.m_PieceOffsets[k], m_Marked);
-    const uint32_t end = std::max(start, node.m_PieceOffsets[k] + node.m_PieceLengths[k]);
+    const uint32_t end =
+        TextEnd(start, std::max(start, node.m_PieceOffsets[k] + node.m_PieceLengths[k]));
     Insert(start, std::string(kChangeOpen) + m_HighlightStart);
     Insert(end, m_HighlightEnd + kChangeClose);
     m_Marked = end;
   }
+}
+
+uint32_t ReportWriter::TextEnd(uint32_t start, uint32_t end) {
+  // "</" is text only where the page ends; followed by our closing tags it
+  // would open a comment that swallows them, so it stays behind them.
+  if (end - start < 2 || end != m_Page.GetSize()) return end;
+  char tail[2];
+  m_Page.SeekRead(end - 2);
+  const bool cut = m_Page.Get(tail, 2) == 2 && tail[0] == '<' && tail[1] == '/';
+  m_Page.SeekRead(m_Skipped);
+  return cut ? end - 2 : end;
 }
 
 void ReportWriter::Finish() {

@@ -44,6 +44,8 @@ class ReportWriter {
     std::string bytes;
   };
   void Insert(uint32_t offset, std::string bytes);
+  // Where the marking of page bytes [start, end) must end.
+  uint32_t TextEnd(uint32_t start, uint32_t end);
   void Write(const std::string& bytes);
 
   LVTBase::BinaryStreamBuf& m_Page;

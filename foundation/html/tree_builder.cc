@@ -111,7 +111,6 @@ class Builder {
       ownEnd = element.end_pos.offset + static_cast<uint32_t>(element.original_end_tag.length);
     else if (written)
       ownEnd = offset + static_cast<uint32_t>(element.original_tag.length);
-    if (written && element.tag == GUMBO_TAG_TABLE) MarkFostered(*parent, offset);
     HtmlTreeNode* node = Append(parent, id, offset, ownEnd);
     // A clone keeps where its original starts: markup written between the
     // two would meet the element still open or waiting to be re-opened.
@@ -124,19 +123,6 @@ class Builder {
     // What lies below a skipped element is never read.
     if (id != kSkippedKeyword && element.children.length > 0)
       m_Frames.push_back(Frame{source, node, 0});
-  }
-
-  // What the parser moved out of a table goes right before it, so it is
-  // the run of the parent's last children that the page wrote after the
-  // table's start tag. The parser does not flag it; source order does.
-  static void MarkFostered(HtmlTreeNode& parent, uint32_t tableStart) {
-    std::vector<HtmlNodeHandle>& children = parent.MutableChildren();
-    for (auto child = children.rbegin(); child != children.rend(); ++child) {
-      HtmlTreeNode& node = **child;
-      if (node.Offset() == kUnsetOffset) continue;  // implied by the parser
-      if (node.Offset() < tableStart) break;
-      if (node.KeywordId() == kTextKeyword) node.SetFostered();
-    }
   }
 
   void AddText(const GumboNode* source, HtmlTreeNode* parent, bool rawContext) {

@@ -109,7 +109,10 @@ std::size_t ReturnBeforeTable(std::vector<HtmlNodeHandle>& children, std::size_t
   if (first == kept) return kept;
   std::vector<HtmlNodeHandle> fostered;
   fostered.reserve(kept - first);
-  for (std::size_t k = first; k < kept; ++k) fostered.push_back(std::move(children[k]));
+  for (std::size_t k = first; k < kept; ++k) {
+    if (children[k]->KeywordId() == kTextKeyword) children[k]->SetFostered();
+    fostered.push_back(std::move(children[k]));
+  }
   InsertByOffset(table, std::move(fostered));
   return first;
 }

@@ -73,9 +73,9 @@ class HtmlTreeNode {
   // that of its first text.
   uint32_t SourceOffset() const { return m_Source == kNoSource ? m_Offset : m_Source; }
   // A text node the parser moved out of a table (foster parenting) because
-  // its run of characters held more than white space. Markup written into
-  // it splits the run: a piece of nothing but white space would then stay
-  // in the table.
+  // its run of characters held more than white space; the tree has it back
+  // in the table, where the page wrote it. Markup written into it splits the
+  // run: a piece of nothing but white space would then stay in the table.
   bool Fostered() const { return m_Fostered; }
 
   HtmlNodeRange Children() const {

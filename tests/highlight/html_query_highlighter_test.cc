@@ -105,6 +105,9 @@ TEST(HtmlQueryHighlighterTest, AnchorsPerGroupTextNodeAndLink) {
       // term's colour.
       {"drivers or greenland", "<p>Drivers in Green<b>land</b> Street</p>", 1,
        HitIn(1, "Green") + "<b>" + HitIn(1, "land") + "</b> Street"},
+      // In text moved out of a table, a hit takes the white space around it:
+      // white space alone between our tags would stay in the table.
+      {"omega", "<table>omega  </g>x1  ", 1, HitIn(0, "omega ") + "</g>x1"},
       // A whole-node hit keeps the blanks that close the cell.
       {"diesel", "<table><tr><td>Diesel</td><td>1.58</td></tr></table>", 1,
        "<td><a name=\"Query1\"></a>" + HitIn(0, "Diesel") + "  </td><td>1.58</td>"},
