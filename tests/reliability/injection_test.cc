@@ -6,6 +6,7 @@
 // HTML5 tokenizer library directly and compare their elements and text.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "lumivant/compare_html_documents.h"
 #include "lumivant/html_query_highlighter.h"
 #include "reliability/browser.h"
+#include "testing/test_util.h"
 
 namespace {
 
@@ -194,6 +196,37 @@ TEST(Injection, AnchorsInOpenLinksKeepForeignContentOpen) {
                           "lumivantchanges", "Change", lvt_fuzz::kHighlightChoices[0].startUtf8});
   }
   for (const std::string& fault : lvt_browser::CheckRenderings(renderings)) ADD_FAILURE() << fault;
+}
+
+// A report or highlighted page of an untrusted page, written with
+// --no-scripts, runs none of the page's scripts in a browser: neither an
+// inline script nor an event handler. Without it both run, as in the page.
+TEST(Injection, NoScriptsHeaderKeepsThePagesScriptsFromRunning) {
+  if (!lvt_browser::Available()) GTEST_SKIP() << "no browser";
+  char pattern[] = "/tmp/lumivant-no-scripts-XXXXXX";
+  const char* dir = mkdtemp(pattern);
+  ASSERT_NE(nullptr, dir);
+  const std::string oldPage = lvt_browser::WriteTemp(dir, "old", "<p>old</p>");
+  for (const char* script :
+       {"<script>alert(1)</script>", "<img src=missing.png onerror=\"alert(1)\">"}) {
+    const std::string page = lvt_browser::WriteTemp(
+        dir, "new", lvt_browser::Armed("<p>new words</p>" + std::string(script)));
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"diff", oldPage, page},
+          std::vector<std::string>{"highlight", "words", page}}) {
+      for (const bool noScripts : {false, true}) {
+        std::vector<std::string> args = command;
+        if (noScripts) args.insert(args.begin() + 1, "--no-scripts");
+        const lvt_testing::RunResult run = lvt_testing::RunCli(args);
+        const std::string name = command[0] + (noScripts ? "-safe" : "-plain");
+        const std::string dom = lvt_browser::DumpDom(lvt_browser::WriteTemp(dir, name, run.out),
+                                                     std::string(dir) + "/profile-" + name);
+        ASSERT_FALSE(dom.empty()) << name;
+        EXPECT_EQ(!noScripts, dom.find("data-injected") != std::string::npos) << name << script;
+      }
+    }
+  }
+  std::system(("rm -rf " + std::string(dir)).c_str());
 }
 
 }  // namespace
