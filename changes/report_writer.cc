@@ -1,7 +1,6 @@
 #include "changes/report_writer.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "changes/report_format.h"
 #include "foundation/base/string_utils.h"
@@ -25,17 +24,14 @@ bool IsWhiteSpace(const std::u16string& piece) {
 
 ReportWriter::ReportWriter(LVTBase::BinaryStreamBuf& page, LVTBase::BinaryStreamBuf& out,
                            const std::string& highlightStart, const std::string& highlightEnd)
-    : m_Page(page), m_Out(out), m_HighlightStart(highlightStart), m_HighlightEnd(highlightEnd) {}
+    : m_Page(page),
+      m_Copy(page, out),
+      m_HighlightStart(highlightStart),
+      m_HighlightEnd(highlightEnd) {}
 
 void ReportWriter::WriteHeader() {
-  Write(kReportHeader);
-  // Behind the header a byte-order mark is a stray U+FEFF, text that makes a
-  // browser start the body there and move the page's head into it. It is
-  // skipped, not removed: node offsets still count it.
-  char head[3];
-  const uint32_t got = m_Page.Get(head, 3);
-  m_Skipped = got == 3 && std::memcmp(head, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
-  m_Page.SeekRead(m_Skipped);
+  m_Copy.Write(kReportHeader);
+  m_Copy.SkipByteOrderMark();
 }
 
 void ReportWriter::WriteAnchor(const Node& node, unsigned group) {
@@ -62,9 +58,10 @@ uint32_t ReportWriter::TextEnd(uint32_t start, uint32_t end) {
   // would open a comment that swallows them, so it stays behind them.
   if (end - start < 2 || end != m_Page.GetSize()) return end;
   char tail[2];
+  const uint32_t position = m_Copy.Position();
   m_Page.SeekRead(end - 2);
   const bool cut = m_Page.Get(tail, 2) == 2 && tail[0] == '<' && tail[1] == '/';
-  m_Page.SeekRead(m_Skipped);
+  m_Page.SeekRead(position);
   return cut ? end - 2 : end;
 }
 
@@ -72,24 +69,16 @@ void ReportWriter::Finish() {
   // Equal offsets keep the order they were inserted in.
   std::stable_sort(m_Insertions.begin(), m_Insertions.end(),
                    [](const Insertion& a, const Insertion& b) { return a.offset < b.offset; });
-  uint32_t position = m_Skipped;
   for (const Insertion& insertion : m_Insertions) {
-    if (insertion.offset > position) {
-      m_Page.Copy(m_Out, insertion.offset - position);
-      position = insertion.offset;
-    }
-    Write(insertion.bytes);
+    m_Copy.CopyTo(insertion.offset);
+    m_Copy.Write(insertion.bytes);
   }
   m_Insertions.clear();
-  m_Page.Copy(m_Out, LVTBase::BinaryStreamBuf::kAll);
+  m_Copy.CopyRest();
 }
 
 void ReportWriter::Insert(uint32_t offset, std::string bytes) {
   if (!bytes.empty()) m_Insertions.push_back(Insertion{offset, std::move(bytes)});
-}
-
-void ReportWriter::Write(const std::string& bytes) {
-  if (!bytes.empty()) m_Out.Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
 }
 
 }  // namespace LVTDT

@@ -1,10 +1,9 @@
 // ReportWriter: writes a change report by copying the converted new page
-// forward into the output and inserting the anchors and change markers
-// between the copied bytes. Insertions are collected and merged into the
-// page in one forward pass at Finish, so an anchor may lie behind pieces
-// marked before it (an anchor moved before the start tag of the link its
-// text is in, see anchor_safety.h). Pieces that overlap one marked before
-// keep only what is ahead of it.
+// forward into the output (a PageCopy, as the highlighter's writer does) and inserting the anchors
+// and change markers between the copied bytes. Insertions are collected and merged into the page in
+// one forward pass at Finish, so an anchor may lie behind pieces marked before it (an anchor moved
+// before the start tag of the link its text is in, see anchor_safety.h). Pieces that overlap one
+// marked before keep only what is ahead of it.
 #ifndef LUMIVANT_CHANGES_REPORT_WRITER_H_
 #define LUMIVANT_CHANGES_REPORT_WRITER_H_
 
@@ -14,6 +13,7 @@
 
 #include "changes/node.h"
 #include "lumivant/binary_stream_buf.h"
+#include "text/page_copy.h"
 
 namespace LVTDT {
 
@@ -46,15 +46,13 @@ class ReportWriter {
   void Insert(uint32_t offset, std::string bytes);
   // Where the marking of page bytes [start, end) must end.
   uint32_t TextEnd(uint32_t start, uint32_t end);
-  void Write(const std::string& bytes);
 
   LVTBase::BinaryStreamBuf& m_Page;
-  LVTBase::BinaryStreamBuf& m_Out;
+  PageCopy m_Copy;
   std::string m_HighlightStart;
   std::string m_HighlightEnd;
   std::vector<Insertion> m_Insertions;
-  uint32_t m_Skipped = 0;  // bytes at the page's start left out (a byte-order mark)
-  uint32_t m_Marked = 0;   // end of the last piece marked: pieces go forward
+  uint32_t m_Marked = 0;  // end of the last piece marked: pieces go forward
 };
 
 }  // namespace LVTDT

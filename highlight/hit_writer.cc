@@ -1,9 +1,7 @@
 #include "highlight/hit_writer.h"
 
 #include <algorithm>
-#include <cstring>
 
-#include "foundation/base/binary_stream.h"
 #include "foundation/base/string_utils.h"
 #include "foundation/charset/transcode.h"
 #include "highlight/highlight_format.h"
@@ -12,27 +10,19 @@
 namespace LVTDT {
 
 HitWriter::HitWriter(LVTBase::BinaryStreamBuf& page, LVTBase::BinaryStreamBuf& output)
-    : m_Page(page), m_Output(output) {
-  m_Page.DeletePeekBuffer();
-  m_Page.SeekRead(0);
-}
+    : m_Copy(page, output) {}
 
-void HitWriter::SkipByteOrderMark() {
-  char head[3];
-  const uint32_t got = m_Page.Get(head, 3);
-  m_Page.SeekRead(got == 3 && std::memcmp(head, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0);
-}
+void HitWriter::SkipByteOrderMark() { m_Copy.SkipByteOrderMark(); }
 
 bool HitWriter::AnchorGroup(const RawText& first, uint32_t& anchorCount) {
   // Same text node as the previous group, or a later text node of the link
   // whose anchor is already behind us: the earlier anchor serves this hit.
-  if (m_OpenRun.Get() == &first || Position() > first.m_AnchorPos) return false;
+  if (m_OpenRun.Get() == &first || m_Copy.Position() > first.m_AnchorPos) return false;
   ++anchorCount;
   const std::string anchor = highlight_format::AnchorText(anchorCount);
   if (m_OpenRun) CloseRun();
-  CopyTo(first.m_AnchorPos);
-  LVTBase::BinaryStream stream(m_Output);
-  LVTBase::Copy(stream, anchor, static_cast<uint32_t>(anchor.size()));
+  m_Copy.CopyTo(first.m_AnchorPos);
+  m_Copy.Write(anchor);
   return true;
 }
 
@@ -53,24 +43,17 @@ void HitWriter::WrapPiece(const RawTextHandle& run, std::size_t offset, std::siz
     while (offset + length < size && LVTBase::IsBlank(text[offset + length])) ++length;
   }
   WriteText(m_TextPos, offset - m_TextPos);
-  WriteRaw(highlight_format::kHitStart);
-  WriteRaw(startTag);
+  m_Copy.Write(highlight_format::kHitStart);
+  m_Copy.Write(startTag);
   WriteText(offset, length);
   m_TextPos = offset + length;
-  WriteRaw(endTag);
-  WriteRaw(highlight_format::kHitEnd);
+  m_Copy.Write(endTag);
+  m_Copy.Write(highlight_format::kHitEnd);
 }
 
 void HitWriter::Finish() {
   if (m_OpenRun) CloseRun();
-  m_Page.Copy(m_Output, LVTBase::BinaryStreamBuf::kAll);
-}
-
-uint32_t HitWriter::Position() const { return m_Page.NextReadOffset(); }
-
-void HitWriter::CopyTo(uint32_t offset) {
-  const uint32_t position = Position();
-  if (position < offset) m_Page.Copy(m_Output, offset - position);
+  m_Copy.CopyRest();
 }
 
 bool HitWriter::OpenRun(const RawTextHandle& run) {
@@ -78,8 +61,8 @@ bool HitWriter::OpenRun(const RawTextHandle& run) {
   if (m_OpenRun) CloseRun();
   // A text node that starts behind the bytes already copied cannot be
   // rewritten by a forward pass; its hits stay unmarked.
-  if (Position() > run->m_Start) return false;
-  CopyTo(run->m_Start);
+  if (m_Copy.Position() > run->m_Start) return false;
+  m_Copy.CopyTo(run->m_Start);
   m_OpenRun = run;
   m_TextPos = 0;
   return true;
@@ -90,8 +73,7 @@ void HitWriter::CloseRun() {
   WriteText(m_TextPos, run.m_Text.size() - m_TextPos);
   // The node's own bytes are replaced by its text: skip them.
   const uint32_t end = run.m_Start + run.m_Length;
-  if (end == 0) m_Page.DeletePeekBuffer();
-  m_Page.SeekRead(end);
+  m_Copy.SkipTo(end);
   m_OpenRun = RawTextHandle();
   m_TextPos = 0;
 }
@@ -101,30 +83,26 @@ void HitWriter::WriteText(std::size_t from, std::size_t count) {
   WriteEscaped(LVTCharset::WideToUtf8(m_OpenRun->m_Text.substr(from, count)));
 }
 
-void HitWriter::WriteRaw(std::string_view bytes) {
-  if (!bytes.empty()) m_Output.Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
-}
-
 void HitWriter::WriteEscaped(std::string_view bytes) {
   std::size_t from = 0;
   for (;;) {
     const std::size_t special = bytes.find_first_of("&<>", from);
     if (special == std::string_view::npos) break;
-    WriteRaw(bytes.substr(from, special - from));
+    m_Copy.Write(bytes.substr(from, special - from));
     switch (bytes[special]) {
       case '&':
-        WriteRaw("&amp;");
+        m_Copy.Write("&amp;");
         break;
       case '<':
-        WriteRaw("&lt;");
+        m_Copy.Write("&lt;");
         break;
       default:
-        WriteRaw("&gt;");
+        m_Copy.Write("&gt;");
         break;
     }
     from = special + 1;
   }
-  WriteRaw(bytes.substr(from));
+  m_Copy.Write(bytes.substr(from));
 }
 
 }  // namespace LVTDT

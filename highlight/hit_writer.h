@@ -1,5 +1,6 @@
-// HitWriter: the forward-only copy of a page behind HtmlQueryHighlighter.
-// It copies the page's bytes to the output unchanged, except for the text
+// HitWriter: the forward-only copy of a page behind HtmlQueryHighlighter,
+// on a PageCopy as the change report's writer. It copies the page's bytes
+// to the output unchanged, except for the text
 // nodes that hold hits: those are written again from their extracted text,
 // with each hit piece wrapped in a marker and its colour tags, and their own
 // bytes are skipped. The page is read strictly forward; untouched stretches
@@ -19,6 +20,7 @@
 
 #include "lumivant/binary_stream_buf.h"
 #include "lumivant/raw_text.h"
+#include "text/page_copy.h"
 
 namespace LVTDT {
 
@@ -51,17 +53,12 @@ class HitWriter {
   void Finish();
 
  private:
-  // The offset of the next page byte to be read.
-  uint32_t Position() const;
-  void CopyTo(uint32_t offset);
   bool OpenRun(const RawTextHandle& run);
   void CloseRun();
   void WriteText(std::size_t from, std::size_t count);
-  void WriteRaw(std::string_view bytes);
   void WriteEscaped(std::string_view bytes);
 
-  LVTBase::BinaryStreamBuf& m_Page;
-  LVTBase::BinaryStreamBuf& m_Output;
+  PageCopy m_Copy;
   RawTextHandle m_OpenRun;    // the text node being written from its text
   std::size_t m_TextPos = 0;  // how much of m_OpenRun's text is written
 };
