@@ -175,9 +175,12 @@ void BM_Match(benchmark::State& state) {
 }
 BENCHMARK(BM_Match)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// "the near of" on the page: two words with tens of thousands of hits each.
+// "the near:N of" on the page: two words with tens of thousands of hits
+// each, as the pairs within the limit (what the groups were made from
+// before) and as the groups made directly; the pairs grow with the limit.
 void BM_NearFrequentWords(benchmark::State& state) {
-  const bool sweep = state.range(0) == 1;
+  const bool direct = state.range(0) == 1;
+  const unsigned distance = static_cast<unsigned>(state.range(1));
   const Evaluator::OccurrenceMapHandle words = ExtractWords(TenMegabytePage());
   Evaluator left(ParseQuery("the"), words);
   Evaluator right(ParseQuery("of"), words);
@@ -186,20 +189,27 @@ void BM_NearFrequentWords(benchmark::State& state) {
   std::size_t appended = 0;
   for (auto _ : state) {
     Evaluator::GroupVector out;
-    if (sweep)
-      LVTDT::eval_groups::AppendNearPairs(left.HighlightedWords(), right.HighlightedWords(), 10,
-                                          out);
+    if (direct)
+      LVTDT::eval_groups::AppendNearGroups(left.HighlightedWords(), right.HighlightedWords(),
+                                           distance, out);
     else
-      LVTDT::eval_groups::AppendNearPairsAllPairs(left.HighlightedWords(), right.HighlightedWords(),
-                                                  10, out);
+      LVTDT::eval_groups::AppendNearPairs(left.HighlightedWords(), right.HighlightedWords(),
+                                          distance, out);
     appended = out.size();
   }
   state.counters["left_groups"] = static_cast<double>(left.HighlightedWords().size());
   state.counters["right_groups"] = static_cast<double>(right.HighlightedWords().size());
   state.counters["appended"] = static_cast<double>(appended);
-  state.SetLabel(sweep ? "sweep" : "every pair");
+  state.SetLabel(direct ? "groups" : "pairs");
 }
-BENCHMARK(BM_NearFrequentWords)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_NearFrequentWords)
+    ->Args({0, 10})
+    ->Args({1, 10})
+    ->Args({0, 200})
+    ->Args({1, 200})
+    ->Args({1, 4000000000u})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 }  // namespace
 

@@ -38,20 +38,30 @@ bool OverlapOrTouch(const Group& a, const Group& b);
 // they do after the evaluator has normalised them.
 bool AscendingSpans(const GroupVector& groups);
 
+// True when the groups are as the evaluator leaves those of a word or a
+// phrase: ascending, neither overlapping nor touching, each a run of
+// consecutive word indexes.
+bool ApartRuns(const GroupVector& groups);
+
 // The proximity rule on two group vectors: for every pair (l of left, r of
 // right), in left-major order, appends merge(l, r) when their spans overlap,
 // or l then r when the gap between their facing ends is at most distance.
-// Returns whether anything was appended.
-//
-// The sweep version visits, for each l, only the r whose spans can qualify;
-// with both vectors AscendingSpans those form one window that only moves
-// forward, so the cost is linear in the input plus the output instead of
-// |left| x |right|. It appends exactly what the all-pairs version does and
-// falls back to it for vectors that are not ascending.
+// Returns whether anything was appended. Visits, for each l, only the r
+// whose spans can qualify (a window that only moves forward when both
+// vectors are AscendingSpans, every pair otherwise), but what it appends
+// can still be |left| x |right| groups.
 bool AppendNearPairs(const GroupVector& left, const GroupVector& right, unsigned distance,
                      GroupVector& out);
-bool AppendNearPairsAllPairs(const GroupVector& left, const GroupVector& right, unsigned distance,
-                             GroupVector& out);
+
+// The groups that AppendNearPairs leaves once the evaluator has removed
+// overlaps (sorted, merged where they overlap or touch), made directly: time
+// and memory linear in the operands and the groups kept, whatever the
+// distance. That holds for operands that are ApartRuns and give the same
+// record for a word they both cover, as operands evaluated on one
+// occurrence map do; for any others this appends the pairs themselves.
+// Returns whether anything was appended.
+bool AppendNearGroups(const GroupVector& left, const GroupVector& right, unsigned distance,
+                      GroupVector& out);
 
 }  // namespace eval_groups
 }  // namespace LVTDT

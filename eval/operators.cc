@@ -103,8 +103,8 @@ void TermDocumentEvaluatorEx::Near(TermDocumentEvaluatorEx& result,
                                    const TermDocumentEvaluatorEx& right) {
   // Decided from positions alone; the operands' match results are not read.
   const unsigned distance = GetNearDistance(result.m_Query);
-  result.m_bResult = eval_groups::AppendNearPairs(left.m_HighlightedWords, right.m_HighlightedWords,
-                                                  distance, result.m_HighlightedWords);
+  result.m_bResult = eval_groups::AppendNearGroups(
+      left.m_HighlightedWords, right.m_HighlightedWords, distance, result.m_HighlightedWords);
 }
 
 void TermDocumentEvaluatorEx::GetPhraseBoundaries(const OccurrenceList& group, unsigned& first,

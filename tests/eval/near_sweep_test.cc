@@ -1,4 +1,5 @@
-// The proximity sweep against the plain rule applied to every pair.
+// The proximity sweep, and the groups it leaves made directly, against the
+// plain rule applied to every pair.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -37,16 +38,27 @@ bool ReferenceNear(const GroupVector& left, const GroupVector& right, unsigned d
   return any;
 }
 
+using Page = std::vector<LVTDT::WordOccurencesExtractor::OccurrenceHandle>;
+
+// One record per word index, as the occurrence map of a page has them.
+Page MakePage(unsigned words) {
+  Page page;
+  for (unsigned index = 0; index < words; ++index) page.push_back(Group({index})->back());
+  return page;
+}
+
 // Groups as an evaluated operand has them: ascending, neither overlapping
-// nor touching, each a run of consecutive indexes.
+// nor touching, each a run of consecutive indexes; their records are those
+// of page where it has one, else new.
 GroupVector RandomNormalisedGroups(std::mt19937& rng, unsigned count, unsigned maxGap,
-                                   unsigned maxLength) {
+                                   unsigned maxLength, const Page& page = Page()) {
   GroupVector groups;
   unsigned next = std::uniform_int_distribution<unsigned>(0, maxGap)(rng);
   for (unsigned g = 0; g < count; ++g) {
     const unsigned length = std::uniform_int_distribution<unsigned>(1, maxLength)(rng);
     GroupHandle group = LVT::MakeRefCount<Evaluator::OccurrenceList>();
-    for (unsigned i = 0; i < length; ++i) group->push_back(Group({next + i})->back());
+    for (unsigned i = next; i < next + length; ++i)
+      group->push_back(i < page.size() ? page[i] : Group({i})->back());
     groups.push_back(group);
     next += length + 1 + std::uniform_int_distribution<unsigned>(1, maxGap)(rng);
   }
@@ -67,26 +79,41 @@ GroupVector RandomRawGroups(std::mt19937& rng, unsigned count) {
   return groups;
 }
 
-void ExpectSameAsReference(const GroupVector& left, const GroupVector& right, unsigned d) {
-  GroupVector expected, actual;
+// direct: the operands share their records, so the groups must come out
+// sorted and merged already, not as pairs.
+void ExpectSameAsReference(const GroupVector& left, const GroupVector& right, unsigned d,
+                           bool direct) {
+  GroupVector expected, pairs, groups;
   const bool expectedAny = ReferenceNear(left, right, d, expected);
-  const bool actualAny = LVTDT::eval_groups::AppendNearPairs(left, right, d, actual);
-  ASSERT_EQ(expectedAny, actualAny)
-      << "d=" << d << " left " << Show(left) << " right " << Show(right);
-  ASSERT_EQ(Show(expected), Show(actual))
-      << "d=" << d << " left " << Show(left) << " right " << Show(right);
-  ASSERT_EQ(Show(Peer::RemoveWordOverlaps(expected)), Show(Peer::RemoveWordOverlaps(actual)));
+  const std::string context =
+      "d=" + std::to_string(d) + " left " + Show(left) + " right " + Show(right);
+  ASSERT_EQ(expectedAny, LVTDT::eval_groups::AppendNearPairs(left, right, d, pairs)) << context;
+  ASSERT_EQ(Show(expected), Show(pairs)) << context;
+  // The groups are made already sorted and merged, without the pairs.
+  const std::string kept = Show(Peer::RemoveWordOverlaps(expected));
+  ASSERT_EQ(expectedAny, LVTDT::eval_groups::AppendNearGroups(left, right, d, groups)) << context;
+  ASSERT_EQ(kept, Show(Peer::RemoveWordOverlaps(groups))) << context;
+  if (direct) {
+    ASSERT_EQ(kept, Show(groups)) << context;
+  }
 }
 
 TEST(NearSweepTest, AppendsExactlyWhatEveryPairWouldOnRandomOperands) {
   std::mt19937 rng(20240611);
-  for (int round = 0; round < 3000; ++round) {
+  const Page page = MakePage(1000), none;
+  for (int round = 0; round < 6000; ++round) {
     const unsigned maxGap = 1 + round % 25;
-    const GroupVector left = RandomNormalisedGroups(rng, rng() % 12, maxGap, 1 + rng() % 4);
-    const GroupVector right = RandomNormalisedGroups(rng, rng() % 12, maxGap, 1 + rng() % 4);
-    const unsigned d = rng() % 14;
-    ExpectSameAsReference(left, right, d);
-    ExpectSameAsReference(right, left, d);
+    // Odd rounds: records of their own on each side, so that the groups
+    // built directly fall back to the pairs where the sides overlap.
+    const bool shared = round % 2 == 0;
+    const Page& records = shared ? page : none;
+    const GroupVector left =
+        RandomNormalisedGroups(rng, rng() % 12, maxGap, 1 + rng() % 4, records);
+    const GroupVector right =
+        RandomNormalisedGroups(rng, rng() % 12, maxGap, 1 + rng() % 4, records);
+    const unsigned d = round % 7 == 0 ? rng() % 400 : rng() % 14;
+    ExpectSameAsReference(left, right, d, shared);
+    ExpectSameAsReference(right, left, d, shared);
     if (HasFatalFailure()) return;
   }
 }
@@ -96,7 +123,7 @@ TEST(NearSweepTest, FallsBackToEveryPairForGroupsThatAreNotAscending) {
   for (int round = 0; round < 1000; ++round) {
     const GroupVector left = RandomRawGroups(rng, rng() % 8);
     const GroupVector right = RandomRawGroups(rng, rng() % 8);
-    ExpectSameAsReference(left, right, rng() % 12);
+    ExpectSameAsReference(left, right, rng() % 12, false);
     if (HasFatalFailure()) return;
   }
 }
@@ -104,9 +131,9 @@ TEST(NearSweepTest, FallsBackToEveryPairForGroupsThatAreNotAscending) {
 TEST(NearSweepTest, HugeLimitsDoNotWrapAround) {
   const GroupVector left = Groups({Group({0}), Group({4000000000u})});
   const GroupVector right = Groups({Group({5}), Group({4294967295u})});
-  ExpectSameAsReference(left, right, 4294967295u);
-  ExpectSameAsReference(left, right, 294967295u);
-  ExpectSameAsReference(left, right, 0);
+  ExpectSameAsReference(left, right, 4294967295u, true);
+  ExpectSameAsReference(left, right, 294967295u, true);
+  ExpectSameAsReference(left, right, 0, true);
 }
 
 }  // namespace

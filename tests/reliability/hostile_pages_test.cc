@@ -318,6 +318,32 @@ TEST(HostilePages, TwentyThousandNodesAgainstUnrelatedOnes) {
   });
 }
 
+// A near whose limit spans the page: every pair of the two words' hits is
+// within it (100 million pairs, and 2.5 billion on the larger page, which
+// the pairs once took 800 MB and more than 24 GB for), yet the groups kept
+// are as many as the hits at most.
+TEST(HostileQueries, NearWithALimitAsLongAsThePage) {
+  struct Case {
+    const char* what;
+    const char* piece;
+    std::size_t times;
+    std::u16string query;
+  };
+  const Case cases[] = {
+      {"20,000 words, aa near:20000 bb", "aa bb ", 10000, u"aa near:20000 bb"},
+      {"600 KB, aa near:100000 bb", "aa xx bb yy ", 50000, u"aa near:100000 bb"},
+  };
+  for (const Case& c : cases) {
+    Within(c.what, Bound{30.0, 300}, [&] {
+      const lvt_fuzz::Highlighted result =
+          lvt_fuzz::RunHighlighter(LVTDT::HtmlQueryHighlighter(c.query),
+                                   "<p>" + Repeat(c.piece, c.times), LVTCharset::kUtf8, false);
+      ExpectHighlighted(c.what, result);
+      EXPECT_TRUE(result.match) << c.what;
+    });
+  }
+}
+
 // A query beyond the parser's bounds is rejected with the runtime's
 // RecognitionException, whose message says why, from every entry point;
 // within them, it is parsed or rejected as any other.
