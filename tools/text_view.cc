@@ -29,7 +29,7 @@ class LineCollector {
   void Boundary() {
     if (m_Lines.empty() || !m_Lines.back().empty()) m_Lines.emplace_back();
   }
-  void EnterLink(const LVTParser::HtmlTreeNode&) {}
+  void EnterLink(const LVTParser::HtmlTreeNode&, const LVTParser::PageTextContext&) {}
   void LeaveLink() {}
   std::vector<Line>& Lines() { return m_Lines; }
 
