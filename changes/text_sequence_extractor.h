@@ -38,6 +38,9 @@ class TextSequenceExtractor {
   // blanks; then white space collapsed and trimmed. Empty when nothing is
   // left to compare.
   void NormalizeText(std::u16string& text) const;
+  // The first step of NormalizeText alone: each character lowered or made a
+  // blank, one for one, so positions still hold in the raw text.
+  void FoldText(std::u16string& text) const;
 
  private:
   bool m_bIgnoreCase;

@@ -39,6 +39,9 @@ options:
   --ignore-digits        read digits as blanks when comparing
   --ignore-punctuation   read everything but letters and digits as blanks
                          when comparing
+  --word-level           in a changed text, mark only the words that are
+                         new or changed (the whole text when more of its
+                         words changed than stayed)
   --no-header            do not start the report with the generated-file
                          comment and the head that declares UTF-8
   --no-scripts           the head also carries a Content-Security-Policy
@@ -147,8 +150,8 @@ int RunDiff(const Args& args) {
   ParsedArgs parsed;
   std::string error;
   if (!ParseArgs(args,
-                 {"--ignore-case", "--ignore-digits", "--ignore-punctuation", "--no-header",
-                  "--no-scripts", "--json", "--details", "--text", "--help", "-h"},
+                 {"--ignore-case", "--ignore-digits", "--ignore-punctuation", "--word-level",
+                  "--no-header", "--no-scripts", "--json", "--details", "--text", "--help", "-h"},
                  {"-o", "--charset", "--old-charset", "--new-charset", "--highlight-start",
                   "--highlight-end", "--context", "--color"},
                  &parsed, &error)) {
@@ -186,6 +189,7 @@ int RunDiff(const Args& args) {
   options.ignore_case = parsed.Has("--ignore-case");
   options.ignore_digits = parsed.Has("--ignore-digits");
   options.ignore_punctuation = parsed.Has("--ignore-punctuation");
+  options.word_level = parsed.Has("--word-level");
   options.header = !parsed.Has("--no-header");
   options.no_scripts = parsed.Has("--no-scripts");
   options.max_size = MaxPageBytes();
