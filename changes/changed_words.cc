@@ -42,8 +42,8 @@ class RangeMapper {
  public:
   RangeMapper(const Node& node, const std::u16string& text, std::string_view page)
       : m_Node(node), m_Text(text), m_Page(page) {
-    const std::size_t count = std::min({node.m_Pieces.size(), node.m_PieceOffsets.size(),
-                                        node.m_PieceLengths.size()});
+    const std::size_t count =
+        std::min({node.m_Pieces.size(), node.m_PieceOffsets.size(), node.m_PieceLengths.size()});
     m_Starts.push_back(0);
     for (std::size_t k = 0; k < count; ++k)
       m_Starts.push_back(m_Starts.back() + node.m_Pieces[k].size());
@@ -51,7 +51,8 @@ class RangeMapper {
     m_State.assign(count, kUnmapped);
   }
 
-  void Add(const TextRange& stretch, std::vector<std::pair<uint32_t, uint32_t>>& ranges) {
+  void Add(const TextRange& stretch, ChangedWords& changes) {
+    auto& ranges = changes.m_Ranges;
     for (std::size_t k = 0; k + 1 < m_Starts.size(); ++k) {
       const std::size_t first = std::max(stretch.first, m_Starts[k]);
       const std::size_t last = std::min(stretch.second, m_Starts[k + 1]);
@@ -65,7 +66,12 @@ class RangeMapper {
       }
       // A whole piece may be touched by two stretches: keep what is ahead.
       if (!ranges.empty()) start = std::max(start, ranges.back().first + ranges.back().second);
-      if (start < end) ranges.emplace_back(start, end - start);
+      if (start >= end) continue;
+      ranges.emplace_back(start, end - start);
+      const bool whole = m_State[k] == kWhole;
+      changes.m_Stretches.push_back(
+          {offset, static_cast<uint32_t>(whole ? 0 : first - m_Starts[k]),
+           static_cast<uint32_t>(whole ? m_Node.m_Pieces[k].size() : last - m_Starts[k])});
     }
   }
 
@@ -110,7 +116,7 @@ ChangedWords FindChangedWords(const Node& old, const Node& next,
     return changes;
   changes.m_Whole = false;
   RangeMapper mapper(next, newText, page);
-  for (const TextRange& stretch : diff.m_Inserted) mapper.Add(stretch, changes.m_Ranges);
+  for (const TextRange& stretch : diff.m_Inserted) mapper.Add(stretch, changes);
   changes.m_Text = StretchText(newText, diff.m_Inserted);
   changes.m_Removed = StretchText(oldText, diff.m_Removed);
   changes.m_MarkedWords = diff.m_InsertedWords;

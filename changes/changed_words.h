@@ -16,6 +16,7 @@
 
 #include "changes/node.h"
 #include "changes/text_sequence_extractor.h"
+#include "lumivant/compare_html_documents.h"
 
 namespace LVTDT {
 
@@ -25,6 +26,8 @@ struct ChangedWords {
   // Offset and length of each range to mark, in page order, none of them
   // blanks only. Empty when the new node only lost words.
   std::vector<std::pair<uint32_t, uint32_t>> m_Ranges;
+  // The same as positions in the pieces' texts.
+  std::vector<CompareHtmlDocuments::Details::Group::Stretch> m_Stretches;
   std::u16string m_Text;     // the new words, stretches joined by a blank
   std::u16string m_Removed;  // the old words removed or replaced, the same way
   uint32_t m_MarkedWords = 0;

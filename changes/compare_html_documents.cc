@@ -108,6 +108,8 @@ class DetailsCollector {
     entry.m_Text += changes.m_Text;
     entry.m_Words += changes.m_MarkedWords + changes.m_RemovedWords;
     entry.m_Pieces.insert(entry.m_Pieces.end(), changes.m_Ranges.begin(), changes.m_Ranges.end());
+    entry.m_Stretches.insert(entry.m_Stretches.end(), changes.m_Stretches.begin(),
+                             changes.m_Stretches.end());
   }
   // Files the removals: groupAt[k] is the group aligned entry k belongs to
   // or precedes (one more entry for the end); next is the first piece of
@@ -288,8 +290,12 @@ void CompareHtmlDocuments::DetectChanges(LVTBase::BinaryStreamBuf& oldPage,
   const TextSequenceExtractor extractor(m_bIgnoreCase, m_bIgnoreDigits, m_bIgnoreNonAlphaNum);
   NodeSequence o;
   NodeSequence n;
-  extractor.GetTextSequence(oldBuffer, LVTCharset::kUtf8, o);
-  extractor.GetTextSequence(newBuffer, LVTCharset::kUtf8, n);
+  // What a word-level report puts inside a run of text, once cleared.
+  const std::string open = MarkerReplacement(kChangeOpen) + m_sHighlightStart;
+  const std::string close = m_sHighlightEnd + MarkerReplacement(kChangeClose);
+  const std::vector<std::string> gaps = {open, close, close + open};
+  extractor.GetTextSequence(oldBuffer, LVTCharset::kUtf8, o, oldBuffer.Bytes(), gaps);
+  extractor.GetTextSequence(newBuffer, LVTCharset::kUtf8, n, newBuffer.Bytes(), gaps);
   Rewind(oldBuffer);
   Rewind(newBuffer);
 

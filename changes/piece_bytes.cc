@@ -77,7 +77,8 @@ uint32_t PieceBytes::Floor(std::size_t at) const {
 
 uint32_t PieceBytes::Ceil(std::size_t at) const {
   const auto from = std::lower_bound(m_Text.begin(), m_Text.end(), at);
-  return from == m_Text.end() ? m_Bytes.back() : m_Bytes[static_cast<std::size_t>(from - m_Text.begin())];
+  return from == m_Text.end() ? m_Bytes.back()
+                              : m_Bytes[static_cast<std::size_t>(from - m_Text.begin())];
 }
 
 }  // namespace LVTDT

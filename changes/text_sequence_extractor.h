@@ -13,6 +13,8 @@
 #define LUMIVANT_CHANGES_TEXT_SEQUENCE_EXTRACTOR_H_
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "changes/node.h"
 #include "lumivant/binary_stream_buf.h"
@@ -30,8 +32,15 @@ class TextSequenceExtractor {
   // Parses page from its read position and appends its text nodes to out in
   // document order; offsets count from the start of the stream. A page
   // without a usable tree appends nothing.
+  //
+  // With bytes (the page's bytes) and gaps: two runs of text one right
+  // behind the other but for one of the gaps, byte for byte, make one node,
+  // as they did before a word-level report split the run with its markers.
+  // A page's own runs never touch like that: runs with nothing between them
+  // are one.
   void GetTextSequence(LVTBase::BinaryStreamBuf& page, LVTCharset::CHARSET charset,
-                       NodeSequence& out) const;
+                       NodeSequence& out, std::string_view bytes = {},
+                       const std::vector<std::string>& gaps = {}) const;
 
   // The comparable form of a text, in place: with the options, letters of
   // the Latin case table lowered, digits or all non-alphanumerics made

@@ -94,6 +94,15 @@ class LVT_EXPORT CompareHtmlDocuments {
       // Offset and length of every piece of the group's nodes (with word
       // level, of every range marked).
       std::vector<std::pair<uint32_t, uint32_t>> m_Pieces;
+      // With word level, what each piece holds of the words marked: the
+      // piece's offset, and the first and one past the last position in
+      // its text. Pieces marked whole are only in m_Pieces.
+      struct Stretch {
+        uint32_t m_Piece;
+        uint32_t m_First;
+        uint32_t m_Last;
+      };
+      std::vector<Stretch> m_Stretches;
     };
     // Text of the old page that the new page no longer has: removed, or
     // replaced by a changed node. Neighbouring old nodes make one entry.
