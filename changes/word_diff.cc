@@ -42,8 +42,12 @@ class Tokenizer {
           if (c == u'\n') c = u' ';
         }
       }
-      const auto entry = m_Keys.emplace(std::move(key), static_cast<int>(m_Keys.size()));
-      tokens.push_back(Token{at, next, word, entry.first->second});
+      // Blanks alone only part words, which the tokens around say already;
+      // left out, they can take no match away from a word.
+      if (key != u" ") {
+        const auto entry = m_Keys.emplace(std::move(key), static_cast<int>(m_Keys.size()));
+        tokens.push_back(Token{at, next, word, entry.first->second});
+      }
       at = next;
     }
     return tokens;
@@ -112,7 +116,6 @@ std::vector<TextRange> Stretches(const std::u16string& text, const std::vector<T
     std::size_t last = tokens[t].last;
     while (first < last && IsBlank(text[first])) ++first;
     while (last > first && IsBlank(text[last - 1])) --last;
-    if (first == last) continue;  // blanks only: joins what is around it
     if (kept[t]) {
       open = false;
       continue;

@@ -3,9 +3,10 @@
 // are cut into words and the separators between them: a word is a run of
 // characters that are neither blanks nor the delimiters CountWords counts by
 // (. , ! ( ) % $ ? * # |), a separator a run of the others. Separators
-// compare with their blanks collapsed, and blanks at either end of a text
-// are left out, so two texts give equal tokens exactly when their
-// normalised texts are equal. The texts come folded by the comparer's
+// compare with their blanks collapsed; those of blanks alone, and blanks at
+// either end of a text, are left out. So two texts give equal tokens exactly
+// when their normalised texts are equal, and the alignment keeps as many
+// words and punctuation marks as can be kept. The texts come folded by the comparer's
 // options, one character for one, so positions hold in the raw text too.
 //
 // The alignment is a shortest edit script over the tokens (Myers' greedy
