@@ -2,7 +2,9 @@
 // sequences, alignment, report) on generated page pairs of 100 KB, 1 MB and
 // 10 MB (identical, one paragraph edited, 1% of the paragraphs edited), on
 // unrelated pages of 2,000, 10,000 and 20,000 text nodes, and on all the
-// pairs of the shared corpus in one run.
+// pairs of the shared corpus in one run; the edited pairs and the corpus
+// also with word level (word_level/...), which compares each changed text
+// word by word.
 //
 // Counters: x_parse = DetectChanges CPU time / CPU time the HTML5 tokenizer
 // library alone takes to parse both pages (goal: within 2 for the 1 MB pair
@@ -217,15 +219,16 @@ struct Result {
   std::size_t reportBytes = 0;
 };
 
-Result Detect(const PagePair& pair) {
+Result Detect(const PagePair& pair, bool wordLevel = false) {
   LVTFile::MemoryBuffer oldStream(pair.oldPage);
   LVTFile::MemoryBuffer newStream(pair.newPage);
   LVTFile::MemoryBuffer out;
   Result result;
   double ratio = 0.0;
-  LVTDT::CompareHtmlDocuments().DetectChanges(oldStream, pair.oldCharset, newStream,
-                                              pair.newCharset, out, result.changes,
-                                              result.changedWords, ratio);
+  LVTDT::CompareHtmlDocuments comparer;
+  comparer.WordLevel(wordLevel);
+  comparer.DetectChanges(oldStream, pair.oldCharset, newStream, pair.newCharset, out,
+                         result.changes, result.changedWords, ratio);
   result.reportBytes = out.Bytes().size();
   return result;
 }
@@ -283,13 +286,13 @@ double PeakGrowthMegabytes(const PagePair& pair) {
   return megabytes;
 }
 
-void BM_DetectChanges(benchmark::State& state, const PagePair* pair) {
+void BM_DetectChanges(benchmark::State& state, const PagePair* pair, bool wordLevel) {
   const double parseOnly = ParseOnlySeconds(*pair);
   double total = 0;
   Result result;
   for (auto _ : state) {
     const double start = CpuSeconds();
-    result = Detect(*pair);
+    result = Detect(*pair, wordLevel);
     total += CpuSeconds() - start;
   }
   state.SetBytesProcessed(
@@ -301,7 +304,7 @@ void BM_DetectChanges(benchmark::State& state, const PagePair* pair) {
 }
 
 // Every corpus pair once per iteration.
-void BM_DetectChangesCorpus(benchmark::State& state) {
+void BM_DetectChangesCorpus(benchmark::State& state, bool wordLevel) {
   const std::vector<PagePair>& pairs = Corpus();
   double parseOnly = 0;
   std::size_t bytes = 0;
@@ -314,7 +317,7 @@ void BM_DetectChangesCorpus(benchmark::State& state) {
   for (auto _ : state) {
     for (const PagePair& pair : pairs) {
       const double start = CpuSeconds();
-      Detect(pair);
+      Detect(pair, wordLevel);
       const double seconds = CpuSeconds() - start;
       total += seconds;
       slowest = std::max(slowest, seconds);
@@ -329,14 +332,24 @@ void BM_DetectChangesCorpus(benchmark::State& state) {
 int Register() {
   for (const PagePair& pair : Generated()) {
     auto* benchmark = benchmark::RegisterBenchmark(("DetectChanges/" + pair.name).c_str(),
-                                                   BM_DetectChanges, &pair);
+                                                   BM_DetectChanges, &pair, false);
     benchmark->Unit(benchmark::kMillisecond);
     if (pair.name == "unrelated/20000_nodes") benchmark->Iterations(1);
   }
+  for (const PagePair& pair : Generated()) {
+    if (pair.name.rfind("one_", 0) != 0) continue;
+    benchmark::RegisterBenchmark(("DetectChanges/word_level/" + pair.name).c_str(),
+                                 BM_DetectChanges, &pair, true)
+        ->Unit(benchmark::kMillisecond);
+  }
   if (!Corpus().empty()) {
-    benchmark::RegisterBenchmark("DetectChanges/corpus_all_pairs", BM_DetectChangesCorpus)
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(2);
+    for (const bool wordLevel : {false, true}) {
+      benchmark::RegisterBenchmark(wordLevel ? "DetectChanges/word_level/corpus_all_pairs"
+                                             : "DetectChanges/corpus_all_pairs",
+                                   BM_DetectChangesCorpus, wordLevel)
+          ->Unit(benchmark::kMillisecond)
+          ->Iterations(2);
+    }
   }
   return 0;
 }

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "changes/changed_words.h"
 #include "changes/clear_marker.h"
 #include "changes/count_words.h"
 #include "changes/node.h"
@@ -23,15 +25,22 @@ namespace {
 // Word counters of one comparison.
 struct WordCounts {
   uint32_t total = 0;    // words of the new page
-  uint32_t changed = 0;  // words of added, changed or moved new nodes
-  uint32_t deleted = 0;  // words of removed old nodes
+  uint32_t changed = 0;  // words marked: of added, changed or moved new nodes
+  uint32_t deleted = 0;  // words of removed old nodes (or removed words)
 };
 
-// A node of the new page's aligned middle, and whether it is new, changed
-// or moved.
+// A node of the new page's aligned middle, whether it is new, changed or
+// moved, and with word level, what of a changed node to mark.
 struct AlignedNode {
   const Node* node;
   bool changed;
+  ChangedWords words;  // m_Whole unless a changed node is marked by words
+};
+
+// With word level: the comparer's options and the new page's bytes.
+struct WordComparison {
+  const TextSequenceExtractor& extractor;
+  std::string_view page;
 };
 
 // Brings a page to UTF-8 in a buffer of its own, from offset 0.
@@ -70,8 +79,14 @@ class DetailsCollector {
   // The old node's text is gone before aligned entry at.
   void Removed(const Node& old, std::size_t at) {
     if (m_Details == nullptr) return;
+    std::u16string text;
+    for (const std::u16string& piece : old.m_Pieces) text += piece;
+    Removed(text, at);
+  }
+  void Removed(const std::u16string& text, std::size_t at) {
+    if (m_Details == nullptr || text.empty()) return;
     if (m_Removed.empty() || m_Removed.back().second != at) m_Removed.emplace_back(u"", at);
-    for (const std::u16string& piece : old.m_Pieces) m_Removed.back().first += piece;
+    m_Removed.back().first += text;
   }
   // The node joins group number group (from 1, in order).
   void Changed(const Node& node, unsigned group, uint32_t words) {
@@ -83,6 +98,18 @@ class DetailsCollector {
     const std::size_t count = std::min(node.m_PieceOffsets.size(), node.m_PieceLengths.size());
     for (std::size_t k = 0; k < count; ++k)
       entry.m_Pieces.emplace_back(node.m_PieceOffsets[k], node.m_PieceLengths[k]);
+  }
+  // The changed words of a node join group number group.
+  void Changed(const ChangedWords& changes, unsigned group) {
+    if (m_Details == nullptr) return;
+    if (m_Details->m_Groups.size() < group) m_Details->m_Groups.emplace_back();
+    Details::Group& entry = m_Details->m_Groups.back();
+    if (!entry.m_Text.empty()) entry.m_Text += u' ';
+    entry.m_Text += changes.m_Text;
+    entry.m_Words += changes.m_MarkedWords + changes.m_RemovedWords;
+    entry.m_Pieces.insert(entry.m_Pieces.end(), changes.m_Ranges.begin(), changes.m_Ranges.end());
+    entry.m_Stretches.insert(entry.m_Stretches.end(), changes.m_Stretches.begin(),
+                             changes.m_Stretches.end());
   }
   // Files the removals: groupAt[k] is the group aligned entry k belongs to
   // or precedes (one more entry for the end); next is the first piece of
@@ -115,9 +142,10 @@ class DetailsCollector {
 
 // Aligns O[p..a] with N[p..b] and lists the new nodes of that stretch in
 // page order, each flagged changed or not; removed old nodes are counted.
+// With word level (words not null), changed nodes are compared word by word.
 std::vector<AlignedNode> AlignMiddle(const NodeSequence& o, const NodeSequence& n, std::size_t p,
-                                     std::size_t a, std::size_t b, WordCounts& counts,
-                                     DetailsCollector& details) {
+                                     std::size_t a, std::size_t b, const WordComparison* words,
+                                     WordCounts& counts, DetailsCollector& details) {
   std::vector<AlignedNode> aligned;
   aligned.reserve(b - p + 1);
   TextSequenceEditDistance distance(Slice(o, p, a), Slice(n, p, b));
@@ -129,20 +157,25 @@ std::vector<AlignedNode> AlignMiddle(const NodeSequence& o, const NodeSequence& 
         const Node& old = *o[p + at[0]];
         const Node& next = *n[p + at[1]];
         const bool changed = !old.SameText(next);
-        if (changed) details.Removed(old, aligned.size());
-        aligned.push_back({&next, changed});
+        ChangedWords changes;
+        if (changed && words != nullptr)
+          changes = FindChangedWords(old, next, words->extractor, words->page);
+        if (changed && changes.m_Whole) details.Removed(old, aligned.size());
+        // A blank keeps the words apart from the next old text's.
+        if (!changes.m_Whole) details.Removed(changes.m_Removed + u' ', aligned.size());
+        aligned.push_back({&next, changed, std::move(changes)});
         break;
       }
       case LVTAlgo::kInsertion:
-        aligned.push_back({n[p + at[0]].Get(), true});
+        aligned.push_back({n[p + at[0]].Get(), true, {}});
         break;
       case LVTAlgo::kDeletion:
         counts.deleted += CountWords(o[p + at[0]]->m_Text);
         details.Removed(*o[p + at[0]], aligned.size());
         break;
       case LVTAlgo::kTransposition:
-        aligned.push_back({n[p + at[2]].Get(), true});
-        aligned.push_back({n[p + at[3]].Get(), true});
+        aligned.push_back({n[p + at[2]].Get(), true, {}});
+        aligned.push_back({n[p + at[3]].Get(), true, {}});
         break;
       default:
         break;
@@ -152,8 +185,9 @@ std::vector<AlignedNode> AlignMiddle(const NodeSequence& o, const NodeSequence& 
 }
 
 // Marks the changed nodes of the aligned middle; a group of changes runs
-// until an unchanged node. Returns the number of groups, and in groupAt the
-// group each entry belongs to or precedes, with one more for the end.
+// until an unchanged node, or a changed one with nothing to mark (it only
+// lost words). Returns the number of groups, and in groupAt the group each
+// entry belongs to or precedes, with one more for the end.
 unsigned MarkMiddle(const std::vector<AlignedNode>& aligned, ReportWriter& writer,
                     WordCounts& counts, DetailsCollector& details, std::vector<unsigned>& groupAt) {
   unsigned groups = 0;
@@ -162,17 +196,25 @@ unsigned MarkMiddle(const std::vector<AlignedNode>& aligned, ReportWriter& write
   for (const AlignedNode& entry : aligned) {
     const uint32_t words = CountWords(entry.node->m_Text);
     counts.total += words;
-    if (!entry.changed) {
+    const ChangedWords& changes = entry.words;
+    if (!changes.m_Whole) counts.deleted += changes.m_RemovedWords;
+    if (!entry.changed || (!changes.m_Whole && changes.m_Ranges.empty())) {
       inGroup = false;
       groupAt.push_back(groups + 1);
       continue;
     }
     if (!inGroup) writer.WriteAnchor(*entry.node, ++groups);
-    writer.MarkPieces(*entry.node);
-    details.Changed(*entry.node, groups, words);
+    if (changes.m_Whole) {
+      writer.MarkPieces(*entry.node);
+      details.Changed(*entry.node, groups, words);
+      counts.changed += words;
+    } else {
+      for (const auto& range : changes.m_Ranges) writer.MarkRange(range.first, range.second);
+      details.Changed(changes, groups);
+      counts.changed += changes.m_MarkedWords;
+    }
     groupAt.push_back(groups);
     inGroup = true;
-    counts.changed += words;
   }
   groupAt.push_back(groups + 1);
   return groups;
@@ -192,6 +234,8 @@ void CompareHtmlDocuments::IgnoreDigits(bool ignore) { m_bIgnoreDigits = ignore;
 void CompareHtmlDocuments::IgnoreNonAlphaNum(bool ignore) { m_bIgnoreNonAlphaNum = ignore; }
 
 void CompareHtmlDocuments::AddEncodingHeader(bool add) { m_bAddEncodingHeader = add; }
+
+void CompareHtmlDocuments::WordLevel(bool wordLevel) { m_bWordLevel = wordLevel; }
 
 void CompareHtmlDocuments::HighlightString(const std::u16string& start, const std::u16string& end) {
   m_sHighlightStart = LVTCharset::WideToUtf8(start);
@@ -246,8 +290,12 @@ void CompareHtmlDocuments::DetectChanges(LVTBase::BinaryStreamBuf& oldPage,
   const TextSequenceExtractor extractor(m_bIgnoreCase, m_bIgnoreDigits, m_bIgnoreNonAlphaNum);
   NodeSequence o;
   NodeSequence n;
-  extractor.GetTextSequence(oldBuffer, LVTCharset::kUtf8, o);
-  extractor.GetTextSequence(newBuffer, LVTCharset::kUtf8, n);
+  // What a word-level report puts inside a run of text, once cleared.
+  const std::string open = MarkerReplacement(kChangeOpen) + m_sHighlightStart;
+  const std::string close = m_sHighlightEnd + MarkerReplacement(kChangeClose);
+  const std::vector<std::string> gaps = {open, close, close + open};
+  extractor.GetTextSequence(oldBuffer, LVTCharset::kUtf8, o, oldBuffer.Bytes(), gaps);
+  extractor.GetTextSequence(newBuffer, LVTCharset::kUtf8, n, newBuffer.Bytes(), gaps);
   Rewind(oldBuffer);
   Rewind(newBuffer);
 
@@ -267,7 +315,7 @@ void CompareHtmlDocuments::DetectChanges(LVTBase::BinaryStreamBuf& oldPage,
   std::size_t end = n.size();
   if (p == o.size()) {
     // Text was only appended (or nothing changed): one group, if any.
-    for (std::size_t k = p; k < n.size(); ++k) aligned.push_back({n[k].Get(), true});
+    for (std::size_t k = p; k < n.size(); ++k) aligned.push_back({n[k].Get(), true, {}});
   } else if (p == n.size()) {
     // Text was only removed from the end.
     for (std::size_t k = p; k < o.size(); ++k) {
@@ -284,7 +332,8 @@ void CompareHtmlDocuments::DetectChanges(LVTBase::BinaryStreamBuf& oldPage,
       --b;
     }
     end = b + 1;
-    aligned = AlignMiddle(o, n, p, a, b, counts, collector);
+    const WordComparison words{extractor, newBuffer.Bytes()};
+    aligned = AlignMiddle(o, n, p, a, b, m_bWordLevel ? &words : nullptr, counts, collector);
   }
   std::vector<unsigned> groupAt;
   changeCount = MarkMiddle(aligned, writer, counts, collector, groupAt);

@@ -2,8 +2,6 @@
 
 namespace LVTDT {
 
-namespace {
-
 bool IsWordDelimiter(char16_t c) {
   switch (c) {
     case u'\n':
@@ -25,8 +23,6 @@ bool IsWordDelimiter(char16_t c) {
       return false;
   }
 }
-
-}  // namespace
 
 uint32_t CountWords(const std::u16string& text) {
   uint32_t count = 0;

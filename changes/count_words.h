@@ -13,6 +13,9 @@ namespace LVTDT {
 
 uint32_t CountWords(const std::u16string& text);
 
+// One of the delimiters above.
+bool IsWordDelimiter(char16_t c);
+
 }  // namespace LVTDT
 
 #endif  // LUMIVANT_CHANGES_COUNT_WORDS_H_

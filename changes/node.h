@@ -34,6 +34,9 @@ class Node : public LVT::SPRefCounterST {
   // pieces of a sequence follow each other without overlap.
   std::vector<uint32_t> m_PieceOffsets;
   std::vector<uint32_t> m_PieceLengths;
+  // Whether the parser moved each piece out of a table: markup inside such
+  // a piece would leave white space behind in the table.
+  std::vector<bool> m_PieceFostered;
   // Where the node begins: its piece for a run of text, the link element's
   // own markup for a link node.
   uint32_t m_Offset = kNoOffset;

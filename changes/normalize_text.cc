@@ -41,10 +41,16 @@ char16_t LowerLatin(char16_t c) {
 
 void TextSequenceExtractor::NormalizeText(std::u16string& text) const {
   std::u16string copy = text;
+  FoldText(copy);
+  text.clear();
+  LVTBase::BeautifyString(copy, text, true, true);
+}
+
+void TextSequenceExtractor::FoldText(std::u16string& text) const {
   // Only the ignore options that blank characters need to classify them:
   // every character of the case table is a letter.
   const bool classify = m_bIgnoreDigits || m_bIgnoreNonAlphaNum;
-  for (char16_t& c : copy) {
+  for (char16_t& c : text) {
     if (c == kByteOrderMark) {
       c = u' ';
     } else if (!classify) {
@@ -57,8 +63,6 @@ void TextSequenceExtractor::NormalizeText(std::u16string& text) const {
       c = u' ';
     }
   }
-  text.clear();
-  LVTBase::BeautifyString(copy, text, true, true);
 }
 
 }  // namespace LVTDT

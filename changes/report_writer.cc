@@ -43,14 +43,17 @@ void ReportWriter::MarkPieces(const Node& node) {
   const std::size_t count = std::min(node.m_PieceOffsets.size(), node.m_PieceLengths.size());
   for (std::size_t k = 0; k < count; ++k) {
     if (k < node.m_Pieces.size() && IsWhiteSpace(node.m_Pieces[k])) continue;
-    // A piece that begins behind the last one keeps only what is ahead.
-    const uint32_t start = std::max(node.m_PieceOffsets[k], m_Marked);
-    const uint32_t end =
-        TextEnd(start, std::max(start, node.m_PieceOffsets[k] + node.m_PieceLengths[k]));
-    Insert(start, std::string(kChangeOpen) + m_HighlightStart);
-    Insert(end, m_HighlightEnd + kChangeClose);
-    m_Marked = end;
+    MarkRange(node.m_PieceOffsets[k], node.m_PieceLengths[k]);
   }
+}
+
+void ReportWriter::MarkRange(uint32_t offset, uint32_t length) {
+  // A range that begins behind the last one keeps only what is ahead.
+  const uint32_t start = std::max(offset, m_Marked);
+  const uint32_t end = TextEnd(start, std::max(start, offset + length));
+  Insert(start, std::string(kChangeOpen) + m_HighlightStart);
+  Insert(end, m_HighlightEnd + kChangeClose);
+  m_Marked = end;
 }
 
 uint32_t ReportWriter::TextEnd(uint32_t start, uint32_t end) {

@@ -35,6 +35,9 @@ class ReportWriter {
   // Wraps each piece of the node in the markers and highlight strings;
   // pieces of nothing but white space are copied as they are.
   void MarkPieces(const Node& node);
+  // Wraps the bytes [offset, offset + length) of the page, part of a piece
+  // and more than white space, the same way.
+  void MarkRange(uint32_t offset, uint32_t length);
   // Writes the page with everything inserted.
   void Finish();
 

@@ -1,5 +1,6 @@
 #include "changes/text_sequence_extractor.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "foundation/html/anchor_safety.h"
@@ -59,14 +60,16 @@ void AddPiece(Node& node, std::u16string raw, const LVTParser::HtmlTreeNode& h) 
   node.m_Pieces.push_back(std::move(raw));
   node.m_PieceOffsets.push_back(h.Offset());
   node.m_PieceLengths.push_back(h.Length());
+  node.m_PieceFostered.push_back(h.Fostered());
 }
 
 // Makes the nodes of a walk: a node per text outside links, one node for
 // all the text of each link.
 class NodeCollector {
  public:
-  NodeCollector(const TextSequenceExtractor& extractor, NodeSequence& out)
-      : m_Extractor(extractor), m_Nodes(out) {}
+  NodeCollector(const TextSequenceExtractor& extractor, NodeSequence& out, std::string_view bytes,
+                const std::vector<std::string>& gaps)
+      : m_Extractor(extractor), m_Nodes(out), m_Bytes(bytes), m_Gaps(gaps) {}
 
   void Text(const LVTParser::HtmlTreeNode& h, const LVTParser::PageTextContext& context) {
     std::u16string raw;
@@ -75,6 +78,14 @@ class NodeCollector {
       if (Node* link = m_Nodes.Last()) AddPiece(*link, std::move(raw), h);
       return;
     }
+    if (m_Joinable != nullptr && JoinsOn(*m_Joinable, h)) {
+      AddPiece(*m_Joinable, std::move(raw), h);
+      m_Joinable->m_Text.clear();
+      for (const std::u16string& piece : m_Joinable->m_Pieces) m_Joinable->m_Text += piece;
+      m_Extractor.NormalizeText(m_Joinable->m_Text);
+      return;
+    }
+    m_Joinable = nullptr;
     NodeHandle node = LVT::MakeSmart<Node>();
     node->m_Text = raw;
     m_Extractor.NormalizeText(node->m_Text);
@@ -82,9 +93,14 @@ class NodeCollector {
     AddPiece(*node, std::move(raw), h);
     node->m_Offset = LVTParser::SafeAnchorOffset(h.Offset(), context.openLink);
     m_Nodes.Append(node);
+    if (!m_Gaps.empty()) m_Joinable = node.Get();
   }
-  void Boundary() { m_Nodes.AddBoundaryBlank(); }
+  void Boundary() {
+    m_Joinable = nullptr;
+    m_Nodes.AddBoundaryBlank();
+  }
   void EnterLink(const LVTParser::HtmlTreeNode& h, const LVTParser::PageTextContext& inside) {
+    m_Joinable = nullptr;
     NodeHandle node = LVT::MakeSmart<Node>();
     node->m_Offset = LVTParser::SafeAnchorOffset(h.Offset(), inside.openLink);
     m_Nodes.Append(node);
@@ -92,6 +108,7 @@ class NodeCollector {
   }
   // A link node's text is all its pieces, blanks of inner blocks included.
   void LeaveLink() {
+    m_Joinable = nullptr;
     const NodeHandle link = std::move(m_OpenLinks.back());
     m_OpenLinks.pop_back();
     link->m_Text.clear();
@@ -102,19 +119,32 @@ class NodeCollector {
   void Finish(NodeSequence& out) { m_Nodes.MoveTo(out); }
 
  private:
+  // Whether text h lies right behind node's last piece but for one gap.
+  bool JoinsOn(const Node& node, const LVTParser::HtmlTreeNode& h) const {
+    const uint32_t end = node.m_PieceOffsets.back() + node.m_PieceLengths.back();
+    if (h.Offset() <= end || h.Offset() > m_Bytes.size()) return false;
+    const std::string_view between = m_Bytes.substr(end, h.Offset() - end);
+    return std::find(m_Gaps.begin(), m_Gaps.end(), between) != m_Gaps.end();
+  }
+
   const TextSequenceExtractor& m_Extractor;
   NodeList m_Nodes;
   std::vector<NodeHandle> m_OpenLinks;  // innermost last
+  std::string_view m_Bytes;
+  const std::vector<std::string>& m_Gaps;
+  Node* m_Joinable = nullptr;  // the node of the last text, while nothing came between
 };
 
 }  // namespace
 
 void TextSequenceExtractor::GetTextSequence(LVTBase::BinaryStreamBuf& page,
-                                            LVTCharset::CHARSET charset, NodeSequence& out) const {
+                                            LVTCharset::CHARSET charset, NodeSequence& out,
+                                            std::string_view bytes,
+                                            const std::vector<std::string>& gaps) const {
   LVTParser::HtmlDocTree tree(charset);
   LVTParser::HtmlDocParser parser(page, KeywordTable(), tree);
   parser.Parse();
-  NodeCollector collector(*this, out);
+  NodeCollector collector(*this, out, bytes, gaps);
   LVTParser::WalkPageText(LVTParser::PageTextNodes(tree), LVTParser::PageTextContext(), collector);
   collector.Finish(out);
 }

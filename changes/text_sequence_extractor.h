@@ -13,6 +13,8 @@
 #define LUMIVANT_CHANGES_TEXT_SEQUENCE_EXTRACTOR_H_
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "changes/node.h"
 #include "lumivant/binary_stream_buf.h"
@@ -30,14 +32,24 @@ class TextSequenceExtractor {
   // Parses page from its read position and appends its text nodes to out in
   // document order; offsets count from the start of the stream. A page
   // without a usable tree appends nothing.
+  //
+  // With bytes (the page's bytes) and gaps: two runs of text one right
+  // behind the other but for one of the gaps, byte for byte, make one node,
+  // as they did before a word-level report split the run with its markers.
+  // A page's own runs never touch like that: runs with nothing between them
+  // are one.
   void GetTextSequence(LVTBase::BinaryStreamBuf& page, LVTCharset::CHARSET charset,
-                       NodeSequence& out) const;
+                       NodeSequence& out, std::string_view bytes = {},
+                       const std::vector<std::string>& gaps = {}) const;
 
   // The comparable form of a text, in place: with the options, letters of
   // the Latin case table lowered, digits or all non-alphanumerics made
   // blanks; then white space collapsed and trimmed. Empty when nothing is
   // left to compare.
   void NormalizeText(std::u16string& text) const;
+  // The first step of NormalizeText alone: each character lowered or made a
+  // blank, one for one, so positions still hold in the raw text.
+  void FoldText(std::u16string& text) const;
 
  private:
   bool m_bIgnoreCase;

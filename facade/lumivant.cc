@@ -86,6 +86,7 @@ DiffResult DiffWithDetails(std::string_view old_page, std::string_view new_page,
   comparer.IgnoreCase(options.ignore_case);
   comparer.IgnoreDigits(options.ignore_digits);
   comparer.IgnoreNonAlphaNum(options.ignore_punctuation);
+  comparer.WordLevel(options.word_level);
   comparer.AddEncodingHeader(options.header);
   if (!options.highlight_start.empty() || !options.highlight_end.empty())
     comparer.HighlightString(LVTCharset::Utf8ToWide(options.highlight_start),

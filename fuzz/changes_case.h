@@ -1,14 +1,16 @@
 // Fuzz case for CompareHtmlDocuments::DetectChanges. Input: an options byte
 // (bits 0-2: ignore case, digits, non-alphanumerics; bit 3: no encoding
-// header; bits 4-5: which highlight strings), the old page's character set,
-// the new page's, then the old page, "|||", and the new page.
+// header; bits 4-5: which highlight strings; bit 6: word level), the old
+// page's character set, the new page's, then the old page, "|||", and the
+// new page.
 //
 // Invariants: the report is the encoding header (when on) and the new page
 // in UTF-8 with its markers cleared (as empty spans, MarkerReplacement),
 // plus anchors Change1..ChangeN (N the reported count) and marked pieces,
 // and nothing else; it holds no element that the new page lacks apart from
 // the markers, highlight strings and anchors; the ratio is a fraction; the
-// new page compared with itself has no changes and no changed words.
+// new page compared with itself has no changes and no changed words; with
+// word level, neither has the report given back as the old page.
 #ifndef LUMIVANT_FUZZ_CHANGES_CASE_H_
 #define LUMIVANT_FUZZ_CHANGES_CASE_H_
 
@@ -127,6 +129,7 @@ inline std::string ChangesCase(const uint8_t* data, std::size_t size) {
   comparer.IgnoreNonAlphaNum(options & 4);
   const bool header = !(options & 8);
   comparer.AddEncodingHeader(header);
+  comparer.WordLevel(options & 64);
   const HighlightStrings& strings = kHighlightChoices[(options >> 4) & 3];
   if (strings.start != nullptr) comparer.HighlightString(strings.start, strings.end);
 
@@ -134,6 +137,10 @@ inline std::string ChangesCase(const uint8_t* data, std::size_t size) {
   const ChangeReport report = RunComparison(comparer, oldPage, oldCharset, newPage, newCharset);
   if (const std::string fault = ReportFault(report, expected, header, strings); !fault.empty())
     return fault;
+  // A stored report given back as the old page compares equal to its page.
+  const ChangeReport again =
+      RunComparison(comparer, report.page, LVTCharset::kUtf8, newPage, newCharset);
+  if (again.changedWords != 0) return "the report given back as the old page has changes";
   return SelfComparisonFault(comparer, newPage, newCharset, expected, header);
 }
 

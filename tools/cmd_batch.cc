@@ -40,7 +40,8 @@ for a pair that could not be compared; the other pairs go on.
 
 options:
   every option of lumivant diff but -o and --json (charsets, --ignore-*,
-  --no-header, --no-scripts, --highlight-start, --highlight-end), and
+  --word-level, --no-header, --no-scripts, --highlight-start,
+  --highlight-end), and
   -j N                   compare N pairs at once (default: one per core)
   --query Q              search the changes of each report for Q, as
                          lumivant highlight --changes-only does
@@ -295,8 +296,9 @@ int RunBatch(const Args& args) {
   ParsedArgs parsed;
   std::string error;
   if (!ParseArgs(args,
-                 {"--ignore-case", "--ignore-digits", "--ignore-punctuation", "--no-header",
-                  "--no-scripts", "--progress", "--quiet", "--unicode-words", "--help", "-h"},
+                 {"--ignore-case", "--ignore-digits", "--ignore-punctuation", "--word-level",
+                  "--no-header", "--no-scripts", "--progress", "--quiet", "--unicode-words",
+                  "--help", "-h"},
                  {"-j", "--charset", "--old-charset", "--new-charset", "--highlight-start",
                   "--highlight-end", "--query", "--language"},
                  &parsed, &error)) {
@@ -319,6 +321,7 @@ int RunBatch(const Args& args) {
   job.diff.ignore_case = parsed.Has("--ignore-case");
   job.diff.ignore_digits = parsed.Has("--ignore-digits");
   job.diff.ignore_punctuation = parsed.Has("--ignore-punctuation");
+  job.diff.word_level = parsed.Has("--word-level");
   job.diff.header = !parsed.Has("--no-header");
   job.diff.no_scripts = parsed.Has("--no-scripts");
   job.diff.max_size = MaxPageBytes();

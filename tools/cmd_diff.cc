@@ -1,11 +1,13 @@
 // lumivant diff: compares two versions of a page and writes the new one with
 // every added, changed or moved piece of text marked, as diff does with
 // its exit status: 0 nothing changed, 1 something did, 2 trouble.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "facade/diff_details.h"
 #include "foundation/charset/transcode.h"
@@ -39,6 +41,9 @@ options:
   --ignore-digits        read digits as blanks when comparing
   --ignore-punctuation   read everything but letters and digits as blanks
                          when comparing
+  --word-level           in a changed text, mark only the words that are
+                         new or changed (the whole text when more of its
+                         words changed than stayed)
   --no-header            do not start the report with the generated-file
                          comment and the head that declares UTF-8
   --no-scripts           the head also carries a Content-Security-Policy
@@ -97,8 +102,12 @@ std::vector<Line> ChangedLines(const Page& page,
   LVTFile::MemoryBuffer utf8;
   LVTCharset::TranscodeStream(page.charset, LVTCharset::kUtf8, original, utf8, false);
   std::set<uint32_t> changed;
-  for (const auto& group : details.m_Groups)
+  std::multimap<uint32_t, std::pair<std::size_t, std::size_t>> words;  // word level
+  for (const auto& group : details.m_Groups) {
+    for (const auto& stretch : group.m_Stretches)
+      words.emplace(stretch.m_Piece, std::make_pair(stretch.m_First, stretch.m_Last));
     for (const auto& piece : group.m_Pieces) changed.insert(piece.first);
+  }
   std::multimap<uint32_t, const std::u16string*> removed;
   for (const auto& removal : details.m_Removed) removed.emplace(removal.m_Offset, &removal.m_Text);
 
@@ -112,7 +121,20 @@ std::vector<Line> ChangedLines(const Page& page,
   std::vector<Line> lines =
       PageLines(utf8.Bytes(), [&](uint32_t offset, const std::u16string& text, Line& line) {
         removedBefore(offset, line);
-        line.push_back({text, changed.count(offset) != 0 ? Mark::kAdded : Mark::kPlain});
+        const auto marked = words.equal_range(offset);
+        if (marked.first == marked.second) {
+          line.push_back({text, changed.count(offset) != 0 ? Mark::kAdded : Mark::kPlain});
+          return;
+        }
+        std::size_t at = 0;
+        for (auto it = marked.first; it != marked.second; ++it) {
+          const std::size_t first = std::min(std::max(it->second.first, at), text.size());
+          const std::size_t last = std::min(std::max(it->second.second, first), text.size());
+          if (first > at) line.push_back({text.substr(at, first - at), Mark::kPlain});
+          if (last > first) line.push_back({text.substr(first, last - first), Mark::kAdded});
+          at = last;
+        }
+        if (at < text.size()) line.push_back({text.substr(at), Mark::kPlain});
       });
   lines.emplace_back();
   removedBefore(LVTDT::CompareHtmlDocuments::Details::kAtEnd, lines.back());
@@ -147,8 +169,8 @@ int RunDiff(const Args& args) {
   ParsedArgs parsed;
   std::string error;
   if (!ParseArgs(args,
-                 {"--ignore-case", "--ignore-digits", "--ignore-punctuation", "--no-header",
-                  "--no-scripts", "--json", "--details", "--text", "--help", "-h"},
+                 {"--ignore-case", "--ignore-digits", "--ignore-punctuation", "--word-level",
+                  "--no-header", "--no-scripts", "--json", "--details", "--text", "--help", "-h"},
                  {"-o", "--charset", "--old-charset", "--new-charset", "--highlight-start",
                   "--highlight-end", "--context", "--color"},
                  &parsed, &error)) {
@@ -186,6 +208,7 @@ int RunDiff(const Args& args) {
   options.ignore_case = parsed.Has("--ignore-case");
   options.ignore_digits = parsed.Has("--ignore-digits");
   options.ignore_punctuation = parsed.Has("--ignore-punctuation");
+  options.word_level = parsed.Has("--word-level");
   options.header = !parsed.Has("--no-header");
   options.no_scripts = parsed.Has("--no-scripts");
   options.max_size = MaxPageBytes();

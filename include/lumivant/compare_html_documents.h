@@ -48,6 +48,12 @@ class LVT_EXPORT CompareHtmlDocuments {
   void IgnoreNonAlphaNum(bool ignore);
   // Start the report with a comment and a head that declares UTF-8.
   void AddEncodingHeader(bool add);
+  // Within a changed text, mark only the words that are new or changed
+  // rather than the whole text (unless more of its words changed than
+  // stayed); changedWords then counts the marked words plus the old words
+  // removed without a replacement, and changeRatio the marked words over
+  // the new page's words.
+  void WordLevel(bool wordLevel);
 
   // What is written before and after every changed piece, inside the change
   // markers, exactly as given (converted to UTF-8; nothing checks that it is
@@ -80,12 +86,23 @@ class LVT_EXPORT CompareHtmlDocuments {
     struct Group {
       // The text of the group's nodes as a reader sees it, white space
       // collapsed and trimmed: the text the report marks after anchor
-      // ChangeN, N being the group's place in m_Groups plus 1.
+      // ChangeN, N being the group's place in m_Groups plus 1. With word
+      // level, the stretches of words marked, joined by blanks.
       std::u16string m_Text;
       // Words of the group's nodes, as changedWords counts them.
       unsigned m_Words = 0;
-      // Offset and length of every piece of the group's nodes.
+      // Offset and length of every piece of the group's nodes (with word
+      // level, of every range marked).
       std::vector<std::pair<uint32_t, uint32_t>> m_Pieces;
+      // With word level, what each piece holds of the words marked: the
+      // piece's offset, and the first and one past the last position in
+      // its text. Pieces marked whole are only in m_Pieces.
+      struct Stretch {
+        uint32_t m_Piece;
+        uint32_t m_First;
+        uint32_t m_Last;
+      };
+      std::vector<Stretch> m_Stretches;
     };
     // Text of the old page that the new page no longer has: removed, or
     // replaced by a changed node. Neighbouring old nodes make one entry.
@@ -122,6 +139,7 @@ class LVT_EXPORT CompareHtmlDocuments {
   bool m_bIgnoreDigits = false;
   bool m_bIgnoreNonAlphaNum = false;
   bool m_bAddEncodingHeader = true;
+  bool m_bWordLevel = false;
   std::string m_sHighlightStart;
   std::string m_sHighlightEnd;
 };

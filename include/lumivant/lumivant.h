@@ -70,6 +70,11 @@ struct DiffOptions {
   // Compare texts without regard to case, with digits or with everything
   // but letters and digits read as blanks.
   bool ignore_case = false, ignore_digits = false, ignore_punctuation = false;
+  // In a changed text, mark only the new or changed words (unless more of
+  // its words changed than stayed); changed_words then counts the marked
+  // words plus the old words removed without a replacement, change_ratio
+  // the marked words over the new page's words.
+  bool word_level = false;
   // Start the report with the generated-file comment and a head that
   // declares UTF-8.
   bool header = true;

@@ -59,6 +59,7 @@ def diff(
     ignore_case: bool = False,
     ignore_digits: bool = False,
     ignore_punctuation: bool = False,
+    word_level: bool = False,
     header: bool = True,
     no_scripts: bool = False,
     highlight_start: str | None = None,

@@ -105,7 +105,7 @@ struct Query {
 DiffResult Diff(py::handle old_page, py::handle new_page,
                 const std::optional<std::string>& old_charset,
                 const std::optional<std::string>& new_charset, bool ignore_case, bool ignore_digits,
-                bool ignore_punctuation, bool header, bool no_scripts,
+                bool ignore_punctuation, bool word_level, bool header, bool no_scripts,
                 const std::optional<std::string>& highlight_start,
                 const std::optional<std::string>& highlight_end, std::size_t max_size) {
   const Page oldPage = PageOf(old_page, "old");
@@ -116,6 +116,7 @@ DiffResult Diff(py::handle old_page, py::handle new_page,
   options.ignore_case = ignore_case;
   options.ignore_digits = ignore_digits;
   options.ignore_punctuation = ignore_punctuation;
+  options.word_level = word_level;
   options.header = header;
   options.no_scripts = no_scripts;
   options.max_size = max_size;
@@ -168,7 +169,7 @@ raises ValueError. Every call releases the GIL while the library works; a Query 
 by any number of threads.)";
 
 const char kDiffDoc[] =
-    R"(diff(old: bytes | str, new: bytes | str, *, old_charset: str | None = None, new_charset: str | None = None, ignore_case: bool = False, ignore_digits: bool = False, ignore_punctuation: bool = False, header: bool = True, no_scripts: bool = False, highlight_start: str | None = None, highlight_end: str | None = None, max_size: int = 268435456) -> DiffResult
+    R"(diff(old: bytes | str, new: bytes | str, *, old_charset: str | None = None, new_charset: str | None = None, ignore_case: bool = False, ignore_digits: bool = False, ignore_punctuation: bool = False, word_level: bool = False, header: bool = True, no_scripts: bool = False, highlight_start: str | None = None, highlight_end: str | None = None, max_size: int = 268435456) -> DiffResult
 
 Compare two versions of a page.
 
@@ -182,6 +183,10 @@ old_charset, new_charset: charsets of bytes pages (default: detected); a str
 ignore_case, ignore_digits, ignore_punctuation: compare texts without regard
   to case, with digits, or with everything but letters and digits, read as
   blanks.
+word_level: in a changed text, mark only the new or changed words (the whole
+  text when more of its words changed than stayed); changed_words then counts
+  the marked words plus the old words removed without a replacement, and
+  change_ratio the marked words over the new page's words.
 header: start the report with a comment and a head that declares UTF-8.
 no_scripts: with header, also a Content-Security-Policy that keeps a browser
   from running the page's scripts.
@@ -294,7 +299,8 @@ PYBIND11_MODULE(_lumivant, m) {
   m.def("diff", &Diff, kDiffDoc, py::arg("old"), py::arg("new"), py::kw_only(),
         py::arg("old_charset") = py::none(), py::arg("new_charset") = py::none(),
         py::arg("ignore_case").noconvert() = false, py::arg("ignore_digits").noconvert() = false,
-        py::arg("ignore_punctuation").noconvert() = false, py::arg("header").noconvert() = true,
+        py::arg("ignore_punctuation").noconvert() = false,
+        py::arg("word_level").noconvert() = false, py::arg("header").noconvert() = true,
         py::arg("no_scripts").noconvert() = false, py::arg("highlight_start") = py::none(),
         py::arg("highlight_end") = py::none(), py::arg("max_size") = lumivant::kDefaultMaxPageSize);
 

@@ -64,6 +64,11 @@ def test_str_and_bytes_pages():
     assert "Content-Security-Policy" in lumivant.diff(b"a", b"b", no_scripts=True).report
     assert lumivant.diff(b"<p>A 1</p>", b"<p>a, 2</p>", ignore_case=True, ignore_digits=True,
                          ignore_punctuation=True).changes == 0
+    words = lumivant.diff(b"<p>run every ten minutes today</p>",
+                          b"<p>run every fifteen minutes today</p>", header=False,
+                          highlight_start="[", highlight_end="]", word_level=True)
+    assert (words.changes, words.changed_words, words.change_ratio) == (1, 1, 0.2)
+    assert "every <LumivantChanges>[fifteen]</LumivantChanges> minutes" in words.report
     assert lumivant.__version__.count(".") == 2
 
 

@@ -112,6 +112,52 @@ TEST(DetectChanges, GroupsAreSplitByUnchangedNodesOnly) {
   }
 }
 
+TEST(DetectChanges, WordLevelMarksTheNewWordsOfAChangedText) {
+  const std::string ferry = "The harbour ferry will run every ten minutes on weekdays.";
+  const struct {
+    std::string oldBody, newBody;
+    unsigned changes, changedWords;
+    std::string pieces;
+  } rows[] = {
+      {"<p>" + ferry + "</p>",
+       "<p>The harbour ferry will run every fifteen minutes on weekdays.</p>", 1, 1, "fifteen"},
+      // Two new words for one removed, a word removed without a new one.
+      {"<p>The ferry runs daily at noon from the pier</p>",
+       "<p>The ferry runs at noon and dusk from the pier</p>", 1, 3, "and dusk"},
+      {"<p>" + ferry + "</p><p>kept</p>",
+       "<p>The harbour ferry will run every minutes.</p><p>kept</p>", 0, 3, ""},
+      // A word across inline markup, piece by piece; a reference stays whole.
+      {"<p><a href=\"/p\">the old pri<b>ce</b> list for the caf&eacute; today</a></p>",
+       "<p><a href=\"/p\">the old pro<b>duce</b> list for the caf&eacute;s today</a></p>", 1, 2,
+       "pro | duce | caf&eacute;s"},
+      // More changed than kept: the whole text.
+      {"<p>one two three</p>", "<p>four five three</p>", 1, 3, "four five three"},
+      {"<p>" + ferry + "</p><p>x</p>", "<p>An added text</p><p>" + ferry + "</p><p>y z</p>", 2, 5,
+       "An added text | y z"},
+  };
+  LVTDT::CompareHtmlDocuments comparer;
+  comparer.WordLevel(true);
+  for (const auto& row : rows) {
+    const ChangeReport r = Compare(comparer, Page(row.oldBody), Page(row.newBody));
+    EXPECT_EQ(row.changes, r.changes) << row.newBody;
+    EXPECT_EQ(row.changedWords, r.changedWords) << row.newBody;
+    EXPECT_EQ(row.pieces, MarkedPieces(r.page));
+    // The report is the page, and given back as the old page equals it.
+    EXPECT_EQ("", lvt_fuzz::RunCase(
+                      lvt_fuzz::ChangesCase,
+                      std::string("\x40\0\0", 3) + Page(row.oldBody) + "|||" + Page(row.newBody)));
+  }
+  EXPECT_EQ(kHeader + Page("<p><a name=\"Change1\"></a>The harbour ferry will run every " +
+                           Marked("fifteen") + " minutes on weekdays.</p>"),
+            Compare(comparer, Page("<p>" + ferry + "</p>"),
+                    Page("<p>The harbour ferry will run every fifteen minutes on weekdays.</p>"))
+                .page);
+  comparer.IgnoreCase(true);
+  EXPECT_EQ("soon", MarkedPieces(Compare(comparer, Page("<p>The ferry runs DAILY now</p>"),
+                                         Page("<p>the ferry runs daily soon</p>"))
+                                     .page));
+}
+
 TEST(DetectChanges, LinkNodeIsMarkedPieceByPieceAfterOneAnchor) {
   const ChangeReport r =
       Compare(Page("<p>Read <a href=\"/plan\">the old plan</a> today</p>"),

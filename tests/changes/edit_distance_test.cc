@@ -8,6 +8,7 @@
 
 #include "changes/generalized_edit_distance.h"
 #include "changes/text_sequence_edit_distance.h"
+#include "changes/word_diff.h"
 #include "testing/test_util.h"
 
 namespace {
@@ -238,6 +239,37 @@ TEST(TextSequenceEditDistance, LongSequencesAgreeInEveryMode) {
         Edit(random, a, edits, [](int k) { return "n" + std::to_string(k % 50); });
     if (round % 10 == 9) b = RandomTexts(random, length, 30);
     ExpectAgrees(a, b, round);
+  }
+}
+
+// The word alignment keeps as many words as the longest common subsequence
+// of the direct recurrence; the inserted words are the new words not kept,
+// and a removed word counts only where no new word took its place.
+TEST(DiffWords, KeepsALongestCommonSubsequenceOfWords) {
+  std::mt19937 random(19);
+  for (int round = 0; round < 300; ++round) {
+    std::vector<std::string> words[2];
+    std::u16string texts[2];
+    for (int side = 0; side < 2; ++side) {
+      const int count = static_cast<int>(random() % 12);
+      for (int k = 0; k < count; ++k) {
+        words[side].push_back(std::string(1, static_cast<char>('a' + random() % 4)));
+        texts[side] += lvt_testing::U16((k == 0 ? "" : random() % 3 ? " " : "  ") + words[side][k]);
+      }
+    }
+    const std::size_t n = words[0].size(), m = words[1].size();
+    std::vector<std::vector<uint32_t>> lcs(n + 1, std::vector<uint32_t>(m + 1, 0));
+    for (std::size_t i = 1; i <= n; ++i)
+      for (std::size_t j = 1; j <= m; ++j)
+        lcs[i][j] = words[0][i - 1] == words[1][j - 1] ? lcs[i - 1][j - 1] + 1
+                                                       : std::max(lcs[i - 1][j], lcs[i][j - 1]);
+    const LVTDT::WordDiff diff = LVTDT::DiffWords(texts[0], texts[1]);
+    ASSERT_TRUE(diff.m_Complete);
+    EXPECT_EQ(lcs[n][m], diff.m_KeptWords) << round;
+    EXPECT_EQ(m - lcs[n][m], diff.m_InsertedWords) << round;
+    EXPECT_LE(diff.m_RemovedWords, n - lcs[n][m]) << round;
+    EXPECT_GE(diff.m_RemovedWords + diff.m_InsertedWords, n - lcs[n][m]) << round;
+    EXPECT_EQ(words[0] == words[1], diff.m_Inserted.empty() && diff.m_Removed.empty()) << round;
   }
 }
 

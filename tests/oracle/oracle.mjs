@@ -119,13 +119,14 @@ function check(kind, pageBytes, charset, args, wrappers) {
   return difference && `${kind}: ${difference}`;
 }
 
-function diffCase(oldBytes, newBytes, charsets, defaults) {
+function diffCase(oldBytes, newBytes, charsets, defaults, wordLevel) {
   const oldFile = path.join(work, 'old.html');
   const newFile = path.join(work, 'new.html');
   fs.writeFileSync(oldFile, oldBytes);
   fs.writeFileSync(newFile, newBytes);
   const args = ['diff', '--old-charset', charsets[0], '--new-charset', charsets[1]];
   if (!defaults) args.push('--highlight-start', DISTINCT_HIGHLIGHT[0], '--highlight-end', DISTINCT_HIGHLIGHT[1]);
+  if (wordLevel) args.push('--word-level');
   args.push(oldFile, newFile);
   return check('diff', newBytes, charsets[1], args,
                [defaults ? DEFAULT_HIGHLIGHT[0] : DISTINCT_HIGHLIGHT[0]]);
@@ -181,10 +182,11 @@ for (let n = 0; n < options.random; ++n) {
   const old = gen.mutate(rnd, tokens);
   const query = gen.query(rnd);
   const defaults = n % 2 === 1;
+  const wordLevel = n % 4 >= 2;  // markers inside texts, not around them
   const utf8 = ['utf-8', 'utf-8'];
   const diffOf = (keep) => diffCase(Buffer.from(keep.map((i) => old[i]).join('')),
                                     Buffer.from(keep.map((i) => tokens[i]).join('')), utf8,
-                                    defaults);
+                                    defaults, wordLevel);
   const all = tokens.map((_, i) => i);
   ++totals.diff;
   let difference = diffOf(all);
@@ -195,7 +197,8 @@ for (let n = 0; n < options.random; ++n) {
       keep = cut;
       difference = diffOf(keep);
     }
-    report('diff', `random page ${seed} (diff${defaults ? ', default tags' : ''})`, difference,
+    report('diff', `random page ${seed} (diff${defaults ? ', default tags' : ''}` +
+           `${wordLevel ? ', word level' : ''})`, difference,
            `old ${JSON.stringify(keep.map((i) => old[i]).join(''))} new ` +
            JSON.stringify(keep.map((i) => tokens[i]).join('')));
   }
@@ -252,8 +255,11 @@ if (options.corpus) {
       if (!options.corpusAll && defaults !== (n % 2 === 1)) continue;
       ++totals.diff;
       const difference = diffCase(oldBytes, newBytes, [charsetOf(oldBytes), charsetOf(newBytes)],
-                                  defaults);
-      if (difference) report('diff', `${pair} (diff${defaults ? ', default tags' : ''})`, difference);
+                                  defaults, defaults);
+      if (difference) {
+        report('diff', `${pair} (diff${defaults ? ', default tags, word level' : ''})`,
+               difference);
+      }
     }
   }
 }

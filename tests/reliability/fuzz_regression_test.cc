@@ -39,8 +39,16 @@ TEST(FuzzRegression, QueryInputsKeepTheirInvariants) {
   EXPECT_GT(Replay("query", lvt_fuzz::QueryCase), 10u);
 }
 
+// Each changes input once more with word level, whatever its options say.
+std::string WordLevelChangesCase(const uint8_t* data, std::size_t size) {
+  std::string input(reinterpret_cast<const char*>(data), size);
+  if (!input.empty()) input[0] = static_cast<char>(input[0] | 64);
+  return lvt_fuzz::ChangesCase(reinterpret_cast<const uint8_t*>(input.data()), input.size());
+}
+
 TEST(FuzzRegression, ChangesInputsKeepTheirInvariants) {
   EXPECT_GT(Replay("changes", lvt_fuzz::ChangesCase), 10u);
+  EXPECT_GT(Replay("changes", WordLevelChangesCase), 10u);
 }
 
 TEST(FuzzRegression, HighlightInputsKeepTheirInvariants) {

@@ -141,6 +141,16 @@ TEST(DiffCliTest, DetailsAndTextView) {
       "\"Change3\"},{\"text\":\"Prices are the average of Tuesday's auction. Read\","
       "\"before\":\"Change4\"}]}\n",
       r.out);
+  // Word level: the words of changed texts, the words removed without a
+  // replacement counted; the text view marks the words.
+  r = RunCli({"diff", "--json", "--details", "--word-level", kOld, kNew});
+  EXPECT_EQ(0u, r.out.find("{\"changes\":5,\"changed_words\":25,"));
+  EXPECT_NE(std::string::npos,
+            r.out.find("{\"anchor\":\"Change4\",\"text\":\"Lobster £32.00 Wednesday's\","
+                       "\"words\":4}"));
+  EXPECT_NE(std::string::npos,
+            RunCli({"diff", "--text", "--word-level", kOld, kNew})
+                .out.find("[-Tuesday's-] Prices are the average of {+Wednesday's+} auction."));
   r = RunCli({"diff", "--text", "--context", "0", kOld, kNew});
   EXPECT_EQ(1, r.status) << r.err;
   EXPECT_EQ(0u, r.out.find("The harbour ferry will run every [-twenty-] {+fifteen+} minutes"));
