@@ -4,6 +4,7 @@ lumivant batch gives, bad pairs included."""
 import json
 import os
 import subprocess
+import sys
 from pathlib import Path
 
 import pytest
@@ -43,7 +44,17 @@ def test_local_cluster_gives_what_batch_gives(tmp_path):
     with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True) as cluster:
         with distributed.Client(cluster):
             got = lumivant.dask.compare(rows, query="news", partition_size=2).compute()
+        # The command streams the same lines through a small window.
+        env = dict(os.environ, PYTHONPATH=str(Path(lumivant.__file__).resolve().parents[1]))
+        command = subprocess.run(
+            [sys.executable, "-m", "lumivant.dask", str(manifest), "--query", "news", "--quiet",
+             "--scheduler", cluster.scheduler_address, "-o", str(tmp_path / "results.jsonl")],
+            capture_output=True, text=True, env=env,
+        )
     assert got == expected
+    assert command.returncode == 2, command.stderr
+    lines = (tmp_path / "results.jsonl").read_text().splitlines()
+    assert [json.loads(line) for line in lines] == expected
     for i in range(2):
         assert (tmp_path / f"py{i}.html").read_bytes() == (tmp_path / f"cli{i}.html").read_bytes()
     assert lumivant.dask.exit_status(got, "news") == 2
