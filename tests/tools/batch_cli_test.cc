@@ -48,13 +48,20 @@ TEST(BatchCliTest, EveryPairAsDiffGivesItAndBadPairsAsErrors) {
               ReadFile(dir + "/got" + std::to_string(i)))
         << pairs[i].second;
 
-  // A missing page and a folder are errors of their pairs only.
+  // A missing page and a folder are errors of their pairs only; a binary
+  // file is a bad page, compared like any other.
   const std::string& page = pairs[0].first;
+  std::ofstream(dir + "/binary.bin") << std::string("\0\xff\xfe<p>\x01\0</", 10);
   std::ofstream(dir + "/bad.tsv") << page << '\t' << dir + "/missing.html\n"
                                   << dir << '\t' << page << '\n'
-                                  << page << '\t' << page << '\n';
+                                  << page << '\t' << page << '\n'
+                                  << dir + "/binary.bin\t" << page << '\n';
   batch = RunCli({"batch", "-j", "2", "--query", "bridge", dir + "/bad.tsv"});
   EXPECT_EQ(2, batch.status);
+  const std::size_t binaryLine = batch.out.find("{\"old\":\"" + dir + "/binary.bin\"");
+  ASSERT_NE(std::string::npos, binaryLine) << batch.out;
+  EXPECT_NE(std::string::npos, batch.out.find("\"changes\":", binaryLine)) << batch.out;
+  batch.out.resize(binaryLine);
   EXPECT_EQ("{\"old\":\"" + page + "\",\"new\":\"" + dir + "/missing.html\",\"error\":\"" + dir +
                 "/missing.html: No such file or directory\"}\n" + "{\"old\":\"" + dir +
                 "\",\"new\":\"" + page + "\",\"error\":\"" + dir + ": Is a directory\"}\n" +
