@@ -10,7 +10,6 @@
 
 namespace LVTDT {
 
-using LVTParser::HtmlNodeHandle;
 using LVTParser::HtmlTreeNode;
 
 LVTParser::HtmlKeywordTable RawTextExtractor::ms_HtmlKeyTable(2);
@@ -27,13 +26,14 @@ struct RunCollector {
     std::u16string text;
     node.GetText(text);
     LVTBase::BeautifyString(text, run->m_Text, false, true);
+    if (run->m_Text.empty()) return;
     run->m_Start = node.Offset();
     run->m_Length = node.Length();
     run->m_Excluded = highlighted && !context.inChangesMarker;
     run->m_Fostered = node.Fostered();
     run->m_AnchorPos = LVTParser::SafeAnchorOffset(
-        context.inLink ? context.linkOffset : run->m_Start, context.openLink);
-    if (!run->m_Text.empty()) runs.push_back(std::move(run));
+        context.inLink ? context.linkOffset : run->m_Start, context.openLink, context.liveLinks);
+    runs.push_back(std::move(run));
   }
   // A word boundary: one blank behind the last run.
   void Boundary() {
@@ -74,21 +74,13 @@ void RawTextExtractor::GetRawText(LVTBase::BinaryStreamBuf& page, LVTCharset::CH
   LVTParser::HtmlDocTree tree(charset);
   LVTParser::HtmlDocParser parser(page, ms_HtmlKeyTable, tree);
   parser.Parse();
-  const LVTParser::HtmlNodeRange nodes = LVTParser::PageTextNodes(tree);
-  RecursiveParse(nodes.begin(), nodes.end(), false, 0, highlighted, highlighted, runs);
-}
-
-void RawTextExtractor::RecursiveParse(const HtmlNodeHandle* first,
-                                      const HtmlNodeHandle* const& last, bool inLink,
-                                      uint32_t linkPosition, const bool& excluded, bool highlighted,
-                                      RawTextList& runs) {
+  const LVTParser::LiveLinks liveLinks(tree.LinkSpans());
   LVTParser::PageTextContext context;
-  context.inLink = inLink;
-  context.linkOffset = linkPosition;
-  // An excluded start is one outside every change marker of a report.
-  context.inChangesMarker = !excluded;
+  // A report's text starts outside every change marker.
+  context.inChangesMarker = !highlighted;
+  context.liveLinks = &liveLinks;
   RunCollector collector{highlighted, runs};
-  LVTParser::WalkPageText(LVTParser::HtmlNodeRange(first, last), context, collector);
+  LVTParser::WalkPageText(LVTParser::PageTextNodes(tree), context, collector);
 }
 
 }  // namespace LVTDT
