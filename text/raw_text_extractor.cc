@@ -1,5 +1,6 @@
 #include "lumivant/raw_text_extractor.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -20,6 +21,11 @@ namespace {
 struct RunCollector {
   bool highlighted;  // a change report: runs outside its markers are excluded
   RawTextList& runs;
+  // The last run a text moved out of a table may join: one with more than
+  // white space (white space stays in the table), and the separator blanks
+  // behind it.
+  RawText* joinable = nullptr;
+  uint32_t blanks = 0;
 
   void Text(const HtmlTreeNode& node, const LVTParser::PageTextContext& context) {
     RawTextHandle run = LVT::MakeSmart<RawText>();
@@ -33,11 +39,20 @@ struct RunCollector {
     run->m_Fostered = node.Fostered();
     run->m_AnchorPos = LVTParser::SafeAnchorOffset(
         context.inLink ? context.linkOffset : run->m_Start, context.openLink, context.liveLinks);
+    if (run->m_Fostered && joinable != nullptr) joinable->m_UnwrittenBlanks = blanks;
+    const bool blank = std::all_of(run->m_Text.begin(), run->m_Text.end(),
+                                   [](char16_t c) { return LVTBase::IsBlank(c); });
+    if (run->m_Fostered || !blank) {
+      joinable = run.Get();
+      blanks = 0;
+    }
     runs.push_back(std::move(run));
   }
   // A word boundary: one blank behind the last run.
   void Boundary() {
-    if (!runs.empty()) runs.back()->m_Text.push_back(u' ');
+    if (runs.empty()) return;
+    runs.back()->m_Text.push_back(u' ');
+    if (runs.back().Get() == joinable) ++blanks;
   }
   void EnterLink(const HtmlTreeNode&, const LVTParser::PageTextContext&) {}
   void LeaveLink() {}
