@@ -91,7 +91,7 @@ class NodeCollector {
     m_Extractor.NormalizeText(node->m_Text);
     if (node->m_Text.empty()) return;
     AddPiece(*node, std::move(raw), h);
-    node->m_Offset = LVTParser::SafeAnchorOffset(h.Offset(), context.openLink);
+    node->m_Offset = LVTParser::SafeAnchorOffset(h.Offset(), context.openLink, context.liveLinks);
     m_Nodes.Append(node);
     if (!m_Gaps.empty()) m_Joinable = node.Get();
   }
@@ -102,7 +102,7 @@ class NodeCollector {
   void EnterLink(const LVTParser::HtmlTreeNode& h, const LVTParser::PageTextContext& inside) {
     m_Joinable = nullptr;
     NodeHandle node = LVT::MakeSmart<Node>();
-    node->m_Offset = LVTParser::SafeAnchorOffset(h.Offset(), inside.openLink);
+    node->m_Offset = LVTParser::SafeAnchorOffset(h.Offset(), inside.openLink, inside.liveLinks);
     m_Nodes.Append(node);
     m_OpenLinks.push_back(std::move(node));
   }
@@ -145,7 +145,10 @@ void TextSequenceExtractor::GetTextSequence(LVTBase::BinaryStreamBuf& page,
   LVTParser::HtmlDocParser parser(page, KeywordTable(), tree);
   parser.Parse();
   NodeCollector collector(*this, out, bytes, gaps);
-  LVTParser::WalkPageText(LVTParser::PageTextNodes(tree), LVTParser::PageTextContext(), collector);
+  const LVTParser::LiveLinks liveLinks(tree.LinkSpans());
+  LVTParser::PageTextContext context;
+  context.liveLinks = &liveLinks;
+  LVTParser::WalkPageText(LVTParser::PageTextNodes(tree), context, collector);
   collector.Finish(out);
 }
 

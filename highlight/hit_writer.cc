@@ -29,7 +29,7 @@ bool HitWriter::AnchorGroup(const RawText& first, uint32_t& anchorCount) {
 void HitWriter::WrapPiece(const RawTextHandle& run, std::size_t offset, std::size_t length,
                           std::string_view startTag, std::string_view endTag) {
   if (!run || !OpenRun(run)) return;
-  const std::size_t size = run->m_Text.size();
+  const std::size_t size = WrittenSize(*run);
   // Pieces come from this very text, in order; anything else would make the
   // writer go back over what it wrote, so it is skipped.
   if (offset < m_TextPos || offset >= size) return;
@@ -70,12 +70,17 @@ bool HitWriter::OpenRun(const RawTextHandle& run) {
 
 void HitWriter::CloseRun() {
   const RawText& run = *m_OpenRun;
-  WriteText(m_TextPos, run.m_Text.size() - m_TextPos);
+  const std::size_t size = WrittenSize(run);
+  if (size > m_TextPos) WriteText(m_TextPos, size - m_TextPos);
   // The node's own bytes are replaced by its text: skip them.
   const uint32_t end = run.m_Start + run.m_Length;
   m_Copy.SkipTo(end);
   m_OpenRun = RawTextHandle();
   m_TextPos = 0;
+}
+
+std::size_t HitWriter::WrittenSize(const RawText& run) {
+  return run.m_Text.size() - std::min<std::size_t>(run.m_UnwrittenBlanks, run.m_Text.size());
 }
 
 void HitWriter::WriteText(std::size_t from, std::size_t count) {

@@ -55,6 +55,8 @@ class HitWriter {
  private:
   bool OpenRun(const RawTextHandle& run);
   void CloseRun();
+  // How much of run's text is written (RawText::m_UnwrittenBlanks).
+  static std::size_t WrittenSize(const RawText& run);
   void WriteText(std::size_t from, std::size_t count);
   void WriteEscaped(std::string_view bytes);
 

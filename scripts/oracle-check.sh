@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks with an independent HTML parser (parse5, in tests/oracle) that the
 # tool's change reports and highlighted pages parse to the page's own
-# document plus only our elements, on N random hostile pages and on every
-# page and pair of the shared corpus:
+# document plus only our elements, on N random hostile pages, on the kept
+# fuzz inputs and on every page and pair of the shared corpus:
 #
 #   scripts/oracle-check.sh [N] [LUMIVANT-BINARY] [more oracle.mjs options]
 #
@@ -25,4 +25,5 @@ if [ ! -d tests/oracle/node_modules/parse5 ] &&
 fi
 corpus_args=()
 [ -d "$corpus" ] && corpus_args=(--corpus "$corpus")
-exec node tests/oracle/oracle.mjs --lumivant "$bin" --random "$count" "${corpus_args[@]}" "$@"
+exec node tests/oracle/oracle.mjs --lumivant "$bin" --random "$count" \
+  --regressions tests/reliability/regressions "${corpus_args[@]}" "$@"

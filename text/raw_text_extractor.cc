@@ -1,5 +1,6 @@
 #include "lumivant/raw_text_extractor.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -10,7 +11,6 @@
 
 namespace LVTDT {
 
-using LVTParser::HtmlNodeHandle;
 using LVTParser::HtmlTreeNode;
 
 LVTParser::HtmlKeywordTable RawTextExtractor::ms_HtmlKeyTable(2);
@@ -21,23 +21,38 @@ namespace {
 struct RunCollector {
   bool highlighted;  // a change report: runs outside its markers are excluded
   RawTextList& runs;
+  // The last run a text moved out of a table may join: one with more than
+  // white space (white space stays in the table), and the separator blanks
+  // behind it.
+  RawText* joinable = nullptr;
+  uint32_t blanks = 0;
 
   void Text(const HtmlTreeNode& node, const LVTParser::PageTextContext& context) {
     RawTextHandle run = LVT::MakeSmart<RawText>();
     std::u16string text;
     node.GetText(text);
     LVTBase::BeautifyString(text, run->m_Text, false, true);
+    if (run->m_Text.empty()) return;
     run->m_Start = node.Offset();
     run->m_Length = node.Length();
     run->m_Excluded = highlighted && !context.inChangesMarker;
     run->m_Fostered = node.Fostered();
     run->m_AnchorPos = LVTParser::SafeAnchorOffset(
-        context.inLink ? context.linkOffset : run->m_Start, context.openLink);
-    if (!run->m_Text.empty()) runs.push_back(std::move(run));
+        context.inLink ? context.linkOffset : run->m_Start, context.openLink, context.liveLinks);
+    if (run->m_Fostered && joinable != nullptr) joinable->m_UnwrittenBlanks = blanks;
+    const bool blank = std::all_of(run->m_Text.begin(), run->m_Text.end(),
+                                   [](char16_t c) { return LVTBase::IsBlank(c); });
+    if (run->m_Fostered || !blank) {
+      joinable = run.Get();
+      blanks = 0;
+    }
+    runs.push_back(std::move(run));
   }
   // A word boundary: one blank behind the last run.
   void Boundary() {
-    if (!runs.empty()) runs.back()->m_Text.push_back(u' ');
+    if (runs.empty()) return;
+    runs.back()->m_Text.push_back(u' ');
+    if (runs.back().Get() == joinable) ++blanks;
   }
   void EnterLink(const HtmlTreeNode&, const LVTParser::PageTextContext&) {}
   void LeaveLink() {}
@@ -74,21 +89,13 @@ void RawTextExtractor::GetRawText(LVTBase::BinaryStreamBuf& page, LVTCharset::CH
   LVTParser::HtmlDocTree tree(charset);
   LVTParser::HtmlDocParser parser(page, ms_HtmlKeyTable, tree);
   parser.Parse();
-  const LVTParser::HtmlNodeRange nodes = LVTParser::PageTextNodes(tree);
-  RecursiveParse(nodes.begin(), nodes.end(), false, 0, highlighted, highlighted, runs);
-}
-
-void RawTextExtractor::RecursiveParse(const HtmlNodeHandle* first,
-                                      const HtmlNodeHandle* const& last, bool inLink,
-                                      uint32_t linkPosition, const bool& excluded, bool highlighted,
-                                      RawTextList& runs) {
+  const LVTParser::LiveLinks liveLinks(tree.LinkSpans());
   LVTParser::PageTextContext context;
-  context.inLink = inLink;
-  context.linkOffset = linkPosition;
-  // An excluded start is one outside every change marker of a report.
-  context.inChangesMarker = !excluded;
+  // A report's text starts outside every change marker.
+  context.inChangesMarker = !highlighted;
+  context.liveLinks = &liveLinks;
   RunCollector collector{highlighted, runs};
-  LVTParser::WalkPageText(LVTParser::HtmlNodeRange(first, last), context, collector);
+  LVTParser::WalkPageText(LVTParser::PageTextNodes(tree), context, collector);
 }
 
 }  // namespace LVTDT

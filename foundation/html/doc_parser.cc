@@ -80,10 +80,14 @@ bool HtmlDocParser::Parse() {
   SettleSpans(*built.root);
   MapSpans(*built.root, base, shift, page.sourceOffsets);
   built.root->SetSpan(base, total);
+  for (HtmlDocTree::LinkSpan& span : built.linkSpans) {
+    span.first = MapOffset(span.first, base, shift, page.sourceOffsets);
+    span.second = MapOffset(span.second, base, shift, page.sourceOffsets);
+  }
 
   std::vector<HtmlNodeHandle> topLevel;
   topLevel.push_back(std::move(built.root));
-  m_Tree.Reset(std::move(topLevel), built.nodeCount);
+  m_Tree.Reset(std::move(topLevel), built.nodeCount, std::move(built.linkSpans));
   return page.charsetKnown;
 }
 

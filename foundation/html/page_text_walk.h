@@ -21,10 +21,11 @@ namespace LVTParser {
 
 // What lies around a node of the walk.
 struct PageTextContext {
-  bool inLink = false;              // inside an anchoring link
-  uint32_t linkOffset = 0;          // start of the innermost one, when inLink
-  bool inChangesMarker = false;     // inside a change marker element
-  uint32_t openLink = kNoOpenLink;  // outermost "a" start tag around, open or to be re-opened
+  bool inLink = false;                   // inside an anchoring link
+  uint32_t linkOffset = 0;               // start of the innermost one, when inLink
+  bool inChangesMarker = false;          // inside a change marker element
+  uint32_t openLink = kNoOpenLink;       // outermost "a" start tag around, open or to be re-opened
+  const LiveLinks* liveLinks = nullptr;  // the page's, when anchors are placed
 };
 
 // Walks nodes and everything below them, starting in context. visitor gets:

@@ -82,10 +82,12 @@ HtmlDocTree::HtmlDocTree(LVTCharset::CHARSET charset) : m_Charset(charset) {}
 
 HtmlDocTree::~HtmlDocTree() { ReleaseIteratively(m_TopLevel); }
 
-void HtmlDocTree::Reset(std::vector<HtmlNodeHandle> topLevel, uint32_t nodeCount) {
+void HtmlDocTree::Reset(std::vector<HtmlNodeHandle> topLevel, uint32_t nodeCount,
+                        std::vector<LinkSpan> linkSpans) {
   ReleaseIteratively(m_TopLevel);
   m_TopLevel = std::move(topLevel);
   m_NodeCount = nodeCount;
+  m_LinkSpans = std::move(linkSpans);
 }
 
 }  // namespace LVTParser

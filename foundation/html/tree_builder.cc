@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "foundation/html/text_stretches.h"
@@ -47,6 +48,7 @@ class Builder {
     m_Frames.push_back(Frame{document, built.root.Get(), 0});
     while (!m_Frames.empty()) Step();
     built.nodeCount = m_Count;
+    built.linkSpans = std::move(m_LinkSpans);
     return built;
   }
 
@@ -112,6 +114,11 @@ class Builder {
     else if (written)
       ownEnd = offset + static_cast<uint32_t>(element.original_tag.length);
     HtmlTreeNode* node = Append(parent, id, offset, ownEnd);
+    // The parser records when it pops an element; one it took out from
+    // under others (adoption) keeps no end, and its clone, if any, goes on.
+    if (element.tag == GUMBO_TAG_A && element.tag_namespace == GUMBO_NAMESPACE_HTML &&
+        element.original_tag.length > 0 && element.end_pos.offset > element.start_pos.offset)
+      m_LinkSpans.emplace_back(element.start_pos.offset, element.end_pos.offset);
     // A clone keeps where its original starts: markup written between the
     // two would meet the element still open or waiting to be re-opened.
     if (!written && element.original_tag.length > 0)
@@ -142,6 +149,7 @@ class Builder {
   uint32_t m_Count = 0;
   std::vector<Frame> m_Frames;
   std::vector<TextStretch> m_Stretches;
+  std::vector<HtmlDocTree::LinkSpan> m_LinkSpans;
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #define LUMIVANT_FOUNDATION_HTML_TREE_BUILDER_H_
 
 #include <cstdint>
+#include <vector>
 
 #include "lumivant/html_keyword_table.h"
 #include "lumivant/html_tree.h"
@@ -21,6 +22,7 @@ constexpr uint32_t kUnsetOffset = 0xFFFFFFFFu;
 struct BuiltTree {
   HtmlNodeHandle root;  // kDocumentKeyword
   uint32_t nodeCount = 0;
+  std::vector<HtmlDocTree::LinkSpan> linkSpans;  // see HtmlDocTree::LinkSpans
 };
 
 // buffer/size: what the library parsed; document: its document node.

@@ -190,13 +190,16 @@ void SettleSpans(HtmlTreeNode& root) {
   }
 }
 
+uint32_t MapOffset(uint32_t position, uint32_t base, uint32_t shift,
+                   const std::vector<uint32_t>& sourceOffsets) {
+  std::size_t index = static_cast<std::size_t>(position) + shift;
+  if (sourceOffsets.empty()) return base + static_cast<uint32_t>(index);
+  return base + sourceOffsets[std::min(index, sourceOffsets.size() - 1)];
+}
+
 void MapSpans(HtmlTreeNode& root, uint32_t base, uint32_t shift,
               const std::vector<uint32_t>& sourceOffsets) {
-  auto map = [&](uint32_t position) {
-    std::size_t index = static_cast<std::size_t>(position) + shift;
-    if (sourceOffsets.empty()) return base + static_cast<uint32_t>(index);
-    return base + sourceOffsets[std::min(index, sourceOffsets.size() - 1)];
-  };
+  auto map = [&](uint32_t position) { return MapOffset(position, base, shift, sourceOffsets); };
   std::vector<HtmlTreeNode*> pending{&root};
   while (!pending.empty()) {
     HtmlTreeNode* node = pending.back();

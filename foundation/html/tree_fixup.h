@@ -25,6 +25,9 @@ void SettleSpans(HtmlTreeNode& root);
 // sourceOffsets is not empty, else base + p + shift.
 void MapSpans(HtmlTreeNode& root, uint32_t base, uint32_t shift,
               const std::vector<uint32_t>& sourceOffsets);
+// The same for one position.
+uint32_t MapOffset(uint32_t position, uint32_t base, uint32_t shift,
+                   const std::vector<uint32_t>& sourceOffsets);
 
 }  // namespace LVTParser
 

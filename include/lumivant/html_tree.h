@@ -136,14 +136,23 @@ class HtmlDocTree {
   HtmlNodeRange TopLevel() const {
     return HtmlNodeRange(m_TopLevel.data(), m_TopLevel.data() + m_TopLevel.size());
   }
+  // How long each "a" element the page wrote stayed open while the parser
+  // read the page: the offset of its start tag and that of the token that
+  // closed it, in no particular order. A clone the parser made of a link
+  // counts from its original's start tag. The tree alone does not tell: a
+  // later tag may have moved text that was read inside a link out of it.
+  using LinkSpan = std::pair<uint32_t, uint32_t>;
+  const std::vector<LinkSpan>& LinkSpans() const { return m_LinkSpans; }
 
   // Filling, for the parser: replaces the content.
-  void Reset(std::vector<HtmlNodeHandle> topLevel, uint32_t nodeCount);
+  void Reset(std::vector<HtmlNodeHandle> topLevel, uint32_t nodeCount,
+             std::vector<LinkSpan> linkSpans = {});
 
  private:
   LVTCharset::CHARSET m_Charset;
   uint32_t m_NodeCount = 0;
   std::vector<HtmlNodeHandle> m_TopLevel;
+  std::vector<LinkSpan> m_LinkSpans;
 };
 
 }  // namespace LVTParser

@@ -37,12 +37,17 @@ class LVT_EXPORT RawText : public LVT::SPRefCounterST {
   uint32_t m_Length = 0;
   // Where an anchor for a hit in this run goes: the start of the enclosing
   // link when the run lies in a link with "href" or "class", else m_Start;
-  // before the start tag of the outermost "a" element around the run, if any.
+  // before the start tag of the outermost "a" element around the run, or
+  // open while the page was read, if any.
   uint32_t m_AnchorPos = 0;
   // Words that begin in this run are numbered but not indexed.
   bool m_Excluded = false;
   // The parser moved the text out of a table (HtmlTreeNode::Fostered).
   bool m_Fostered = false;
+  // How many separator blanks at the end of m_Text a writer leaves out: the
+  // next text is moved out of a table, where a browser may join it to this
+  // one, and a blank the page does not have would split a word.
+  uint32_t m_UnwrittenBlanks = 0;
 };
 
 using RawTextHandle = LVT::SmartPtr<RawText>;

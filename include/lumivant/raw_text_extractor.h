@@ -58,13 +58,6 @@ class LVT_EXPORT RawTextExtractor {
   static void GetRawText(LVTBase::BinaryStreamBuf& page, LVTCharset::CHARSET charset,
                          bool highlighted, RawTextList& runs);
 
-  // Walks the nodes [first, last) and what lies below them, in document
-  // order (with an explicit stack: pages nest arbitrarily deep).
-  static void RecursiveParse(const LVTParser::HtmlNodeHandle* first,
-                             const LVTParser::HtmlNodeHandle* const& last, bool inLink,
-                             uint32_t linkPosition, const bool& excluded, bool highlighted,
-                             RawTextList& runs);
-
   static LVTParser::HtmlKeywordTable ms_HtmlKeyTable;
 };
 

@@ -5,13 +5,15 @@
 //
 //   node oracle.mjs --lumivant BIN [--random N] [--seed S] [--corpus DIR]
 //                   [--show N] [--no-minimise] [--corpus-all]
-//                   [--skip-tag NAME]... [--strip-bom]
+//                   [--skip-tag NAME]... [--strip-bom] [--regressions DIR]
 //
 // --skip-tag leaves an element out of the random pages, --strip-bom the
 // byte order mark out of corpus pages: for a fault known and tracked
 // elsewhere, so that the check stays a guard against new ones.
 // On the corpus each page and pair is checked once, queries and tag sets
-// taking turns; --corpus-all checks each with every one.
+// taking turns; --corpus-all checks each with every one. --regressions
+// replays the kept fuzz inputs of DIR/changes and DIR/highlight (those in
+// UTF-8; see fuzz/changes_case.h and fuzz/highlight_case.h for the format).
 //
 // Exits 1 when some output differs; each difference is printed with the
 // page (cut down to a minimal reproducer for random pages).
@@ -24,7 +26,7 @@ import { compareDocuments } from './compare.mjs';
 import * as gen from './generate.mjs';
 
 const options = { random: 200, seed: 1, show: 5, minimise: true, corpus: '', lumivant: '',
-                  corpusAll: false, skipTags: [], stripBom: false };
+                  corpusAll: false, skipTags: [], stripBom: false, regressions: '' };
 for (let i = 2; i < process.argv.length; ++i) {
   const arg = process.argv[i];
   const value = () => process.argv[++i];
@@ -37,6 +39,7 @@ for (let i = 2; i < process.argv.length; ++i) {
   else if (arg === '--corpus-all') options.corpusAll = true;
   else if (arg === '--skip-tag') options.skipTags.push(value().toLowerCase());
   else if (arg === '--strip-bom') options.stripBom = true;
+  else if (arg === '--regressions') options.regressions = value();
   else {
     console.error(`unknown option ${arg}`);
     process.exit(2);
@@ -215,6 +218,45 @@ for (let n = 0; n < options.random; ++n) {
     report('highlight', `random page ${seed} (highlight ${JSON.stringify(query)}` +
            `${defaults ? ', default tags' : ''})`, difference,
            JSON.stringify(keep.map((i) => tokens[i]).join('')));
+  }
+}
+
+// A kept fuzz input: its control bytes, then texts separated by "|||" (the
+// last one takes the rest).
+function fuzzInput(bytes, controls, texts) {
+  const control = [...bytes.subarray(0, controls)];
+  const parts = [];
+  let rest = bytes.subarray(controls);
+  for (let k = 1; k < texts; ++k) {
+    const at = rest.indexOf('|||');
+    parts.push(at < 0 ? rest : rest.subarray(0, at));
+    rest = at < 0 ? Buffer.alloc(0) : rest.subarray(at + 3);
+  }
+  parts.push(rest);
+  return { control, parts };
+}
+
+if (options.regressions) {
+  const kept = (target) => {
+    const dir = path.join(options.regressions, target);
+    return fs.existsSync(dir) ? fs.readdirSync(dir).sort().map((f) => path.join(dir, f)) : [];
+  };
+  const utf8 = ['utf-8', 'utf-8'];
+  for (const file of kept('changes')) {
+    const { control: [bits = 0, oldSet = 0, newSet = 0], parts: [oldPage, newPage] } =
+      fuzzInput(fs.readFileSync(file), 3, 2);
+    if (oldSet !== 0 || newSet !== 0) continue;  // not UTF-8
+    ++totals.diff;
+    const difference = diffCase(oldPage, newPage, utf8, ((bits >> 4) & 3) === 0, (bits & 64) !== 0);
+    if (difference) report('diff', file, difference);
+  }
+  for (const file of kept('highlight')) {
+    const { control: [bits = 0, set = 0], parts: [query, page] } =
+      fuzzInput(fs.readFileSync(file), 2, 2);
+    if (set !== 0 || (bits & 1) !== 0 || page.length === 0) continue;  // not UTF-8, or a report
+    ++totals.highlight;
+    const difference = highlightCase(page, 'utf-8', query.toString('utf8'), ((bits >> 1) & 3) === 0);
+    if (difference) report('highlight', file, difference);
   }
 }
 
