@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "changes/report_format.h"
+#include "eval/lookup_keys.h"
 #include "facade/diff_details.h"
 #include "facade/page_header.h"
 #include "foundation/charset/labels.h"
@@ -129,8 +130,10 @@ struct Query::State {
         LVTDT::CompiledQuery::FromPrepared(highlighter->PreparedQuery());
     LVTFile::MemoryBuffer stream{std::string(page)};
     LVTCharset::Utf8Page utf8(stream, ResolveCharset(options.charset, page));
+    const LVTDT::OccurrenceKeys keys = LVTDT::LookupKeys(query.Tree());
     const LVTDT::PageWords words(utf8.Stream(), LVTCharset::kUtf8,
-                                 LVTDT::PageWords::ScopeFor(options.changes_only), *language);
+                                 LVTDT::PageWords::ScopeFor(options.changes_only), *language,
+                                 &keys);
     LVTDT::TermDocumentEvaluatorEx evaluator(query.Tree(), words.SharedOccurrences());
     const bool matches = evaluator.EvaluateNode();
     return {matches, static_cast<unsigned>(evaluator.HighlightedWords().size())};
