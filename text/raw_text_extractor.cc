@@ -37,7 +37,7 @@ struct RunCollector {
   }
   // A word boundary: one blank behind the last run.
   void Boundary() {
-    if (!runs.empty()) runs.back()->m_Text.push_back(u' ');
+    if (!runs.empty()) LVTBase::AppendToFinished(runs.back()->m_Text, u' ');
   }
   void EnterLink(const HtmlTreeNode&, const LVTParser::PageTextContext&) {}
   void LeaveLink() {}
