@@ -4,10 +4,12 @@
 One process per job, as a user meets it: `lumivant diff --json` on every
 corpus pair, `lumivant highlight --json` with a 3-term query on every corpus
 page and every pair's new page, a generated page of 160,000 words, a tiny
-page (start-up) and the near queries whose limit spans the page. Beside each
-job, the wall time of a `gumbo_parse` process (bench/gumbo_parse.cc) on the
-same files, and the ratio. Every time is the median of --repeat runs; peak
-memory is the maximum resident set of one more run.
+page (start-up), the near queries whose limit spans the page, and a page of
+one text node of words (--one-node-mb megabytes). Beside each job, the wall
+time of a `gumbo_parse` process (bench/gumbo_parse.cc) on the same files,
+and the ratio. Every time is the median of --repeat runs; peak memory is the
+maximum resident set of one more run, also as a multiple of the largest
+page's size (peak_ratio) and, for the generated page, in bytes per word.
 
 Writes one tab-separated row per job to standard output (the input of
 bench/process_chart.py) and a summary on standard error.
@@ -26,7 +28,8 @@ import tempfile
 import time
 
 QUERY = "price news world"
-COLUMNS = ["job", "name", "bytes", "lumivant_s", "gumbo_s", "ratio", "peak_kb"]
+COLUMNS = ["job", "name", "bytes", "lumivant_s", "gumbo_s", "ratio", "peak_kb", "peak_ratio"]
+GENERATED_WORDS = 160000
 
 
 def run_once(command):
@@ -78,6 +81,8 @@ def main():
         "LUMIVANT_CORPUS", os.path.join(here, "..", "..", "shared", "corpus")))
     parser.add_argument("--repeat", type=int, default=5)
     parser.add_argument("--gumbo", help="gumbo_parse binary (default: the build's)")
+    parser.add_argument("--one-node-mb", type=float, default=5,
+                        help="size of the page of one text node (hostile: no structure to cut)")
     parser.add_argument("--skip", action="append", default=[], metavar="JOB",
                         help="leave out a job (near, for a build whose near:N is quadratic)")
     args = parser.parse_args()
@@ -102,7 +107,7 @@ def main():
 
     with tempfile.TemporaryDirectory() as work:
         words = os.path.join(work, "words.html")
-        generated_page(words, 160000)
+        generated_page(words, GENERATED_WORDS)
         tiny = os.path.join(work, "tiny.html")
         with open(tiny, "w") as out:
             out.write("<p>a tiny page with one needle</p>\n")
@@ -112,6 +117,13 @@ def main():
         near600k = os.path.join(work, "near600k.html")
         with open(near600k, "w") as out:
             out.write("<p>" + "aa xx bb yy " * 50000)
+        one_node = os.path.join(work, "one_node.html")
+        rng = random.Random(50)
+        with open(one_node, "w") as out:
+            out.write("<p>")
+            for _ in range(int(args.one_node_mb * 1e6 / 6000)):
+                out.write(" ".join(rng.choice(("alpha", "beta", "gamma", "delta", "news"))
+                                   for _ in range(1000)) + " ")
         jobs += [
             ("diff-generated", "160,000 words against themselves", [words, words],
              [tool, "diff", "--json", words, words]),
@@ -123,6 +135,10 @@ def main():
              [tool, "highlight", "--language", "none", "aa near:20000 bb", near20k]),
             ("near", "600 KB, aa near:100000 bb", [near600k],
              [tool, "highlight", "--language", "none", "aa near:100000 bb", near600k]),
+            ("diff-one-node", "one text node against itself", [one_node, one_node],
+             [tool, "diff", "--json", one_node, one_node]),
+            ("highlight-one-node", "one text node, 2 terms", [one_node],
+             [tool, "highlight", "--json", "news delta", one_node]),
         ]
 
         print("\t".join(COLUMNS))
@@ -134,19 +150,29 @@ def main():
             seconds = median_run(command, args.repeat)
             floor = median_run([gumbo] + files, args.repeat)
             peak = peak_kb(command)
-            print(f"{job}\t{name}\t{size}\t{seconds:.4f}\t{floor:.4f}\t{seconds / floor:.2f}\t{peak}",
-                  flush=True)
-            total = totals.setdefault(job, [0, 0.0, 0.0, 0.0])
+            # Peak against the largest page: what the process holds per page byte.
+            largest = max(os.path.getsize(f) for f in files)
+            peak_ratio = peak * 1024 / max(1, largest)
+            print(f"{job}\t{name}\t{size}\t{seconds:.4f}\t{floor:.4f}\t{seconds / floor:.2f}\t{peak}"
+                  f"\t{peak_ratio:.1f}", flush=True)
+            total = totals.setdefault(job, [0, 0.0, 0.0, 0.0, 0.0])
             total[0] += 1
             total[1] += seconds
             total[2] += floor
             total[3] = max(total[3], seconds / floor)
+            if largest >= 1e6:  # below, start-up dominates
+                total[4] = max(total[4], peak_ratio)
+            if job.endswith("-generated"):
+                print(f"{job}: peak {peak} kB, {peak * 1024 / GENERATED_WORDS:.0f} bytes per page "
+                      "word", file=sys.stderr)
 
-    print(f"{'job':<20} {'runs':>4} {'lumivant s':>10} {'Gumbo s':>8} {'ratio':>6} {'worst':>6}",
-          file=sys.stderr)
-    for job, (count, seconds, floor, worst) in totals.items():
+    print(f"{'job':<20} {'runs':>4} {'lumivant s':>10} {'Gumbo s':>8} {'ratio':>6} {'worst':>6} "
+          f"{'peak/page':>9}", file=sys.stderr)
+    # peak/page: the worst peak over the largest page, for pages of 1 MB and more.
+    for job, (count, seconds, floor, worst, peak_ratio) in totals.items():
+        peak_text = f"{peak_ratio:.1f}" if peak_ratio else "-"
         print(f"{job:<20} {count:>4} {seconds:>10.3f} {floor:>8.3f} {seconds / floor:>6.2f} "
-              f"{worst:>6.2f}", file=sys.stderr)
+              f"{worst:>6.2f} {peak_text:>9}", file=sys.stderr)
 
 
 if __name__ == "__main__":

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "foundation/base/string_utils.h"
 #include "foundation/html/anchor_safety.h"
 #include "foundation/html/doc_parser.h"
 #include "foundation/html/page_text_walk.h"
@@ -44,7 +45,8 @@ class NodeList {
   // A block boundary: one blank behind the last piece of the last node.
   void AddBoundaryBlank() const {
     Node* last = Last();
-    if (last != nullptr && !last->m_Pieces.empty()) last->m_Pieces.back().push_back(u' ');
+    if (last != nullptr && !last->m_Pieces.empty())
+      LVTBase::AppendToFinished(last->m_Pieces.back(), u' ');
   }
   void MoveTo(NodeSequence& out) {
     for (NodeHandle& node : m_Nodes) out.push_back(std::move(node));

@@ -5,8 +5,10 @@
 #include <utility>
 
 #include "changes/report_format.h"
+#include "eval/lookup_keys.h"
 #include "facade/diff_details.h"
 #include "facade/page_header.h"
+#include "foundation/base/borrowed_buffer.h"
 #include "foundation/charset/labels.h"
 #include "foundation/charset/transcode.h"
 #include "foundation/charset/utf8_page.h"
@@ -92,8 +94,8 @@ DiffResult DiffWithDetails(std::string_view old_page, std::string_view new_page,
     comparer.HighlightString(LVTCharset::Utf8ToWide(options.highlight_start),
                              LVTCharset::Utf8ToWide(options.highlight_end));
 
-  LVTFile::MemoryBuffer oldStream{std::string(old_page)};
-  LVTFile::MemoryBuffer newStream{std::string(new_page)};
+  LVTFile::BorrowedBuffer oldStream(old_page);
+  LVTFile::BorrowedBuffer newStream(new_page);
   LVTFile::MemoryBuffer report;
   DiffResult result;
   comparer.DetectChanges(oldStream, oldCharset, newStream, newCharset, report, result.changes,
@@ -127,10 +129,12 @@ struct Query::State {
     // threads sharing this query must not share a tree.
     const LVTDT::CompiledQuery query =
         LVTDT::CompiledQuery::FromPrepared(highlighter->PreparedQuery());
-    LVTFile::MemoryBuffer stream{std::string(page)};
+    LVTFile::BorrowedBuffer stream(page);
     LVTCharset::Utf8Page utf8(stream, ResolveCharset(options.charset, page));
+    const LVTDT::OccurrenceKeys keys = LVTDT::LookupKeys(query.Tree());
     const LVTDT::PageWords words(utf8.Stream(), LVTCharset::kUtf8,
-                                 LVTDT::PageWords::ScopeFor(options.changes_only), *language);
+                                 LVTDT::PageWords::ScopeFor(options.changes_only), *language,
+                                 &keys);
     LVTDT::TermDocumentEvaluatorEx evaluator(query.Tree(), words.SharedOccurrences());
     const bool matches = evaluator.EvaluateNode();
     return {matches, static_cast<unsigned>(evaluator.HighlightedWords().size())};
@@ -173,7 +177,7 @@ unsigned Query::CountHits(std::string_view page, const PageOptions& options) con
 HighlightResult Query::Highlight(std::string_view page, const PageOptions& options) const {
   CheckSize(page, options.max_size, "");
   const LVTCharset::CHARSET charset = ResolveCharset(options.charset, page);
-  LVTFile::MemoryBuffer source{std::string(page)};
+  LVTFile::BorrowedBuffer source(page);
   LVTFile::MemoryBuffer written;
   uint32_t anchors = 0;
   HighlightResult result;

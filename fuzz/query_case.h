@@ -7,8 +7,9 @@
 // the documented exceptions, the same one that preparing and parsing by hand
 // gives, with or without an occurrence map; a query that prepares to
 // nothing is rejected; every tree fits the node catalogue; evaluation leaves
-// its groups non-empty, ascending and apart, and every grouped word has a
-// query term.
+// its groups non-empty, ascending and apart, every grouped word has a
+// query term, and the map cut down to the tree's lookup keys gives the
+// same evaluation.
 #ifndef LUMIVANT_FUZZ_QUERY_CASE_H_
 #define LUMIVANT_FUZZ_QUERY_CASE_H_
 
@@ -19,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "eval/lookup_keys.h"
 #include "foundation/charset/transcode.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/fuzz_support.h"
@@ -139,13 +141,50 @@ inline std::string GroupsFault(const TermDocumentEvaluatorEx::GroupVector& group
   return "";
 }
 
+// What evaluating tree on map gives: the match, the word indexes of each
+// group, then the query terms.
+struct Evaluation {
+  bool match = false;
+  std::vector<std::vector<unsigned>> groups;
+  TermDocumentEvaluatorEx::QueryTermMap terms;
+  bool operator==(const Evaluation& o) const {
+    return match == o.match && groups == o.groups && terms == o.terms;
+  }
+};
+
+inline Evaluation Evaluate(const antlr::RefAST& tree, const OccurrenceMapHandle& map,
+                           std::string* fault = nullptr) {
+  Evaluation result;
+  TermDocumentEvaluatorEx evaluator(tree, map);
+  result.match = evaluator.EvaluateNode();
+  TermDocumentEvaluatorEx::GetQueryTerms(result.terms, tree, map);
+  if (fault != nullptr) *fault = GroupsFault(evaluator.HighlightedWords(), result.terms);
+  for (const auto& group : evaluator.HighlightedWords()) {
+    result.groups.emplace_back();
+    if (group)
+      for (const auto& occurrence : *group) result.groups.back().push_back(occurrence->m_WordIndex);
+  }
+  return result;
+}
+
+// map without the keys that tree never looks up.
+inline OccurrenceMapHandle KeyedMap(const antlr::RefAST& tree, const OccurrenceMapHandle& map) {
+  OccurrenceMapHandle keyed = LVT::MakeRefCount<TermDocumentEvaluatorEx::OccurrenceMap>();
+  for (const std::u16string& key : LVTDT::LookupKeys(tree)) {
+    const auto found = map->find(key);
+    if (found != map->end()) keyed->emplace(*found);
+  }
+  return keyed;
+}
+
 inline std::string EvaluationFault(const antlr::RefAST& tree, const OccurrenceMapHandle& map) {
   if (const std::string fault = CatalogueFault(tree); !fault.empty()) return fault;
-  TermDocumentEvaluatorEx evaluator(tree, map);
-  evaluator.EvaluateNode();
-  TermDocumentEvaluatorEx::QueryTermMap terms;
-  TermDocumentEvaluatorEx::GetQueryTerms(terms, tree, map);
-  return GroupsFault(evaluator.HighlightedWords(), terms);
+  std::string fault;
+  const Evaluation full = Evaluate(tree, map, &fault);
+  if (!fault.empty() || !map) return fault;
+  if (!(Evaluate(tree, KeyedMap(tree, map)) == full))
+    return "the map of the lookup keys alone evaluates otherwise";
+  return "";
 }
 
 inline std::string QueryCase(const uint8_t* data, std::size_t size) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "eval/lookup_keys.h"
 #include "foundation/base/binary_stream.h"
 #include "foundation/charset/transcode.h"
 #include "foundation/charset/utf8_page.h"
@@ -60,10 +61,12 @@ bool HtmlQueryHighlighter::HighlightHtml(LVTBase::BinaryStreamBuf& page,
   // no page work, and it leaves the output exactly as unwritten either way.
   const CompiledQuery query = CompiledQuery::FromPrepared(m_PreparedQuery);
 
-  // Every offset from here on is an offset in source, which is UTF-8.
+  // Every offset from here on is an offset in source, which is UTF-8. Only
+  // the words the query looks up get records.
   LVTCharset::Utf8Page source(page, charset);
+  const OccurrenceKeys keys = LookupKeys(query.Tree());
   const PageWords words(source.Stream(), LVTCharset::kUtf8, PageWords::ScopeFor(highlightedInput),
-                        *m_pLanguage);
+                        *m_pLanguage, &keys);
 
   // Made after the page's words, the evaluator and its groups go before them.
   TermDocumentEvaluatorEx evaluator(query.Tree(), words.SharedOccurrences());

@@ -14,10 +14,13 @@ void PageWords::ReadRuns(LVTBase::BinaryStreamBuf& page, LVTCharset::CHARSET cha
 }
 
 PageWords::PageWords(LVTBase::BinaryStreamBuf& page, LVTCharset::CHARSET charset, Scope scope,
-                     const LVTLanguage::Language& language)
+                     const LVTLanguage::Language& language, const OccurrenceKeys* keys)
     : m_Occurrences(LVT::MakeRefCount<OccurrenceMap>()) {
   ReadRuns(page, charset, scope, m_Runs);
-  WordOccurencesExtractor::GetWordOccurences(m_Runs, *m_Occurrences, language);
+  if (keys != nullptr)
+    GetWordOccurencesOfKeys(m_Runs, *keys, *m_Occurrences, language);
+  else
+    WordOccurencesExtractor::GetWordOccurences(m_Runs, *m_Occurrences, language);
 }
 
 PageWords::~PageWords() {

@@ -1,5 +1,6 @@
 // PageWords: the words of one page as searching reads them, the page's runs
-// of text and the occurrence map of its words, made in one step and released
+// of text and the occurrence map of its words (all of them, or those of the
+// keys a query looks up: keyed_occurrences.h), made in one step and released
 // in document order when the object goes (see occurrence_release.h for why
 // the order matters), so that no reader has to remember to.
 //
@@ -13,6 +14,7 @@
 #include "lumivant/raw_text.h"
 #include "lumivant/ref_count.h"
 #include "lumivant/word_occurences_extractor.h"
+#include "text/keyed_occurrences.h"
 
 namespace LVTLanguage {
 class Language;
@@ -37,9 +39,10 @@ class PageWords {
   static void ReadRuns(LVTBase::BinaryStreamBuf& page, LVTCharset::CHARSET charset, Scope scope,
                        RawTextList& runs);
 
-  // Reads the runs of page and files their words, stemmed with language.
+  // Reads the runs of page and files their words, stemmed with language:
+  // all of them, or, given keys, only those filed under one of keys.
   PageWords(LVTBase::BinaryStreamBuf& page, LVTCharset::CHARSET charset, Scope scope,
-            const LVTLanguage::Language& language);
+            const LVTLanguage::Language& language, const OccurrenceKeys* keys = nullptr);
   ~PageWords();
   PageWords(const PageWords&) = delete;
   PageWords& operator=(const PageWords&) = delete;

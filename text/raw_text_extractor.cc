@@ -51,7 +51,7 @@ struct RunCollector {
   // A word boundary: one blank behind the last run.
   void Boundary() {
     if (runs.empty()) return;
-    runs.back()->m_Text.push_back(u' ');
+    LVTBase::AppendToFinished(runs.back()->m_Text, u' ');
     if (runs.back().Get() == joinable) ++blanks;
   }
   void EnterLink(const HtmlTreeNode&, const LVTParser::PageTextContext&) {}

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "eval/lookup_keys.h"
 #include "foundation/charset/transcode.h"
 #include "foundation/charset/utf8_page.h"
 #include "lumivant/language.h"
@@ -104,8 +105,9 @@ std::vector<Line> HitLines(const std::string& bytes, LVTCharset::CHARSET charset
   std::string text(utf8.Stream().GetSize(), '\0');
   text.resize(utf8.Stream().Get(&text[0], static_cast<uint32_t>(text.size())));
   utf8.Stream().SeekRead(0);
+  const LVTDT::OccurrenceKeys keys = LVTDT::LookupKeys(compiled.Tree());
   const LVTDT::PageWords words(utf8.Stream(), LVTCharset::kUtf8,
-                               LVTDT::PageWords::ScopeFor(changesOnly), language);
+                               LVTDT::PageWords::ScopeFor(changesOnly), language, &keys);
   LVTDT::TermDocumentEvaluatorEx evaluator(compiled.Tree(), words.SharedOccurrences());
   evaluator.EvaluateNode();
   LVTDT::TermDocumentEvaluatorEx::QueryTermMap terms;

@@ -1,5 +1,8 @@
 #include "foundation/base/file_loader.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +21,14 @@ bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* err
     return false;
   }
   bytes->clear();
+  // A file's size is known: room for exactly that, where appending block by
+  // block would leave up to twice the page's size reserved.
+  struct stat info;
+  if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+    std::size_t size = static_cast<std::size_t>(info.st_size);
+    if (maxBytes != 0 && size > maxBytes) size = maxBytes + 1;
+    bytes->reserve(std::min<std::size_t>(size, std::numeric_limits<uint32_t>::max()));
+  }
   char block[65536];
   bool ok = true;
   for (;;) {

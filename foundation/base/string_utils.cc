@@ -26,6 +26,18 @@ bool IsBlank(char16_t c, bool nbsp) {
   return c == 0xA0 || u_charType(c) == U_SPACE_SEPARATOR;
 }
 
+void AppendToFinished(std::u16string& text, char16_t c) {
+  if (text.size() == text.capacity()) {
+    // reserve() on a full string would double it: a fresh string gets the
+    // size asked for. An eighth more keeps repeated appends linear.
+    std::u16string grown;
+    grown.reserve(text.size() + text.size() / 8 + 4);
+    grown = text;
+    text.swap(grown);
+  }
+  text.push_back(c);
+}
+
 void BeautifyString(const std::u16string& input, std::u16string& output, bool trim, bool collapse) {
   output.clear();
   output.reserve(input.size());

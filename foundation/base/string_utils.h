@@ -26,6 +26,12 @@ bool IsBlank(char16_t c, bool nbsp = false);
 // in <pre> keeps its lines), else one blank.
 void BeautifyString(const std::u16string& input, std::u16string& output, bool trim, bool collapse);
 
+// Appends c to a text that is as good as finished (a blank behind a run of
+// page text). Growing it a little instead of doubling it keeps the text near
+// its size for the rest of its life: a page's texts would otherwise take
+// twice their room, and a page of one large text node twice its size.
+void AppendToFinished(std::u16string& text, char16_t c);
+
 // Trim white space (with no-break spaces) in place.
 void StripLeadingBlanks(std::u16string& text);
 void StripTrailingBlanks(std::u16string& text);

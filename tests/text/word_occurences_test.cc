@@ -11,6 +11,7 @@
 #include "lumivant/raw_text_extractor.h"
 #include "lumivant/word_occurences_extractor.h"
 #include "testing/test_util.h"
+#include "text/keyed_occurrences.h"
 #include "text/occurrence_release.h"
 
 namespace {
@@ -61,9 +62,17 @@ Lines Dump(const WordOccurencesExtractor::OccurrenceMap& map, const RawTextList&
 }
 
 // Keys are the folded words themselves: the language neither stems nor drops.
+// Also checks that filing every other key alone gives the map without the
+// others.
 Lines Words(const RawTextList& runs, const Language& language = Language(Language::kNone)) {
-  WordOccurencesExtractor::OccurrenceMap map;
+  WordOccurencesExtractor::OccurrenceMap map, expected, keyed;
   WordOccurencesExtractor::GetWordOccurences(runs, map, language);
+  LVTDT::OccurrenceKeys keys{u"absent"};
+  bool take = false;
+  for (const auto& entry : map)
+    if ((take = !take)) keys.insert(entry.first), expected.insert(entry);
+  LVTDT::GetWordOccurencesOfKeys(runs, keys, keyed, language);
+  EXPECT_EQ(Dump(expected, runs), Dump(keyed, runs));
   return Dump(map, runs);
 }
 
