@@ -206,6 +206,7 @@ void MapSpans(HtmlTreeNode& root, uint32_t base, uint32_t shift,
     pending.pop_back();
     const uint32_t start = map(node->Offset());
     node->SetSpan(start, map(node->End()) - start);
+    if (node->IsClone()) node->SetSourceOffset(map(node->SourceOffset()));
     for (const HtmlNodeHandle& child : node->Children()) pending.push_back(child.Get());
   }
 }

@@ -20,9 +20,10 @@ void ReturnFosteredNodes(HtmlTreeNode& root);
 // skipped node (kSkippedKeyword), so the walk never goes backwards.
 void SettleSpans(HtmlTreeNode& root);
 
-// Maps every span from positions in the parsed buffer to offsets in the
-// stream: position p becomes base + sourceOffsets[p + shift] when
-// sourceOffsets is not empty, else base + p + shift.
+// Maps every span (and the start tag a clone copies) from positions in the
+// parsed buffer to offsets in the stream: position p becomes
+// base + sourceOffsets[p + shift] when sourceOffsets is not empty, else
+// base + p + shift.
 void MapSpans(HtmlTreeNode& root, uint32_t base, uint32_t shift,
               const std::vector<uint32_t>& sourceOffsets);
 // The same for one position.

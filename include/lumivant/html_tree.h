@@ -72,6 +72,7 @@ class HtmlTreeNode {
   // formatting element (a link re-opened after a block), whose Offset() is
   // that of its first text.
   uint32_t SourceOffset() const { return m_Source == kNoSource ? m_Offset : m_Source; }
+  bool IsClone() const { return m_Source != kNoSource; }
   // A text node the parser moved out of a table (foster parenting) because
   // its run of characters held more than white space; the tree has it back
   // in the table, where the page wrote it. Markup written into it splits the
