@@ -27,7 +27,7 @@ import time
 
 import dask.bag as db
 
-from . import Query, diff
+from . import Query, QueryError, diff
 
 _MANIFEST_PROBLEM = "expected OLD<TAB>NEW or OLD<TAB>NEW<TAB>REPORT"
 _STDIO_PROBLEM = "standard input and output cannot stand for a page or a report here"
@@ -251,7 +251,13 @@ def main(argv=None):
     from distributed import Client, LocalCluster
 
     try:
+        if args.query is not None:
+            _query(args.query, args.language)  # a bad query fails before the cluster starts
         total = _count_pairs(args.manifest)
+    except QueryError as e:
+        parser.exit(2, "%s: bad query: %s\n" % (parser.prog, e))
+    except ValueError as e:
+        parser.exit(2, "%s: %s\n" % (parser.prog, e))
     except OSError as e:
         parser.exit(2, "%s: %s\n" % (parser.prog, _reason(args.manifest, e)))
     shown = args.progress or (not args.quiet and sys.stderr.isatty())

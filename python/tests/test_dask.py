@@ -55,6 +55,10 @@ def test_local_cluster_gives_what_batch_gives(tmp_path):
     assert command.returncode == 2, command.stderr
     lines = (tmp_path / "results.jsonl").read_text().splitlines()
     assert [json.loads(line) for line in lines] == expected
+    # A bad query stops the command before any cluster starts, without a traceback.
+    bad = subprocess.run([sys.executable, "-m", "lumivant.dask", str(manifest), "--query", '"'],
+                         capture_output=True, text=True, env=env)
+    assert bad.returncode == 2 and "bad query" in bad.stderr and "Traceback" not in bad.stderr
     for i in range(2):
         assert (tmp_path / f"py{i}.html").read_bytes() == (tmp_path / f"cli{i}.html").read_bytes()
     assert lumivant.dask.exit_status(got, "news") == 2
