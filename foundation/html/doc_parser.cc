@@ -66,7 +66,7 @@ bool HtmlDocParser::Parse() {
   const uint32_t shift = page.text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
   char* text = &page.text[0] + shift;
   const uint32_t size = static_cast<uint32_t>(page.text.size()) - shift;
-  LimitNesting(text, size, m_Table);
+  const NestingReport nesting = LimitNesting(text, size, m_Table);
   LimitAttributes(text, size);
 
   GumboArena arena;
@@ -74,6 +74,7 @@ bool HtmlDocParser::Parse() {
   options.max_errors = 0;  // error records cost time and memory we never use
   arena.Install(&options);
   GumboOutput* output = gumbo_parse_with_options(&options, text, size);
+  RestoreRenamedTags(text, nesting);
 
   BuiltTree built = BuildTree(output->document, text, size, m_Table);
   ReturnFosteredNodes(*built.root);

@@ -99,6 +99,11 @@ const GumboTag kSpecial[] = {
     GUMBO_TAG_TFOOT,   GUMBO_TAG_TH,         GUMBO_TAG_THEAD,      GUMBO_TAG_TR,
     GUMBO_TAG_UL,      GUMBO_TAG_XMP};
 
+// Elements whose content is read as HTML again: in svg, and in math.
+const GumboTag kSvgIntegrationPoints[] = {GUMBO_TAG_FOREIGNOBJECT, GUMBO_TAG_DESC, GUMBO_TAG_TITLE};
+const GumboTag kMathIntegrationPoints[] = {GUMBO_TAG_MI, GUMBO_TAG_MO,    GUMBO_TAG_MN,
+                                           GUMBO_TAG_MS, GUMBO_TAG_MTEXT, GUMBO_TAG_ANNOTATION_XML};
+
 bool IsTagSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -167,6 +172,7 @@ class NestingModel {
     uint32_t key;
     uint32_t serial;
     bool phantom;  // rewritten away: the parser never sees it
+    bool renamed;  // a <main> the parser reads as <div>
   };
   // An entry of the list of formatting elements waiting to be re-opened.
   struct Entry {
@@ -209,7 +215,16 @@ class NestingModel {
   bool Is(uint32_t key, GumboTag tag) const { return key == static_cast<uint32_t>(tag); }
   bool Known(uint32_t key) const { return (key & kUnknownKeyBit) == 0; }
 
-  const char* StartTag(const Tag& tag, uint32_t position, uint32_t length, const char* after) {
+  const char* StartTag(Tag tag, uint32_t position, uint32_t length, const char* after) {
+    // The tokenizer library predates <main> as a special element: it lets
+    // end tags of inline elements close it and leaves it inside a link that
+    // a later </a> closes. <div> is built exactly like <main> outside svg
+    // and math, so the library reads it under that name.
+    const bool renamed = Is(tag.key, GUMBO_TAG_MAIN) && m_Foreign == 0;
+    if (renamed) {
+      RenameMain(position + 1);
+      tag.key = GUMBO_TAG_DIV;
+    }
     const uint32_t key = tag.key;
     if (Is(key, GUMBO_TAG_PLAINTEXT)) return m_pEnd;  // the rest is text
     if (Is(key, GUMBO_TAG_HTML) || Is(key, GUMBO_TAG_HEAD) || Is(key, GUMBO_TAG_BODY) ||
@@ -243,7 +258,7 @@ class NestingModel {
       m_Ghosts[kind].push_back(++m_Serial);
       return after;
     }
-    Push(key, false);
+    Push(key, false, renamed);
     if (kind >= 0) {
       NoahsArk(key, tag.attrs);
       m_List.push_back(
@@ -254,11 +269,28 @@ class NestingModel {
     return after;
   }
 
-  void EndTag(const Tag& tag, uint32_t position, uint32_t length) {
+  void EndTag(Tag tag, uint32_t position, uint32_t length) {
+    if (Is(tag.key, GUMBO_TAG_MAIN) && MainIsRenamed()) {
+      RenameMain(position + 2);
+      tag.key = GUMBO_TAG_DIV;
+    }
     const uint32_t key = tag.key;
-    if (Is(key, GUMBO_TAG_HTML) || Is(key, GUMBO_TAG_BODY) || Is(key, GUMBO_TAG_HEAD) ||
-        Is(key, GUMBO_TAG_BR))
-      return;
+    if (Is(key, GUMBO_TAG_HTML) || Is(key, GUMBO_TAG_BODY) || Is(key, GUMBO_TAG_HEAD)) return;
+    // In svg or math, </br> and a </p> that closes no paragraph take a
+    // browser back to HTML (a line break, an empty paragraph), while the
+    // library stays in the svg and reads what follows as svg. A <br> start
+    // tag leaves it there too.
+    const bool breaksOut =
+        Is(key, GUMBO_TAG_BR) || (Is(key, GUMBO_TAG_P) && FindInScope(GUMBO_TAG_P, true) == kNone);
+    if (breaksOut) {
+      const std::size_t foreign = ForeignContentRoot();
+      if (foreign != kNone) {
+        Rewrite(position, length, true);
+        PopTo(foreign);
+        return;
+      }
+    }
+    if (Is(key, GUMBO_TAG_BR)) return;
     const int kind = FormattingKind(key);
     if (kind >= 0 && EndFormatting(key, kind, position, length, tag.name)) return;
     const bool special = Known(key) && OneOf(key, kSpecial);
@@ -308,11 +340,23 @@ class NestingModel {
     if (phantomBorn > ghost && phantomBorn > entryBorn) {
       Rewrite(position, length, Separates(name));
       PopTo(phantom);
-    } else if (ghost > entryBorn) {
+    } else if (ghost > entryBorn && !(entry != kNone && ForeignContentRoot() != kNone)) {
       Rewrite(position, length, false);
       m_Ghosts[kind].pop_back();
     } else {
-      if (IsOpen(m_List[entry])) PopTo(m_List[entry].index);
+      // In svg or math the end tag of a rewritten element would take a
+      // browser out of the svg: left as it is, it closes the newest real
+      // one instead, and the library leaves the svg there too.
+      if (ghost > entryBorn) m_Ghosts[kind].pop_back();
+      const Entry& closed = m_List[entry];
+      // With a block opened inside it, the element alone leaves the stack
+      // (see CloseActive).
+      if (IsOpen(closed)) {
+        if (BlockAbove(closed.index))
+          RemoveOpen(closed.index);
+        else
+          PopTo(closed.index);
+      }
       m_List.erase(m_List.begin() + static_cast<std::ptrdiff_t>(entry));
     }
     return true;
@@ -480,8 +524,8 @@ class NestingModel {
     m_Clones += count;
   }
 
-  void Push(uint32_t key, bool phantom) {
-    m_Stack.push_back(Open{key, ++m_Serial, phantom});
+  void Push(uint32_t key, bool phantom, bool renamed = false) {
+    m_Stack.push_back(Open{key, ++m_Serial, phantom, renamed});
     if (Known(key)) ++m_OpenCount[key];
     if (Is(key, GUMBO_TAG_SVG) || Is(key, GUMBO_TAG_MATH)) ++m_Foreign;
     if (!phantom) m_Report.maxDepth = std::max<uint32_t>(m_Report.maxDepth, ++m_Real);
@@ -510,6 +554,37 @@ class NestingModel {
         while (!ghosts.empty() && ghosts.back() > entry.born) ghosts.pop_back();
       return;
     }
+  }
+
+  // The innermost open svg or math when the parser is in its foreign
+  // content (not in an element whose content is HTML again), else kNone.
+  std::size_t ForeignContentRoot() const {
+    if (m_Foreign == 0) return kNone;
+    bool svgPoint = false;
+    bool mathPoint = false;
+    for (std::size_t i = m_Stack.size(), seen = 0; i-- > 0 && seen < kScanLimit; ++seen) {
+      const uint32_t key = m_Stack[i].key;
+      svgPoint = svgPoint || OneOf(key, kSvgIntegrationPoints);
+      mathPoint = mathPoint || OneOf(key, kMathIntegrationPoints);
+      if (Is(key, GUMBO_TAG_SVG)) return svgPoint ? kNone : i;
+      if (Is(key, GUMBO_TAG_MATH)) return mathPoint ? kNone : i;
+    }
+    return kNone;
+  }
+
+  // Whether the innermost open <main> is one the parser reads as <div>.
+  bool MainIsRenamed() const {
+    for (std::size_t i = m_Stack.size(), seen = 0; i-- > 0 && seen < kScanLimit; ++seen) {
+      if (m_Stack[i].renamed) return true;
+      if (Is(m_Stack[i].key, GUMBO_TAG_MAIN)) return false;
+    }
+    return false;
+  }
+
+  // "main" becomes "div " (same length); the tree gets its name back.
+  void RenameMain(uint32_t at) {
+    std::memcpy(m_pText + at, "div ", 4);
+    m_Report.renamedMain.push_back(at);
   }
 
   const char* SkipRawText(const std::string& name, const char* from) {
@@ -566,6 +641,12 @@ class NestingModel {
 
 NestingReport LimitNesting(char* text, uint32_t size, const HtmlKeywordTable& table) {
   return NestingModel(text, size, table).Run();
+}
+
+void RestoreRenamedTags(char* text, const NestingReport& report) {
+  // A renamed tag that was rewritten after all keeps its rewriting.
+  for (uint32_t at : report.renamedMain)
+    if (std::memcmp(text + at, "div ", 4) == 0) std::memcpy(text + at, "main", 4);
 }
 
 }  // namespace LVTParser

@@ -26,6 +26,7 @@
 #define LUMIVANT_FOUNDATION_HTML_LIMITERS_NESTING_LIMITER_H_
 
 #include <cstdint>
+#include <vector>
 
 #include "lumivant/html_keyword_table.h"
 
@@ -37,10 +38,15 @@ constexpr uint32_t kMaxActiveFormatting = 12;
 struct NestingReport {
   uint32_t maxDepth = 0;       // deepest nesting the model saw (after rewriting)
   uint32_t rewrittenTags = 0;  // tags turned into <br> or comments
+  // Where the name of a <main> tag was read as "div " (see the model).
+  std::vector<uint32_t> renamedMain;
 };
 
 // text: the UTF-8 page the tree will be built from, rewritten in place.
 NestingReport LimitNesting(char* text, uint32_t size, const HtmlKeywordTable& table);
+
+// Gives renamed tags their names back once the tree is parsed.
+void RestoreRenamedTags(char* text, const NestingReport& report);
 
 }  // namespace LVTParser
 
