@@ -3,22 +3,45 @@
 #include <gumbo.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "lumivant/mem_pool.h"
 
 namespace LVTParser {
 
 namespace {
-// Blocks double from the first size to the largest, so that parsing a few
-// bytes (a text stretch decoded on its own, of which a page may have
+// Bump blocks double from the first size to the largest, so that parsing a
+// few bytes (a text stretch decoded on its own, of which a page may have
 // thousands) touches a few pages, not a whole large block.
 constexpr std::size_t kFirstBlockSize = 4 * 1024;
 constexpr std::size_t kLargestBlockSize = 256 * 1024;
-constexpr std::size_t kAlign = alignof(std::max_align_t);
+
+// Every block is preceded by one word: its size class, or for a block of
+// its own, kLarge and its slot in m_Blocks.
+constexpr std::size_t kHeader = sizeof(uint64_t);
+constexpr uint64_t kLarge = uint64_t{1} << 32;
+
+struct SizeClass {
+  std::size_t index;
+  std::size_t size;
+};
+
+SizeClass ClassOf(std::size_t size) {
+  if (size <= 256) {
+    const std::size_t steps = size <= 8 ? 1 : (size + 7) / 8;
+    return SizeClass{steps - 1, steps * 8};
+  }
+  int bit = 0;  // 2^bit < size <= 2^(bit+1)
+  while ((std::size_t{2} << bit) < size) ++bit;
+  const std::size_t step = std::size_t{1} << (bit - 2);
+  const std::size_t quarters = (size + step - 1) / step;  // 5 to 8
+  return SizeClass{32 + static_cast<std::size_t>(bit - 8) * 4 + (quarters - 5), quarters * step};
+}
 }  // namespace
 
 GumboArena::~GumboArena() {
-  for (void* block : m_Blocks) LVTMem::MemoryPool::Delete(block);
+  for (void* block : m_Blocks)
+    if (block != nullptr) LVTMem::MemoryPool::Delete(block);
 }
 
 void GumboArena::Install(GumboOptions* options) {
@@ -28,28 +51,50 @@ void GumboArena::Install(GumboOptions* options) {
 }
 
 void* GumboArena::Allocate(std::size_t size) {
-  size = (size + kAlign - 1) / kAlign * kAlign;
-  if (size == 0) size = kAlign;
-  if (size > kLargestBlockSize / 4) {
+  if (size > kLargestClassSize) {
     // Large blocks (long text buffers) get their own allocation.
-    void* block = LVTMem::Allocate(size);
+    char* block = static_cast<char*>(LVTMem::Allocate(size + kHeader));
+    const uint64_t header = kLarge | m_Blocks.size();
     m_Blocks.push_back(block);
-    return block;
+    std::memcpy(block, &header, kHeader);
+    return block + kHeader;
   }
-  if (size > m_Left) {
+  const SizeClass sizeClass = ClassOf(size);
+  if (void* reused = m_Free[sizeClass.index]) {
+    std::memcpy(&m_Free[sizeClass.index], reused, sizeof(void*));
+    return reused;
+  }
+  const std::size_t need = kHeader + sizeClass.size;
+  if (need > m_Left) {
     std::size_t blockSize = m_Blocks.empty() ? kFirstBlockSize : m_LastBlockSize * 2;
     if (blockSize > kLargestBlockSize) blockSize = kLargestBlockSize;
-    while (blockSize < size) blockSize *= 2;
+    while (blockSize < need) blockSize *= 2;
     void* block = LVTMem::Allocate(blockSize);
     m_Blocks.push_back(block);
     m_pNext = static_cast<char*>(block);
     m_Left = blockSize;
     m_LastBlockSize = blockSize;
   }
-  void* result = m_pNext;
-  m_pNext += size;
-  m_Left -= size;
+  const uint64_t header = sizeClass.index;
+  std::memcpy(m_pNext, &header, kHeader);
+  void* result = m_pNext + kHeader;
+  m_pNext += need;
+  m_Left -= need;
   return result;
+}
+
+void GumboArena::Free(void* block) {
+  if (block == nullptr) return;
+  uint64_t header;
+  std::memcpy(&header, static_cast<char*>(block) - kHeader, kHeader);
+  if (header & kLarge) {
+    const std::size_t slot = static_cast<std::size_t>(header & (kLarge - 1));
+    LVTMem::MemoryPool::Delete(m_Blocks[slot]);
+    m_Blocks[slot] = nullptr;
+    return;
+  }
+  std::memcpy(block, &m_Free[header], sizeof(void*));
+  m_Free[header] = block;
 }
 
 void* GumboArena::AllocateHook(void* arena, std::size_t size) {
@@ -62,7 +107,8 @@ void* GumboArena::AllocateHook(void* arena, std::size_t size) {
   }
 }
 
-// Blocks are released with the arena.
-void GumboArena::FreeHook(void*, void*) {}
+void GumboArena::FreeHook(void* arena, void* block) {
+  static_cast<GumboArena*>(arena)->Free(block);
+}
 
 }  // namespace LVTParser

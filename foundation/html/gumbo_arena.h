@@ -1,11 +1,15 @@
 // Memory for one run of the HTML tokenizer library: it allocates from a
 // private arena that is released in one go, so its output tree is never
 // walked to be freed (its own release recurses over the tree's depth) and
-// its many small blocks cost one pointer bump each. Not copyable.
+// its many small blocks cost one pointer bump each. The library grows its
+// buffers and lists by doubling them and freeing the old storage: freed
+// blocks are kept by size class and serve the next request of that class,
+// so the arena stays close to what the parser holds at once. Not copyable.
 #ifndef LUMIVANT_FOUNDATION_HTML_GUMBO_ARENA_H_
 #define LUMIVANT_FOUNDATION_HTML_GUMBO_ARENA_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 struct GumboInternalOptions;
@@ -22,13 +26,20 @@ class GumboArena {
   // Points the options' allocator at this arena.
   void Install(GumboInternalOptions* options);
 
+  // Blocks are aligned for the library's structures (pointers and sizes).
   void* Allocate(std::size_t size);
+  void Free(void* block);
+
+  // Size classes: 8-byte steps to 256 bytes, then four per doubling.
+  static constexpr std::size_t kClasses = 57;
+  static constexpr std::size_t kLargestClassSize = 16 * 1024;
 
  private:
   static void* AllocateHook(void* arena, std::size_t size);
   static void FreeHook(void* arena, void* block);
 
-  std::vector<void*> m_Blocks;
+  std::vector<void*> m_Blocks;  // bump blocks, and large blocks (null once freed)
+  void* m_Free[kClasses] = {};  // freed blocks by class, linked through their first word
   char* m_pNext = nullptr;
   std::size_t m_Left = 0;
   std::size_t m_LastBlockSize = 0;
