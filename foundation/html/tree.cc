@@ -1,13 +1,16 @@
 #include <unicode/utf16.h>
 #include <unicode/utf8.h>
 
+#include <string_view>
+
+#include "lumivant/html_keyword_table.h"
 #include "lumivant/html_tree.h"
 
 namespace LVTParser {
 
 namespace {
 
-bool SameNameIgnoringCase(const std::string& lower, const std::string& name) {
+bool SameNameIgnoringCase(std::string_view lower, const std::string& name) {
   if (lower.size() != name.size()) return false;
   for (std::size_t i = 0; i < name.size(); ++i) {
     char c = name[i];
@@ -15,6 +18,20 @@ bool SameNameIgnoringCase(const std::string& lower, const std::string& name) {
     if (c != lower[i]) return false;
   }
   return true;
+}
+
+// The packed attributes' value for name, or nullptr.
+const char* FindParam(const std::string& packed, const std::string& name, std::size_t* length) {
+  for (std::size_t at = 0; at < packed.size();) {
+    const std::size_t nameEnd = packed.find('\0', at);
+    const std::size_t valueEnd = packed.find('\0', nameEnd + 1);
+    if (SameNameIgnoringCase(std::string_view(packed).substr(at, nameEnd - at), name)) {
+      *length = valueEnd - nameEnd - 1;
+      return packed.data() + nameEnd + 1;
+    }
+    at = valueEnd + 1;
+  }
+  return nullptr;
 }
 
 // Releases handles without recursion: a node whose last handle goes hands
@@ -43,6 +60,7 @@ HtmlTreeNode::~HtmlTreeNode() {
 
 void HtmlTreeNode::GetText(std::u16string& out) const {
   out.clear();
+  if (m_KeywordId != kTextKeyword) return;
   out.reserve(m_Text.size());
   const auto* bytes = reinterpret_cast<const uint8_t*>(m_Text.data());
   const int32_t length = static_cast<int32_t>(m_Text.size());
@@ -59,23 +77,27 @@ void HtmlTreeNode::GetText(std::u16string& out) const {
   }
 }
 
+const std::string& HtmlTreeNode::TextUtf8() const {
+  static const std::string kNoText;
+  return m_KeywordId == kTextKeyword ? m_Text : kNoText;
+}
+
 bool HtmlTreeNode::IsParam(const std::string& name) const {
-  for (const auto& param : m_Params)
-    if (SameNameIgnoringCase(param.first, name)) return true;
-  return false;
+  std::size_t length;
+  return m_KeywordId != kTextKeyword && FindParam(m_Text, name, &length) != nullptr;
 }
 
 bool HtmlTreeNode::GetParam(const std::string& name, std::string* value) const {
-  for (const auto& param : m_Params) {
-    if (!SameNameIgnoringCase(param.first, name)) continue;
-    *value = param.second;
-    return true;
-  }
-  return false;
+  std::size_t length;
+  const char* found = m_KeywordId == kTextKeyword ? nullptr : FindParam(m_Text, name, &length);
+  if (found == nullptr) return false;
+  value->assign(found, length);
+  return true;
 }
 
 void HtmlTreeNode::AddParam(std::string name, std::string value) {
-  m_Params.emplace_back(std::move(name), std::move(value));
+  m_Text.append(name).push_back('\0');
+  m_Text.append(value).push_back('\0');
 }
 
 HtmlDocTree::HtmlDocTree(LVTCharset::CHARSET charset) : m_Charset(charset) {}

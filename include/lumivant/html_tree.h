@@ -88,7 +88,7 @@ class HtmlTreeNode {
   // decoded (replaces out). Empty for elements.
   void GetText(std::u16string& out) const;
   // The same text in UTF-8.
-  const std::string& TextUtf8() const { return m_Text; }
+  const std::string& TextUtf8() const;
 
   // True when the element carries an attribute of that name (matched
   // case-insensitively). Always false for text nodes.
@@ -116,8 +116,10 @@ class HtmlTreeNode {
   uint32_t m_Length;
   static constexpr uint32_t kNoSource = 0xFFFFFFFFu;
   uint32_t m_Source = kNoSource;  // clones only
-  std::string m_Text;             // text nodes only
-  std::vector<std::pair<std::string, std::string>> m_Params;
+  // A text node's text; an element's attributes, each as name NUL value NUL
+  // (the parser never leaves a NUL in either), which keeps the attributes
+  // of a large page in one allocation per element.
+  std::string m_Text;
   std::vector<HtmlNodeHandle> m_Children;
 };
 
