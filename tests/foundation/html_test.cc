@@ -188,7 +188,9 @@ TEST(HtmlDocParserTest, TextOfPagesTheParserRearranges) {
 // and the end tag of a formatting element leave svg and math.
 TEST(HtmlDocParserTest, ReadsPagesAsBrowsersDoWhereTheParserLibraryIsOlder) {
   std::string fonts;
+  std::string bolds;
   for (int i = 0; i < 14; ++i) fonts += "<font size=" + std::to_string(i) + ">";
+  for (int i = 0; i < 12; ++i) bolds += "<b id=" + std::to_string(i) + ">";
   const struct {
     std::string page;
     std::vector<std::string> texts;
@@ -202,6 +204,7 @@ TEST(HtmlDocParserTest, ReadsPagesAsBrowsersDoWhereTheParserLibraryIsOlder) {
       {"<svg></br><iframe>alpha</iframe>beta", {"beta"}, "body"},
       {"<svg><mtext></br><noembed>alpha</noembed>beta", {"beta"}, "body"},
       {fonts + "<svg></font>out", {"out"}, "font"},
+      {bolds + "<s><svg></s>out", {"out"}, "b"},
   };
   for (const auto& row : rows) {
     HtmlDocTree tree;

@@ -340,13 +340,19 @@ class NestingModel {
     if (phantomBorn > ghost && phantomBorn > entryBorn) {
       Rewrite(position, length, Separates(name));
       PopTo(phantom);
-    } else if (ghost > entryBorn && !(entry != kNone && ForeignContentRoot() != kNone)) {
+    } else if (ghost > entryBorn && ForeignContentRoot() == kNone) {
       Rewrite(position, length, false);
       m_Ghosts[kind].pop_back();
+    } else if (ghost > entryBorn && entry == kNone) {
+      // In svg or math the end tag of a rewritten element takes a browser
+      // out of the svg. With no real element of its kind to close, a line
+      // break (a start tag that leaves the svg) is the nearest reading.
+      Rewrite(position, length, true);
+      PopTo(ForeignContentRoot());
+      m_Ghosts[kind].pop_back();
     } else {
-      // In svg or math the end tag of a rewritten element would take a
-      // browser out of the svg: left as it is, it closes the newest real
-      // one instead, and the library leaves the svg there too.
+      // There, left as it is, the end tag closes the newest real element
+      // of its kind, and the library leaves the svg too.
       if (ghost > entryBorn) m_Ghosts[kind].pop_back();
       const Entry& closed = m_List[entry];
       // With a block opened inside it, the element alone leaves the stack
