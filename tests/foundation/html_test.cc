@@ -205,6 +205,7 @@ TEST(HtmlDocParserTest, ReadsPagesAsBrowsersDoWhereTheParserLibraryIsOlder) {
       {"<svg><mtext></br><noembed>alpha</noembed>beta", {"beta"}, "body"},
       {fonts + "<svg></font>out", {"out"}, "font"},
       {bolds + "<s><svg></s>out", {"out"}, "b"},
+      {"<form>" + bolds + "<svg></form><tt><a>link<dl>out", {"link", "out"}, "dl"},
   };
   for (const auto& row : rows) {
     HtmlDocTree tree;

@@ -293,6 +293,7 @@ class NestingModel {
     if (Is(key, GUMBO_TAG_BR)) return;
     const int kind = FormattingKind(key);
     if (kind >= 0 && EndFormatting(key, kind, position, length, tag.name)) return;
+    if (Is(key, GUMBO_TAG_FORM) && CloseForm()) return;
     const bool special = Known(key) && OneOf(key, kSpecial);
     bool passedUnknown = false;
     for (std::size_t i = m_Stack.size(), seen = 0; i-- > 0 && seen < kScanLimit; ++seen) {
@@ -366,6 +367,21 @@ class NestingModel {
       m_List.erase(m_List.begin() + static_cast<std::ptrdiff_t>(entry));
     }
     return true;
+  }
+
+  // </form> takes the form alone off the stack: what was opened in it (an
+  // svg, say) stays open.
+  bool CloseForm() {
+    for (std::size_t i = m_Stack.size(), seen = 0; i-- > 0 && seen < kScanLimit; ++seen) {
+      const Open& open = m_Stack[i];
+      if (Is(open.key, GUMBO_TAG_FORM)) {
+        if (open.phantom) return false;
+        RemoveOpen(i);
+        return true;
+      }
+      if (Known(open.key) && OneOf(open.key, kScopeBoundary)) return false;
+    }
+    return false;
   }
 
   // End tags a start tag implies.
