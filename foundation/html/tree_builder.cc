@@ -123,6 +123,8 @@ class Builder {
     // two would meet the element still open or waiting to be re-opened.
     if (!written && element.original_tag.length > 0)
       node->SetSourceOffset(element.start_pos.offset);
+    if (element.tag == GUMBO_TAG_NOSCRIPT && element.tag_namespace == GUMBO_NAMESPACE_HTML)
+      KeepLinksOpenPast(element, cloned);
     for (unsigned i = 0; i < element.attributes.length; ++i) {
       const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
       node->AddParam(Lower(attribute->name), attribute->value);
@@ -141,6 +143,36 @@ class Builder {
     for (TextStretch& stretch : m_Stretches)
       Append(parent, kTextKeyword, stretch.offset, stretch.length)
           ->SetText(std::move(stretch.text));
+  }
+
+  // The library reads <noscript> as a browser without scripts does. With
+  // them, its content is text: a link that the library closed in it (and
+  // re-opened there as a clone) stays open after it, until the next link
+  // tag.
+  void KeepLinksOpenPast(const GumboElement& noscript, int cloned) {
+    const uint32_t end = noscript.original_end_tag.length > 0 ? noscript.end_pos.offset : m_Size;
+    for (unsigned i = 0; i < noscript.children.length; ++i) {
+      const auto* child = static_cast<const GumboNode*>(noscript.children.data[i]);
+      if (child->type != GUMBO_NODE_ELEMENT || (child->parse_flags & cloned) == 0) continue;
+      const GumboElement& clone = child->v.element;
+      if (clone.tag == GUMBO_TAG_A && clone.tag_namespace == GUMBO_NAMESPACE_HTML &&
+          clone.original_tag.length > 0 && clone.start_pos.offset < noscript.start_pos.offset)
+        m_LinkSpans.emplace_back(clone.start_pos.offset, NextLinkTag(end));
+    }
+  }
+
+  // Where the next <a or </a starts from `from` on, or the end of the page.
+  uint32_t NextLinkTag(uint32_t from) const {
+    for (uint32_t at = from; at + 2 < m_Size; ++at) {
+      if (m_pBuffer[at] != '<') continue;
+      const uint32_t name = at + (m_pBuffer[at + 1] == '/' ? 2 : 1);
+      if (name + 1 >= m_Size || (m_pBuffer[name] | 0x20) != 'a') continue;
+      const char next = m_pBuffer[name + 1];
+      if (next == '>' || next == '/' || next == ' ' || next == '\t' || next == '\n' ||
+          next == '\f' || next == '\r')
+        return at;
+    }
+    return m_Size;
   }
 
   const char* m_pBuffer;

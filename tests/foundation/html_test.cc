@@ -219,6 +219,17 @@ TEST(HtmlDocParserTest, ReadsPagesAsBrowsersDoWhereTheParserLibraryIsOlder) {
   }
 }
 
+// With scripts, a browser reads <noscript> as text: a link the parser closed
+// in it stays open after it, up to the next link tag.
+TEST(HtmlDocParserTest, LinkSpansReachPastNoscriptThatClosedTheLink) {
+  const std::string page = "<a href=x>one <noscript></a></noscript> two <A\thref=y>three</a>";
+  HtmlDocTree tree;
+  Parse(page, &tree);
+  const uint32_t next = static_cast<uint32_t>(page.find("<A"));
+  EXPECT_NE(tree.LinkSpans().end(), std::find(tree.LinkSpans().begin(), tree.LinkSpans().end(),
+                                              HtmlDocTree::LinkSpan(0, next)));
+}
+
 TEST(HtmlDocParserTest, ElementsTheParserRebuiltNeverStartBeforeEarlierText) {
   const std::string page = "<p><a href=x>one<p>two</p><b>1<div>2</b>3</div>";
   HtmlDocTree tree;
