@@ -185,7 +185,8 @@ TEST(HtmlDocParserTest, TextOfPagesTheParserRearranges) {
 // Where the parser library is older than browsers, the page is read as a
 // browser reads it: <main> is special (no inline end tag closes it, a link
 // closed in it leaves it standing), and </br>, a </p> without a paragraph
-// and the end tag of a formatting element leave svg and math.
+// and the end tag of a formatting element leave svg and math, where <a> is
+// math's own element.
 TEST(HtmlDocParserTest, ReadsPagesAsBrowsersDoWhereTheParserLibraryIsOlder) {
   std::string fonts;
   std::string bolds;
@@ -205,6 +206,7 @@ TEST(HtmlDocParserTest, ReadsPagesAsBrowsersDoWhereTheParserLibraryIsOlder) {
       {"<svg><mtext></br><noembed>alpha</noembed>beta", {"beta"}, "body"},
       {fonts + "<svg></font>out", {"out"}, "font"},
       {bolds + "<s><svg></s>out", {"out"}, "b"},
+      {"<a name=n>" + bolds + "<math><a href=x><strong>beta", {"beta"}, "strong"},
       {"<form>" + bolds + "<svg></form><tt><a>link<dl>out", {"link", "out"}, "dl"},
   };
   for (const auto& row : rows) {

@@ -115,9 +115,40 @@ struct Tag {
   std::string name;    // lower case
   bool end = false;
   bool selfClosing = false;
+  bool fontBreaksOut = false;  // a <font> with color, face or size
 };
 
 constexpr uint32_t kUnknownKeyBit = 0x80000000u;
+
+// Start tags that take the parser out of svg and math (<font> only with one
+// of the attributes below).
+const GumboTag kBreakout[] = {
+    GUMBO_TAG_B,      GUMBO_TAG_BIG,    GUMBO_TAG_BLOCKQUOTE, GUMBO_TAG_BODY,  GUMBO_TAG_BR,
+    GUMBO_TAG_CENTER, GUMBO_TAG_CODE,   GUMBO_TAG_DD,         GUMBO_TAG_DIV,   GUMBO_TAG_DL,
+    GUMBO_TAG_DT,     GUMBO_TAG_EM,     GUMBO_TAG_EMBED,      GUMBO_TAG_H1,    GUMBO_TAG_H2,
+    GUMBO_TAG_H3,     GUMBO_TAG_H4,     GUMBO_TAG_H5,         GUMBO_TAG_H6,    GUMBO_TAG_HEAD,
+    GUMBO_TAG_HR,     GUMBO_TAG_I,      GUMBO_TAG_IMG,        GUMBO_TAG_LI,    GUMBO_TAG_LISTING,
+    GUMBO_TAG_MENU,   GUMBO_TAG_META,   GUMBO_TAG_NOBR,       GUMBO_TAG_OL,    GUMBO_TAG_P,
+    GUMBO_TAG_PRE,    GUMBO_TAG_RUBY,   GUMBO_TAG_S,          GUMBO_TAG_SMALL, GUMBO_TAG_SPAN,
+    GUMBO_TAG_STRONG, GUMBO_TAG_STRIKE, GUMBO_TAG_SUB,        GUMBO_TAG_SUP,   GUMBO_TAG_TABLE,
+    GUMBO_TAG_TT,     GUMBO_TAG_U,      GUMBO_TAG_UL,         GUMBO_TAG_VAR};
+
+bool HasFontBreakoutAttribute(const char* from, const char* stop) {
+  std::string attributes;
+  for (const char* q = from; q < stop; ++q) attributes.push_back(LowerAscii(*q));
+  for (const char* name : {"color", "face", "size"}) {
+    const std::size_t length = std::strlen(name);
+    for (std::size_t at = attributes.find(name); at != std::string::npos;
+         at = attributes.find(name, at + 1)) {
+      const char before = at == 0 ? ' ' : attributes[at - 1];
+      const char after = at + length < attributes.size() ? attributes[at + length] : '>';
+      if ((IsTagSpace(before) || before == '/') &&
+          (IsTagSpace(after) || after == '=' || after == '/' || after == '>'))
+        return true;
+    }
+  }
+  return false;
+}
 
 Tag ReadTag(const char* p, std::size_t length) {
   Tag tag;
@@ -128,6 +159,7 @@ Tag ReadTag(const char* p, std::size_t length) {
     ++q;
   }
   while (q < stop && !IsTagSpace(*q) && *q != '/') tag.name.push_back(LowerAscii(*q++));
+  if (tag.name == "font") tag.fontBreaksOut = HasFontBreakoutAttribute(q, stop);
   uint32_t hash = 2166136261u;
   for (; q < stop; ++q) hash = (hash ^ static_cast<unsigned char>(LowerAscii(*q))) * 16777619u;
   tag.attrs = hash;
@@ -216,11 +248,21 @@ class NestingModel {
   bool Known(uint32_t key) const { return (key & kUnknownKeyBit) == 0; }
 
   const char* StartTag(Tag tag, uint32_t position, uint32_t length, const char* after) {
+    // In svg or math most tags open elements of theirs; the others leave
+    // the foreign content first.
+    bool brokeOut = false;
+    if (const std::size_t foreign = ForeignContentRoot(); foreign != kNone) {
+      const bool breaksOut = (Known(tag.key) && OneOf(tag.key, kBreakout)) ||
+                             (Is(tag.key, GUMBO_TAG_FONT) && tag.fontBreaksOut);
+      if (!breaksOut) return ForeignStartTag(tag, position, length, after);
+      PopTo(foreign);
+      brokeOut = true;
+    }
     // The tokenizer library predates <main> as a special element: it lets
     // end tags of inline elements close it and leaves it inside a link that
     // a later </a> closes. <div> is built exactly like <main> outside svg
     // and math, so the library reads it under that name.
-    const bool renamed = Is(tag.key, GUMBO_TAG_MAIN) && m_Foreign == 0;
+    const bool renamed = Is(tag.key, GUMBO_TAG_MAIN);
     if (renamed) {
       RenameMain(position + 1);
       tag.key = GUMBO_TAG_DIV;
@@ -233,11 +275,11 @@ class NestingModel {
     if (Known(key) && OneOf(key, kTableParts) && m_OpenCount[GUMBO_TAG_TABLE] == 0) return after;
     const bool reconstructs = !Known(key) || !(OneOf(key, kNoReconstruct) || OneOf(key, kClosesP) ||
                                                OneOf(key, kTableParts));
-    if ((Known(key) && OneOf(key, kVoid)) || (m_Foreign > 0 && tag.selfClosing)) {
+    if (Known(key) && OneOf(key, kVoid)) {
       if (reconstructs) Reconstruct();
       return after;
     }
-    if (Known(key) && OneOf(key, kRawText) && m_Foreign == 0) return SkipRawText(tag.name, after);
+    if (Known(key) && OneOf(key, kRawText)) return SkipRawText(tag.name, after);
     CloseImplied(key);
     OpenImpliedTableParts(key);
     if (Is(key, GUMBO_TAG_A) || Is(key, GUMBO_TAG_NOBR)) CloseActive(key);
@@ -249,11 +291,9 @@ class NestingModel {
       return after;
     }
     // A link is never rewritten away: it decides where text belongs and
-    // where its anchors go. Nor is a tag in svg or math: there <b> or <font>
-    // takes the parser out of the foreign content, and rewritten it would
-    // leave the page's text there.
-    if (kind >= 0 && !Is(key, GUMBO_TAG_A) && m_Foreign == 0 &&
-        ActiveCount() >= kMaxActiveFormatting) {
+    // where its anchors go. Nor is a tag that took the parser out of svg or
+    // math: rewritten, it would leave the page's text there.
+    if (kind >= 0 && !Is(key, GUMBO_TAG_A) && !brokeOut && ActiveCount() >= kMaxActiveFormatting) {
       Rewrite(position, length, false);
       m_Ghosts[kind].push_back(++m_Serial);
       return after;
@@ -269,28 +309,27 @@ class NestingModel {
     return after;
   }
 
+  // A start tag that opens an element of svg or math: none of HTML's
+  // implied end tags or formatting elements apply.
+  const char* ForeignStartTag(const Tag& tag, uint32_t position, uint32_t length,
+                              const char* after) {
+    if (tag.selfClosing) return after;
+    const bool phantom = m_Real >= kMaxNestingDepth;
+    if (phantom) Rewrite(position, length, Separates(tag.name));
+    Push(tag.key, phantom);
+    return after;
+  }
+
   void EndTag(Tag tag, uint32_t position, uint32_t length) {
+    if (EndForeign(tag.key, position, length)) return;
     if (Is(tag.key, GUMBO_TAG_MAIN) && MainIsRenamed()) {
       RenameMain(position + 2);
       tag.key = GUMBO_TAG_DIV;
     }
     const uint32_t key = tag.key;
-    if (Is(key, GUMBO_TAG_HTML) || Is(key, GUMBO_TAG_BODY) || Is(key, GUMBO_TAG_HEAD)) return;
-    // In svg or math, </br> and a </p> that closes no paragraph take a
-    // browser back to HTML (a line break, an empty paragraph), while the
-    // library stays in the svg and reads what follows as svg. A <br> start
-    // tag leaves it there too.
-    const bool breaksOut =
-        Is(key, GUMBO_TAG_BR) || (Is(key, GUMBO_TAG_P) && FindInScope(GUMBO_TAG_P, true) == kNone);
-    if (breaksOut) {
-      const std::size_t foreign = ForeignContentRoot();
-      if (foreign != kNone) {
-        Rewrite(position, length, true);
-        PopTo(foreign);
-        return;
-      }
-    }
-    if (Is(key, GUMBO_TAG_BR)) return;
+    if (Is(key, GUMBO_TAG_HTML) || Is(key, GUMBO_TAG_BODY) || Is(key, GUMBO_TAG_HEAD) ||
+        Is(key, GUMBO_TAG_BR))
+      return;
     const int kind = FormattingKind(key);
     if (kind >= 0 && EndFormatting(key, kind, position, length, tag.name)) return;
     if (Is(key, GUMBO_TAG_FORM) && CloseForm()) return;
@@ -367,6 +406,29 @@ class NestingModel {
       m_List.erase(m_List.begin() + static_cast<std::ptrdiff_t>(entry));
     }
     return true;
+  }
+
+  // An end tag in svg or math closes the nearest element of its name there;
+  // with none, a browser handles it as in HTML. </br> and a </p> that closes
+  // no paragraph take a browser back to HTML (a line break, an empty
+  // paragraph), while the library stays in the svg and reads what follows as
+  // svg: a <br> start tag leaves it there too.
+  bool EndForeign(uint32_t key, uint32_t position, uint32_t length) {
+    const std::size_t foreign = ForeignContentRoot();
+    if (foreign == kNone) return false;
+    if (Is(key, GUMBO_TAG_BR) ||
+        (Is(key, GUMBO_TAG_P) && FindInScope(GUMBO_TAG_P, true) == kNone)) {
+      Rewrite(position, length, true);
+      PopTo(foreign);
+      return true;
+    }
+    for (std::size_t i = m_Stack.size(), seen = 0; i-- > foreign && seen < kScanLimit; ++seen) {
+      if (m_Stack[i].key != key) continue;
+      if (m_Stack[i].phantom) Rewrite(position, length, false);
+      PopTo(i);
+      return true;
+    }
+    return false;
   }
 
   // </form> takes the form alone off the stack: what was opened in it (an
