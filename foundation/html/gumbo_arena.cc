@@ -1,9 +1,11 @@
 #include "foundation/html/gumbo_arena.h"
 
 #include <gumbo.h>
+#include <sys/mman.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "lumivant/mem_pool.h"
 
@@ -17,7 +19,7 @@ constexpr std::size_t kFirstBlockSize = 4 * 1024;
 constexpr std::size_t kLargestBlockSize = 256 * 1024;
 
 // Every block is preceded by one word: its size class, or for a block of
-// its own, kLarge and its slot in m_Blocks.
+// its own, kLarge and its slot in m_Large.
 constexpr std::size_t kHeader = sizeof(uint64_t);
 constexpr uint64_t kLarge = uint64_t{1} << 32;
 
@@ -40,8 +42,9 @@ SizeClass ClassOf(std::size_t size) {
 }  // namespace
 
 GumboArena::~GumboArena() {
-  for (void* block : m_Blocks)
-    if (block != nullptr) LVTMem::MemoryPool::Delete(block);
+  for (void* block : m_Blocks) LVTMem::MemoryPool::Delete(block);
+  for (const LargeBlock& large : m_Large)
+    if (large.start != nullptr) munmap(large.start, large.size);
 }
 
 void GumboArena::Install(GumboOptions* options) {
@@ -52,12 +55,17 @@ void GumboArena::Install(GumboOptions* options) {
 
 void* GumboArena::Allocate(std::size_t size) {
   if (size > kLargestClassSize) {
-    // Large blocks (long text buffers) get their own allocation.
-    char* block = static_cast<char*>(LVTMem::Allocate(size + kHeader));
-    const uint64_t header = kLarge | m_Blocks.size();
-    m_Blocks.push_back(block);
-    std::memcpy(block, &header, kHeader);
-    return block + kHeader;
+    // Large blocks (long text buffers, doubled as they grow) are mapped on
+    // their own and unmapped when freed: through malloc, freeing them would
+    // raise its threshold for mapping blocks, and later stages would keep
+    // memory they freed.
+    void* mapped =
+        mmap(nullptr, size + kHeader, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) throw std::bad_alloc();
+    const uint64_t header = kLarge | m_Large.size();
+    m_Large.push_back(LargeBlock{mapped, size + kHeader});
+    std::memcpy(mapped, &header, kHeader);
+    return static_cast<char*>(mapped) + kHeader;
   }
   const SizeClass sizeClass = ClassOf(size);
   if (void* reused = m_Free[sizeClass.index]) {
@@ -88,9 +96,9 @@ void GumboArena::Free(void* block) {
   uint64_t header;
   std::memcpy(&header, static_cast<char*>(block) - kHeader, kHeader);
   if (header & kLarge) {
-    const std::size_t slot = static_cast<std::size_t>(header & (kLarge - 1));
-    LVTMem::MemoryPool::Delete(m_Blocks[slot]);
-    m_Blocks[slot] = nullptr;
+    LargeBlock& large = m_Large[static_cast<std::size_t>(header & (kLarge - 1))];
+    munmap(large.start, large.size);
+    large.start = nullptr;
     return;
   }
   std::memcpy(block, &m_Free[header], sizeof(void*));

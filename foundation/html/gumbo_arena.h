@@ -38,7 +38,12 @@ class GumboArena {
   static void* AllocateHook(void* arena, std::size_t size);
   static void FreeHook(void* arena, void* block);
 
-  std::vector<void*> m_Blocks;  // bump blocks, and large blocks (null once freed)
+  struct LargeBlock {
+    void* start;  // null once freed
+    std::size_t size;
+  };
+  std::vector<void*> m_Blocks;  // bump blocks
+  std::vector<LargeBlock> m_Large;
   void* m_Free[kClasses] = {};  // freed blocks by class, linked through their first word
   char* m_pNext = nullptr;
   std::size_t m_Left = 0;
