@@ -162,7 +162,15 @@ class Builder {
   }
 
   // Where the next <a or </a starts from `from` on, or the end of the page.
-  uint32_t NextLinkTag(uint32_t from) const {
+  // The last answer is kept: asked in page order, the scans stay linear.
+  uint32_t NextLinkTag(uint32_t from) {
+    if (m_LinkTagFrom <= from && from <= m_LinkTagAt) return m_LinkTagAt;
+    m_LinkTagFrom = from;
+    m_LinkTagAt = FindLinkTag(from);
+    return m_LinkTagAt;
+  }
+
+  uint32_t FindLinkTag(uint32_t from) const {
     for (uint32_t at = from; at + 2 < m_Size; ++at) {
       if (m_pBuffer[at] != '<') continue;
       const uint32_t name = at + (m_pBuffer[at + 1] == '/' ? 2 : 1);
@@ -182,6 +190,8 @@ class Builder {
   std::vector<Frame> m_Frames;
   std::vector<TextStretch> m_Stretches;
   std::vector<HtmlDocTree::LinkSpan> m_LinkSpans;
+  uint32_t m_LinkTagFrom = 1;  // the last NextLinkTag question and answer
+  uint32_t m_LinkTagAt = 0;
 };
 
 }  // namespace
