@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#if defined(__GLIBC__)  // set by the headers above
+#include <malloc.h>
+#endif
 
 #include "lumivant/lumivant.h"
 #include "tools/cli.h"
@@ -41,6 +44,13 @@ void PrintUsage(std::FILE* to) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#if defined(__GLIBC__)
+  // A fixed threshold for mapping blocks of their own: glibc raises it to the
+  // largest block freed so far, and then keeps the page's large, short-lived
+  // buffers in its heap after they are freed (a 4.7 MB text node diffed
+  // against itself peaked at 88 MB instead of 74 MB).
+  mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+#endif
   if (argc < 2) {
     PrintUsage(stderr);
     return lumivant_cli::kExitTrouble;
