@@ -101,8 +101,9 @@ const GumboTag kSpecial[] = {
 
 // Elements whose content is read as HTML again: in svg, and in math.
 const GumboTag kSvgIntegrationPoints[] = {GUMBO_TAG_FOREIGNOBJECT, GUMBO_TAG_DESC, GUMBO_TAG_TITLE};
-const GumboTag kMathIntegrationPoints[] = {GUMBO_TAG_MI, GUMBO_TAG_MO,    GUMBO_TAG_MN,
-                                           GUMBO_TAG_MS, GUMBO_TAG_MTEXT, GUMBO_TAG_ANNOTATION_XML};
+// (and annotation-xml with an HTML encoding).
+const GumboTag kMathIntegrationPoints[] = {GUMBO_TAG_MI, GUMBO_TAG_MO, GUMBO_TAG_MN, GUMBO_TAG_MS,
+                                           GUMBO_TAG_MTEXT};
 
 bool IsTagSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
 
@@ -116,6 +117,7 @@ struct Tag {
   bool end = false;
   bool selfClosing = false;
   bool fontBreaksOut = false;  // a <font> with color, face or size
+  bool htmlEncoding = false;   // an <annotation-xml> whose content is HTML
 };
 
 constexpr uint32_t kUnknownKeyBit = 0x80000000u;
@@ -132,6 +134,13 @@ const GumboTag kBreakout[] = {
     GUMBO_TAG_PRE,    GUMBO_TAG_RUBY,   GUMBO_TAG_S,          GUMBO_TAG_SMALL, GUMBO_TAG_SPAN,
     GUMBO_TAG_STRONG, GUMBO_TAG_STRIKE, GUMBO_TAG_SUB,        GUMBO_TAG_SUP,   GUMBO_TAG_TABLE,
     GUMBO_TAG_TT,     GUMBO_TAG_U,      GUMBO_TAG_UL,         GUMBO_TAG_VAR};
+
+bool HasHtmlEncoding(const char* from, const char* stop) {
+  std::string attributes;
+  for (const char* q = from; q < stop; ++q) attributes.push_back(LowerAscii(*q));
+  return attributes.find("text/html") != std::string::npos ||
+         attributes.find("application/xhtml+xml") != std::string::npos;
+}
 
 bool HasFontBreakoutAttribute(const char* from, const char* stop) {
   std::string attributes;
@@ -160,6 +169,7 @@ Tag ReadTag(const char* p, std::size_t length) {
   }
   while (q < stop && !IsTagSpace(*q) && *q != '/') tag.name.push_back(LowerAscii(*q++));
   if (tag.name == "font") tag.fontBreaksOut = HasFontBreakoutAttribute(q, stop);
+  if (tag.name == "annotation-xml") tag.htmlEncoding = HasHtmlEncoding(q, stop);
   uint32_t hash = 2166136261u;
   for (; q < stop; ++q) hash = (hash ^ static_cast<unsigned char>(LowerAscii(*q))) * 16777619u;
   tag.attrs = hash;
@@ -203,8 +213,9 @@ class NestingModel {
   struct Open {
     uint32_t key;
     uint32_t serial;
-    bool phantom;  // rewritten away: the parser never sees it
-    bool renamed;  // a <main> the parser reads as <div>
+    bool phantom;      // rewritten away: the parser never sees it
+    bool renamed;      // a <main> the parser reads as <div>
+    bool htmlContent;  // an element of svg or math whose content is HTML again
   };
   // An entry of the list of formatting elements waiting to be re-opened.
   struct Entry {
@@ -254,7 +265,7 @@ class NestingModel {
     if (const std::size_t foreign = ForeignContentRoot(); foreign != kNone) {
       const bool breaksOut = (Known(tag.key) && OneOf(tag.key, kBreakout)) ||
                              (Is(tag.key, GUMBO_TAG_FONT) && tag.fontBreaksOut);
-      if (!breaksOut) return ForeignStartTag(tag, position, length, after);
+      if (!breaksOut) return ForeignStartTag(tag, m_Stack[foreign].key, position, length, after);
       PopTo(foreign);
       brokeOut = true;
     }
@@ -311,12 +322,16 @@ class NestingModel {
 
   // A start tag that opens an element of svg or math: none of HTML's
   // implied end tags or formatting elements apply.
-  const char* ForeignStartTag(const Tag& tag, uint32_t position, uint32_t length,
+  const char* ForeignStartTag(const Tag& tag, uint32_t root, uint32_t position, uint32_t length,
                               const char* after) {
     if (tag.selfClosing) return after;
     const bool phantom = m_Real >= kMaxNestingDepth;
     if (phantom) Rewrite(position, length, Separates(tag.name));
     Push(tag.key, phantom);
+    m_Stack.back().htmlContent =
+        Is(root, GUMBO_TAG_SVG) ? OneOf(tag.key, kSvgIntegrationPoints)
+                                : OneOf(tag.key, kMathIntegrationPoints) ||
+                                      (Is(tag.key, GUMBO_TAG_ANNOTATION_XML) && tag.htmlEncoding);
     return after;
   }
 
@@ -609,7 +624,7 @@ class NestingModel {
   }
 
   void Push(uint32_t key, bool phantom, bool renamed = false) {
-    m_Stack.push_back(Open{key, ++m_Serial, phantom, renamed});
+    m_Stack.push_back(Open{key, ++m_Serial, phantom, renamed, false});
     if (Known(key)) ++m_OpenCount[key];
     if (Is(key, GUMBO_TAG_SVG) || Is(key, GUMBO_TAG_MATH)) ++m_Foreign;
     if (!phantom) m_Report.maxDepth = std::max<uint32_t>(m_Report.maxDepth, ++m_Real);
@@ -644,14 +659,9 @@ class NestingModel {
   // content (not in an element whose content is HTML again), else kNone.
   std::size_t ForeignContentRoot() const {
     if (m_Foreign == 0) return kNone;
-    bool svgPoint = false;
-    bool mathPoint = false;
     for (std::size_t i = m_Stack.size(), seen = 0; i-- > 0 && seen < kScanLimit; ++seen) {
-      const uint32_t key = m_Stack[i].key;
-      svgPoint = svgPoint || OneOf(key, kSvgIntegrationPoints);
-      mathPoint = mathPoint || OneOf(key, kMathIntegrationPoints);
-      if (Is(key, GUMBO_TAG_SVG)) return svgPoint ? kNone : i;
-      if (Is(key, GUMBO_TAG_MATH)) return mathPoint ? kNone : i;
+      if (m_Stack[i].htmlContent) return kNone;
+      if (Is(m_Stack[i].key, GUMBO_TAG_SVG) || Is(m_Stack[i].key, GUMBO_TAG_MATH)) return i;
     }
     return kNone;
   }
