@@ -216,6 +216,7 @@ class NestingModel {
     bool phantom;      // rewritten away: the parser never sees it
     bool renamed;      // a <main> the parser reads as <div>
     bool htmlContent;  // an element of svg or math whose content is HTML again
+    bool foreignRoot;  // an svg or math opened from HTML content
   };
   // An entry of the list of formatting elements waiting to be re-opened.
   struct Entry {
@@ -266,7 +267,7 @@ class NestingModel {
       const bool breaksOut = (Known(tag.key) && OneOf(tag.key, kBreakout)) ||
                              (Is(tag.key, GUMBO_TAG_FONT) && tag.fontBreaksOut);
       if (!breaksOut) return ForeignStartTag(tag, m_Stack[foreign].key, position, length, after);
-      PopTo(foreign);
+      LeaveForeignContent();
       brokeOut = true;
     }
     // The tokenizer library predates <main> as a special element: it lets
@@ -327,7 +328,7 @@ class NestingModel {
     if (tag.selfClosing) return after;
     const bool phantom = m_Real >= kMaxNestingDepth;
     if (phantom) Rewrite(position, length, Separates(tag.name));
-    Push(tag.key, phantom);
+    Push(tag.key, phantom, false, true);
     m_Stack.back().htmlContent =
         Is(root, GUMBO_TAG_SVG) ? OneOf(tag.key, kSvgIntegrationPoints)
                                 : OneOf(tag.key, kMathIntegrationPoints) ||
@@ -403,7 +404,7 @@ class NestingModel {
       // out of the svg. With no real element of its kind to close, a line
       // break (a start tag that leaves the svg) is the nearest reading.
       Rewrite(position, length, true);
-      PopTo(ForeignContentRoot());
+      LeaveForeignContent();
       m_Ghosts[kind].pop_back();
     } else {
       // There, left as it is, the end tag closes the newest real element
@@ -434,7 +435,7 @@ class NestingModel {
     if (Is(key, GUMBO_TAG_BR) ||
         (Is(key, GUMBO_TAG_P) && FindInScope(GUMBO_TAG_P, true) == kNone)) {
       Rewrite(position, length, true);
-      PopTo(foreign);
+      LeaveForeignContent();
       return true;
     }
     for (std::size_t i = m_Stack.size(), seen = 0; i-- > foreign && seen < kScanLimit; ++seen) {
@@ -569,6 +570,7 @@ class NestingModel {
     const Open open = m_Stack[index];
     m_Stack.erase(m_Stack.begin() + static_cast<std::ptrdiff_t>(index));
     if (Known(open.key)) --m_OpenCount[open.key];
+    if (open.foreignRoot) --m_Foreign;
     --m_Real;
     // Serials tell a moved entry from a stale one (IsOpen).
     for (Entry& entry : m_List)
@@ -623,10 +625,12 @@ class NestingModel {
     m_Clones += count;
   }
 
-  void Push(uint32_t key, bool phantom, bool renamed = false) {
-    m_Stack.push_back(Open{key, ++m_Serial, phantom, renamed, false});
+  // foreign: an element of svg or math (an <svg> in svg is svg's own).
+  void Push(uint32_t key, bool phantom, bool renamed = false, bool foreign = false) {
+    const bool root = !foreign && (Is(key, GUMBO_TAG_SVG) || Is(key, GUMBO_TAG_MATH));
+    m_Stack.push_back(Open{key, ++m_Serial, phantom, renamed, false, root});
     if (Known(key)) ++m_OpenCount[key];
-    if (Is(key, GUMBO_TAG_SVG) || Is(key, GUMBO_TAG_MATH)) ++m_Foreign;
+    if (root) ++m_Foreign;
     if (!phantom) m_Report.maxDepth = std::max<uint32_t>(m_Report.maxDepth, ++m_Real);
   }
 
@@ -637,7 +641,7 @@ class NestingModel {
       const Open open = m_Stack.back();
       m_Stack.pop_back();
       if (Known(open.key)) --m_OpenCount[open.key];
-      if (Is(open.key, GUMBO_TAG_SVG) || Is(open.key, GUMBO_TAG_MATH)) --m_Foreign;
+      if (open.foreignRoot) --m_Foreign;
       if (open.phantom) continue;
       --m_Real;
       if (Known(open.key) && OneOf(open.key, kMarkerElements)) ClearToMarker();
@@ -661,9 +665,15 @@ class NestingModel {
     if (m_Foreign == 0) return kNone;
     for (std::size_t i = m_Stack.size(), seen = 0; i-- > 0 && seen < kScanLimit; ++seen) {
       if (m_Stack[i].htmlContent) return kNone;
-      if (Is(m_Stack[i].key, GUMBO_TAG_SVG) || Is(m_Stack[i].key, GUMBO_TAG_MATH)) return i;
+      if (m_Stack[i].foreignRoot) return i;
     }
     return kNone;
+  }
+
+  // A tag that leaves svg and math closes their elements up to HTML
+  // content: an element whose content is HTML again, or HTML around the svg.
+  void LeaveForeignContent() {
+    for (std::size_t root; (root = ForeignContentRoot()) != kNone;) PopTo(root);
   }
 
   // Whether the innermost open <main> is one the parser reads as <div>.
