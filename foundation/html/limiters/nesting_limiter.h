@@ -22,6 +22,12 @@
 // Offsets do not move and text is never touched. Browsers also stop nesting
 // at a few hundred levels. Ordinary pages are left alone: their nesting
 // stays far below the bound (the corpus pages reach at most a few dozen).
+//
+// The same model makes up for where the tokenizer library is older than
+// browsers, with rewrites of the same kind: <main> is read as <div> (built
+// alike, but the library lets inline end tags close <main>), and </br> or a
+// </p> without an open paragraph in svg or math become <br>, which leaves
+// the foreign content as a browser does at those end tags.
 #ifndef LUMIVANT_FOUNDATION_HTML_LIMITERS_NESTING_LIMITER_H_
 #define LUMIVANT_FOUNDATION_HTML_LIMITERS_NESTING_LIMITER_H_
 
