@@ -85,7 +85,9 @@ inline std::string KindOf(const GumboElement& element, const std::string& name) 
 // Text without its HTML white space. A control character other than white
 // space reads as U+FFFD when it stands in the page as it is, but as itself
 // when written as a reference; a writer that writes what a reference meant
-// is right either way, so both read as U+FFFD here.
+// is right either way, so both read as U+FFFD here. So do bytes that are no
+// UTF-8: the tokenizer library leaves one for a numeric reference too large
+// for a character, which a browser reads as U+FFFD.
 inline void AppendText(const char* text, std::string& out) {
   for (; *text != '\0'; ++text) {
     const unsigned char c = static_cast<unsigned char>(*text);
@@ -96,6 +98,17 @@ inline void AppendText(const char* text, std::string& out) {
     } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
       out += "\xEF\xBF\xBD";
       ++text;
+    } else if (c >= 0x80) {
+      const int length = c >= 0xF0 ? (c <= 0xF4 ? 4 : 0) : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+      bool valid = length > 0;
+      for (int k = 1; valid && k < length; ++k)
+        valid = (static_cast<unsigned char>(text[k]) & 0xC0) == 0x80;
+      if (!valid) {
+        out += "\xEF\xBF\xBD";
+        continue;
+      }
+      out.append(text, static_cast<std::size_t>(length));
+      text += length - 1;
     } else {
       out += static_cast<char>(c);
     }
