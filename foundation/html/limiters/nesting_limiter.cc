@@ -135,16 +135,21 @@ const GumboTag kBreakout[] = {
     GUMBO_TAG_STRONG, GUMBO_TAG_STRIKE, GUMBO_TAG_SUB,        GUMBO_TAG_SUP,   GUMBO_TAG_TABLE,
     GUMBO_TAG_TT,     GUMBO_TAG_U,      GUMBO_TAG_UL,         GUMBO_TAG_VAR};
 
+// The attribute text of a tag, lower case, for looking up names and values.
+std::string LowerAttributes(const char* from, const char* stop) {
+  std::string attributes(from, stop);
+  for (char& c : attributes) c = LowerAscii(c);
+  return attributes;
+}
+
 bool HasHtmlEncoding(const char* from, const char* stop) {
-  std::string attributes;
-  for (const char* q = from; q < stop; ++q) attributes.push_back(LowerAscii(*q));
+  const std::string attributes = LowerAttributes(from, stop);
   return attributes.find("text/html") != std::string::npos ||
          attributes.find("application/xhtml+xml") != std::string::npos;
 }
 
 bool HasFontBreakoutAttribute(const char* from, const char* stop) {
-  std::string attributes;
-  for (const char* q = from; q < stop; ++q) attributes.push_back(LowerAscii(*q));
+  const std::string attributes = LowerAttributes(from, stop);
   for (const char* name : {"color", "face", "size"}) {
     const std::size_t length = std::strlen(name);
     for (std::size_t at = attributes.find(name); at != std::string::npos;
