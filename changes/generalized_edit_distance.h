@@ -25,7 +25,14 @@
 // the very same costs and back-pointers as the whole matrix; otherwise one
 // more pass over the band that the bound allows settles it (the whole matrix
 // when that band would cover half of it). Pages with scattered edits thus
-// cost in the order of |A| x (distance + 64) cells.
+// cost in the order of |A| x (distance + 64) cells. That last pass knows the
+// first one's cost as a bound and, row by row, computes only the cells a
+// path that cheap could pass: a cell whose cost so far, plus the insertions
+// or deletions still needed to reach the last diagonal, exceeds the bound
+// lies on no such path, nor does any cell reached only through it. The cells
+// it leaves out would not change any cell of the chosen path (every cell
+// that ties there also lies on a path within the bound), so the result is
+// the same; on pages that changed a lot it computes a fraction of the band.
 //
 // Memory: accumulated costs exist for three rows only. The back-pointer table
 // (one byte per cell of the band) is kept whole while it fits the table limit
@@ -155,6 +162,15 @@ class GeneralizedEditDistance {
     }
   }
 
+  // Lower bounds on what aligning the rest of A costs: rest[i] for A[i..]
+  // against any part of B, as |A| + 1 values; the same for B. A derived class
+  // that knows some elements can never match tells so here, and a bounded
+  // pass (see above) leaves out more. The default knows nothing: all 0.
+  virtual void RestLowerBounds(std::vector<double>& restOfA, std::vector<double>& restOfB) const {
+    restOfA.assign(m_A.size() + 1, 0.0);
+    restOfB.assign(m_B.size() + 1, 0.0);
+  }
+
  private:
   static constexpr std::size_t kDepth = kCostWindowDepth;
   // First guess of the distance, in insertions beyond the length difference.
@@ -179,6 +195,21 @@ class GeneralizedEditDistance {
     std::vector<double> m_Saved;
     std::vector<std::size_t> m_SavedFirst;
     double m_Distance = 0.0;
+    // The cost of an alignment known before the pass, and the cheapest
+    // insertion or deletion: cells that lie on no path within the bound are
+    // left out. DBL_MAX: every cell of the band is computed.
+    double m_Bound = DBL_MAX;
+    double m_Cheapest = 0.0;
+    std::vector<double> m_RestOfA;  // RestLowerBounds, for a bounded pass
+    std::vector<double> m_RestOfB;
+  };
+
+  // The columns of one row that a bounded pass kept: those whose cost may
+  // lie on a path within the bound.
+  struct Kept {
+    bool any = false;
+    std::size_t first = 0;
+    std::size_t last = 0;
   };
 
   // Costs of the operations that end in row i, indexed by column.
@@ -347,16 +378,87 @@ class GeneralizedEditDistance {
     CostWindow window(m_B.size() + 1);
     window.Touch(0, 0);
     window.Row(0)[0] = 0.0;
+    Kept above[kDepth];  // rows i - 1 and i - 2
     for (std::size_t i = 0; i < rows; ++i) {
       if (!pass.m_Whole && i != 0 && i % pass.m_Block == 0) {
         window.SaveTo(pass.m_Width, pass.m_Saved, pass.m_SavedFirst);
       }
       uint8_t* pointers = pass.m_Whole ? pass.m_Pointers.data() + i * pass.m_Width : nullptr;
-      ComputeRow(i, FirstColumn(pass.m_Band, i), LastColumn(pass.m_Band, i), window, costs,
-                 pointers);
+      const std::size_t first = FirstColumn(pass.m_Band, i);
+      const std::size_t last = LastColumn(pass.m_Band, i);
+      if (pass.m_Bound < DBL_MAX) {
+        const Kept kept = ComputeBoundedRow(pass, i, first, last, above, window, costs, pointers);
+        above[1] = above[0];
+        above[0] = kept;
+      } else {
+        ComputeRow(i, first, last, window, costs, pointers);
+      }
       if (i + 1 == rows) pass.m_Distance = window.Row(0)[m_B.size()];
       window.Slide();
     }
+  }
+
+  // Whether cell (i, j), at cost `value` so far, may lie on a path within the
+  // pass's bound: the path still has to reach the last diagonal, one
+  // insertion or deletion per diagonal, and to pay for the rest of A and of B
+  // at least their lower bounds. The slack covers rounding: keeping a cell
+  // too many costs time only.
+  bool WithinBound(const Pass& pass, std::size_t i, std::size_t j, double value) const {
+    if (!(value < DBL_MAX)) return false;
+    const double diagonals = std::fabs((static_cast<double>(m_A.size()) - static_cast<double>(i)) -
+                                       (static_cast<double>(m_B.size()) - static_cast<double>(j)));
+    const double rest =
+        std::max({diagonals * pass.m_Cheapest, pass.m_RestOfA[i], pass.m_RestOfB[j]});
+    return value + rest <= pass.m_Bound * (1.0 + 1e-7) + 1e-7;
+  }
+
+  // Row i of a bounded pass (columns first..last of the band): the columns
+  // that the kept cells of the two rows above reach, then on to the right as
+  // long as a chain of insertions stays within the bound. Cells left out stay
+  // DBL_MAX. Returns the row's kept columns.
+  Kept ComputeBoundedRow(const Pass& pass, std::size_t i, std::size_t first, std::size_t last,
+                         const Kept* above, CostWindow& window, RowCosts& costs,
+                         uint8_t* pointers) const {
+    std::size_t from = 0;
+    std::size_t to = 0;
+    if (i != 0) {
+      if (!above[0].any && !above[1].any) return Kept();
+      from = SIZE_MAX;
+      if (above[0].any) {  // a substitution or a deletion from row i - 1
+        from = above[0].first;
+        to = above[0].last + 1;
+      }
+      if (above[1].any) {  // a transposition from row i - 2
+        from = std::min(from, above[1].first + 2);
+        to = std::max(to, above[1].last + 2);
+      }
+    }
+    from = std::max(from, first);
+    to = std::min(to, last);
+    if (from > last) return Kept();
+    to = std::max(to, from);
+    auto compute = [&](std::size_t a, std::size_t b) {
+      ComputeRow(i, a, b, window, costs, pointers != nullptr ? pointers + (a - first) : nullptr);
+    };
+    compute(from, to);
+    const double* row = window.Row(0);
+    // Insertions only ever go right: past a cell out of the bound, the row
+    // holds no cell that a path within it could pass.
+    constexpr std::size_t kStep = 32;
+    while (to < last && WithinBound(pass, i, to, row[to])) {
+      const std::size_t next = std::min(last, to + kStep);
+      compute(to + 1, next);
+      to = next;
+    }
+    Kept kept;
+    std::size_t j = from;
+    while (j <= to && !WithinBound(pass, i, j, row[j])) ++j;
+    if (j > to) return kept;
+    kept.any = true;
+    kept.first = j;
+    kept.last = to;
+    while (!WithinBound(pass, i, kept.last, row[kept.last])) --kept.last;
+    return kept;
   }
 
   // Recomputes the back-pointers of the block of rows that starts at
@@ -410,7 +512,9 @@ class GeneralizedEditDistance {
   // the chosen path with the same costs and back-pointers as the whole
   // matrix would (cells it left out only ever cost more), and it is kept.
   // Otherwise its cost gives the band for the second, final pass.
-  Band ChooseBand(RowCosts& costs, Pass& first, bool& firstIsFinal) const {
+  // bound and cheapest are set for the final pass when the first one ran.
+  Band ChooseBand(RowCosts& costs, Pass& first, bool& firstIsFinal, double& bound,
+                  double& cheapestStep) const {
     firstIsFinal = false;
     const std::size_t n = m_A.size();
     const std::size_t m = m_B.size();
@@ -427,6 +531,8 @@ class GeneralizedEditDistance {
     first.m_Band = BandFor(guess, cheapest);
     if (!IsNarrow(first.m_Band)) return FullBand();
     Forward(first, costs);
+    bound = first.m_Distance;
+    cheapestStep = cheapest;
     if (first.m_Distance <= guess) {
       firstIsFinal = true;
       return first.m_Band;
@@ -448,7 +554,9 @@ class GeneralizedEditDistance {
 
     Pass first;
     bool firstIsFinal = false;
-    const Band band = ChooseBand(costs, first, firstIsFinal);
+    double bound = DBL_MAX;
+    double cheapest = 0.0;
+    const Band band = ChooseBand(costs, first, firstIsFinal, bound, cheapest);
     if (firstIsFinal) {
       Backtrack(first, costs);
       m_Distance = first.m_Distance;
@@ -457,6 +565,9 @@ class GeneralizedEditDistance {
     first = Pass();  // frees its tables before the final pass
     Pass pass;
     pass.m_Band = band;
+    pass.m_Bound = bound;
+    pass.m_Cheapest = cheapest;
+    if (bound < DBL_MAX) RestLowerBounds(pass.m_RestOfA, pass.m_RestOfB);
     Forward(pass, costs);
     Backtrack(pass, costs);
     m_Distance = pass.m_Distance;

@@ -1,5 +1,6 @@
 #include "changes/text_sequence_edit_distance.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <string_view>
 #include <unordered_map>
@@ -17,6 +18,17 @@ void NumberTexts(const NodeSequence& nodes, TextIds& ids, std::vector<uint32_t>&
   for (const NodeHandle& node : nodes) {
     auto inserted = ids.emplace(node->m_Text, static_cast<uint32_t>(ids.size()));
     out.push_back(inserted.first->second);
+  }
+}
+
+// rest[i]: cost times the nodes from i on whose text `other` lacks.
+void RestOfUnmatched(const std::vector<uint32_t>& ids, const std::vector<uint8_t>& inOther,
+                     double cost, std::vector<double>& rest) {
+  rest.assign(ids.size() + 1, 0.0);
+  std::size_t unmatched = 0;
+  for (std::size_t i = ids.size(); i-- > 0;) {
+    if (!inOther[ids[i]]) ++unmatched;
+    rest[i] = static_cast<double>(unmatched) * cost;
   }
 }
 
@@ -53,6 +65,19 @@ void TextSequenceEditDistance::SubstitutionRow(std::size_t i, std::size_t first,
   const uint32_t a = m_TextIdsA[i];
   const uint32_t* b = m_TextIdsB.data();
   for (std::size_t j = first; j < last; ++j) costs[j] = a == b[j] ? kMatchCost : kSubstitutionCost;
+}
+
+void TextSequenceEditDistance::RestLowerBounds(std::vector<double>& restOfA,
+                                               std::vector<double>& restOfB) const {
+  uint32_t count = 0;
+  for (uint32_t id : m_TextIdsA) count = std::max(count, id + 1);
+  for (uint32_t id : m_TextIdsB) count = std::max(count, id + 1);
+  std::vector<uint8_t> inA(count, 0), inB(count, 0);
+  for (uint32_t id : m_TextIdsA) inA[id] = 1;
+  for (uint32_t id : m_TextIdsB) inB[id] = 1;
+  const double cheapest = std::min(kSubstitutionCost, kInsertDeleteCost);
+  RestOfUnmatched(m_TextIdsA, inB, cheapest, restOfA);
+  RestOfUnmatched(m_TextIdsB, inA, cheapest, restOfB);
 }
 
 void TextSequenceEditDistance::TranspositionRow(std::size_t i, std::size_t first, std::size_t last,

@@ -40,6 +40,9 @@ class TextSequenceEditDistance : public LVTAlgo::GeneralizedEditDistance<NodeHan
                        double* costs) const override;
   void TranspositionRow(std::size_t i, std::size_t first, std::size_t last,
                         double* costs) const override;
+  // A node whose text the other page lacks is substituted or deleted (or
+  // inserted): at least 1.0 each.
+  void RestLowerBounds(std::vector<double>& restOfA, std::vector<double>& restOfB) const override;
 
  private:
   static double InsertOrDelete();
