@@ -27,12 +27,13 @@
 // when that band would cover half of it). Pages with scattered edits thus
 // cost in the order of |A| x (distance + 64) cells. That last pass knows the
 // first one's cost as a bound and, row by row, computes only the cells a
-// path that cheap could pass: a cell whose cost so far, plus the insertions
-// or deletions still needed to reach the last diagonal, exceeds the bound
-// lies on no such path, nor does any cell reached only through it. The cells
-// it leaves out would not change any cell of the chosen path (every cell
-// that ties there also lies on a path within the bound), so the result is
-// the same; on pages that changed a lot it computes a fraction of the band.
+// path that cheap could pass: a cell whose cost so far, plus the larger of
+// the insertions or deletions still needed to reach the last diagonal and
+// what the rest of either sequence must cost (RestLowerBounds), exceeds the
+// bound lies on no such path, nor does any cell reached only through it. The
+// cells it leaves out would not change any cell of the chosen path (every
+// cell that ties there also lies on a path within the bound), so the result
+// is the same; on pages that changed a lot it computes a fraction of the band.
 //
 // Memory: accumulated costs exist for three rows only. The back-pointer table
 // (one byte per cell of the band) is kept whole while it fits the table limit
