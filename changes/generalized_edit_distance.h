@@ -16,34 +16,39 @@
 // a virtual call per cell; insertion and deletion costs are asked once per
 // element. Costs must be non-negative and depend on their arguments only.
 //
-// Similar sequences cost far less: a large problem (kDefaultBandThreshold
-// cells or more) is first computed on a narrow band of diagonals around the
-// corner-to-corner one. Only insertions and deletions leave a diagonal, each
-// for at least the cheapest of their costs, so the cost of the alignment the
-// band gives bounds how far from it the chosen path can stray. When that cost
-// is within the band's own bound the band already holds the chosen path, with
-// the very same costs and back-pointers as the whole matrix; otherwise one
-// more pass over the band that the bound allows settles it (the whole matrix
-// when that band would cover half of it). Pages with scattered edits thus
-// cost in the order of |A| x (distance + 64) cells. That last pass knows the
-// first one's cost as a bound and, row by row, computes only the cells a
-// path that cheap could pass: a cell whose cost so far, plus the larger of
-// the insertions or deletions still needed to reach the last diagonal and
-// what the rest of either sequence must cost (RestLowerBounds), exceeds the
-// bound lies on no such path, nor does any cell reached only through it. The
-// cells it leaves out would not change any cell of the chosen path (every
-// cell that ties there also lies on a path within the bound), so the result
-// is the same; on pages that changed a lot it computes a fraction of the band.
+// Similar sequences cost far less. Only insertions and deletions leave a
+// diagonal, each for at least the cheapest of their costs, so the cost of
+// any alignment bounds how far from the corner-to-corner diagonal the chosen
+// path can stray. A large problem (kDefaultBandThreshold cells or more)
+// takes that bound from UpperBound(), an alignment a derived class finds
+// without the dynamic programming, and computes only the band it allows.
+// Within the band, row by row, it computes only the cells a path that cheap
+// could pass: a cell whose cost so far, plus the larger of the insertions or
+// deletions still needed to reach the last diagonal and what the rest of
+// either sequence must cost (RestLowerBounds), exceeds the bound lies on no
+// such path, nor does any cell reached only through it. The cells left out
+// would not change any cell of the chosen path (every cell that ties there
+// also lies on a path within the bound), so the result is the same as the
+// whole matrix's, and a good bound leaves out most of the band.
+//
+// Without such a bound, or with one far above what a narrow band would
+// allow while the distance may still be small, a first pass covers the
+// narrow band for a distance of 64 beyond the length difference. When the
+// cost it finds is within that, it already holds the chosen path; otherwise
+// that cost (or UpperBound(), when lower) bounds a second, final pass as
+// above. A pass whose result exceeds its bound (UpperBound() was wrong) is
+// done again over the whole matrix.
 //
 // Memory: accumulated costs exist for three rows only. The back-pointer table
-// (one byte per cell of the band) is kept whole while it fits the table limit
-// (64 MiB by default: about 8,000 x 8,000 elements of unrelated sequences). A
-// larger table is not kept: the first pass saves the two cost rows in front
-// of every block of sqrt(16 |A|) rows, and the back-pointers are rebuilt one
-// block at a time while the script is read back, each block only up to the
-// column where the script stands. That costs up to one more pass (about half
-// of one on average) and about 2 x width x sqrt(16 |A|) bytes: 23 MB for
-// 20,000 x 20,000 elements instead of 400 MB. Every way gives the same result.
+// (one byte per computed cell) is kept whole while the band fits the table
+// limit (64 MiB by default: about 8,000 x 8,000 elements of unrelated
+// sequences). A larger table is not kept: the pass saves the two cost rows in
+// front of every block of sqrt(16 |A|) rows, and the back-pointers are
+// rebuilt one block at a time while the script is read back, each block only
+// up to the column where the script stands. That costs up to one more pass
+// (about half of one on average) and about 2 x width x sqrt(16 |A|) bytes:
+// 23 MB for 20,000 x 20,000 elements instead of 400 MB. Every way gives the
+// same result.
 //
 // The object copies both sequences (sharing their elements), computes at most
 // once, and belongs to one thread. Not copyable: a derived class may hold
@@ -58,6 +63,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "changes/back_pointer_table.h"
 #include "changes/cost_window.h"
 
 namespace LVTAlgo {
@@ -172,10 +178,18 @@ class GeneralizedEditDistance {
     restOfB.assign(m_B.size() + 1, 0.0);
   }
 
+  // The cost of some alignment of all of A with all of B, found without the
+  // dynamic programming, or DBL_MAX. The nearer the distance, the fewer cells
+  // a bounded pass computes (see above). The default knows none.
+  virtual double UpperBound() const { return DBL_MAX; }
+
  private:
   static constexpr std::size_t kDepth = kCostWindowDepth;
   // First guess of the distance, in insertions beyond the length difference.
   static constexpr double kFirstGuess = 64.0;
+  // An UpperBound() up to this many times the first guess makes the band of
+  // the only pass.
+  static constexpr double kTrustedBound = 2.0;
 
   // The diagonals d = i - j that a pass computes, low..high; every other
   // cell stays DBL_MAX.
@@ -184,15 +198,14 @@ class GeneralizedEditDistance {
     std::ptrdiff_t m_High;
   };
 
-  // One computation over a band: the back-pointers of all rows when they fit
-  // (row i at i x m_Width, column j at j - FirstColumn(i)), else the cost
-  // rows saved in front of each block of m_Block rows.
+  // One computation over a band: the back-pointers of all rows when they fit,
+  // else the cost rows saved in front of each block of m_Block rows.
   struct Pass {
     Band m_Band;
     std::size_t m_Width = 0;
     std::size_t m_Block = 0;
     bool m_Whole = true;
-    std::vector<uint8_t> m_Pointers;
+    BackPointerTable m_Pointers;
     std::vector<double> m_Saved;
     std::vector<std::size_t> m_SavedFirst;
     double m_Distance = 0.0;
@@ -201,8 +214,6 @@ class GeneralizedEditDistance {
     // left out. DBL_MAX: every cell of the band is computed.
     double m_Bound = DBL_MAX;
     double m_Cheapest = 0.0;
-    std::vector<double> m_RestOfA;  // RestLowerBounds, for a bounded pass
-    std::vector<double> m_RestOfB;
   };
 
   // The columns of one row that a bounded pass kept: those whose cost may
@@ -375,7 +386,7 @@ class GeneralizedEditDistance {
     pass.m_Width = BandWidth(pass.m_Band);
     pass.m_Block = BlockRows(pass.m_Width);
     pass.m_Whole = pass.m_Block >= rows;
-    if (pass.m_Whole) pass.m_Pointers.assign(rows * pass.m_Width, 0);
+    if (pass.m_Whole) pass.m_Pointers.Reset(0, rows * pass.m_Width);
     CostWindow window(m_B.size() + 1);
     window.Touch(0, 0);
     window.Row(0)[0] = 0.0;
@@ -384,15 +395,23 @@ class GeneralizedEditDistance {
       if (!pass.m_Whole && i != 0 && i % pass.m_Block == 0) {
         window.SaveTo(pass.m_Width, pass.m_Saved, pass.m_SavedFirst);
       }
-      uint8_t* pointers = pass.m_Whole ? pass.m_Pointers.data() + i * pass.m_Width : nullptr;
       const std::size_t first = FirstColumn(pass.m_Band, i);
       const std::size_t last = LastColumn(pass.m_Band, i);
+      Kept computed{first <= last, first, last};
+      uint8_t* pointers = nullptr;
+      if (pass.m_Whole) pointers = pass.m_Pointers.BeginRow(computed.any ? last + 1 - first : 0);
       if (pass.m_Bound < DBL_MAX) {
-        const Kept kept = ComputeBoundedRow(pass, i, first, last, above, window, costs, pointers);
+        computed = Kept();
+        const Kept kept =
+            ComputeBoundedRow(pass, i, first, last, above, window, costs, pointers, computed);
         above[1] = above[0];
         above[0] = kept;
       } else {
         ComputeRow(i, first, last, window, costs, pointers);
+      }
+      if (pass.m_Whole) {
+        pass.m_Pointers.EndRow(computed.first,
+                               computed.any ? computed.last + 1 - computed.first : 0);
       }
       if (i + 1 == rows) pass.m_Distance = window.Row(0)[m_B.size()];
       window.Slide();
@@ -408,18 +427,19 @@ class GeneralizedEditDistance {
     if (!(value < DBL_MAX)) return false;
     const double diagonals = std::fabs((static_cast<double>(m_A.size()) - static_cast<double>(i)) -
                                        (static_cast<double>(m_B.size()) - static_cast<double>(j)));
-    const double rest =
-        std::max({diagonals * pass.m_Cheapest, pass.m_RestOfA[i], pass.m_RestOfB[j]});
+    const double rest = std::max({diagonals * pass.m_Cheapest, m_RestOfA[i], m_RestOfB[j]});
     return value + rest <= pass.m_Bound * (1.0 + 1e-7) + 1e-7;
   }
 
   // Row i of a bounded pass (columns first..last of the band): the columns
   // that the kept cells of the two rows above reach, then on to the right as
   // long as a chain of insertions stays within the bound. Cells left out stay
-  // DBL_MAX. Returns the row's kept columns.
+  // DBL_MAX. Returns the row's kept columns; `computed` tells which columns
+  // were computed, and their back-pointers go to pointers[j - computed.first]
+  // when pointers is not null.
   Kept ComputeBoundedRow(const Pass& pass, std::size_t i, std::size_t first, std::size_t last,
-                         const Kept* above, CostWindow& window, RowCosts& costs,
-                         uint8_t* pointers) const {
+                         const Kept* above, CostWindow& window, RowCosts& costs, uint8_t* pointers,
+                         Kept& computed) const {
     std::size_t from = 0;
     std::size_t to = 0;
     if (i != 0) {
@@ -439,7 +459,8 @@ class GeneralizedEditDistance {
     if (from > last) return Kept();
     to = std::max(to, from);
     auto compute = [&](std::size_t a, std::size_t b) {
-      ComputeRow(i, a, b, window, costs, pointers != nullptr ? pointers + (a - first) : nullptr);
+      ComputeRow(i, a, b, window, costs, pointers != nullptr ? pointers + (a - from) : nullptr);
+      computed = {true, from, b};
     };
     compute(from, to);
     const double* row = window.Row(0);
@@ -475,12 +496,15 @@ class GeneralizedEditDistance {
       window.LoadFrom(pass.m_Width, pass.m_Saved.data() + k * kDepth * pass.m_Width,
                       pass.m_SavedFirst.data() + k * kDepth);
     }
-    pass.m_Pointers.assign((last - first) * pass.m_Width, 0);
+    pass.m_Pointers.Reset(first, (last - first) * pass.m_Width);
     for (std::size_t i = first; i < last; ++i) {
       const std::size_t from = FirstColumn(pass.m_Band, i);
       const std::size_t to = std::min(column, LastColumn(pass.m_Band, i));
+      const std::size_t cells = from <= to ? to + 1 - from : 0;
+      uint8_t* pointers = pass.m_Pointers.BeginRow(cells);
+      pass.m_Pointers.EndRow(from, cells);
       if (from <= to) {
-        ComputeRow(i, from, to, window, costs, pass.m_Pointers.data() + (i - first) * pass.m_Width);
+        ComputeRow(i, from, to, window, costs, pointers);
       }
       window.Slide();
     }
@@ -498,8 +522,7 @@ class GeneralizedEditDistance {
         loaded = i / pass.m_Block * pass.m_Block;
         RebuildBlock(pass, loaded, j, costs);
       }
-      const std::size_t at = (i - loaded) * pass.m_Width + (j - FirstColumn(pass.m_Band, i));
-      const EditOperation& o = m_Operations[pass.m_Pointers[at]];
+      const EditOperation& o = m_Operations[pass.m_Pointers.At(i, j)];
       m_Script.push_back(MakeStep(o.m_Kind, i, j));
       i = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(i) + o.m_RowStep);
       j = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(j) + o.m_ColumnStep);
@@ -507,41 +530,25 @@ class GeneralizedEditDistance {
     std::reverse(m_Script.begin(), m_Script.end());
   }
 
-  // The band for the pass that gives the result. A narrow first pass gives
-  // an alignment whose cost bounds the distance from above; when that cost
-  // lies within the pass's own bound, the pass already holds every cell of
-  // the chosen path with the same costs and back-pointers as the whole
-  // matrix would (cells it left out only ever cost more), and it is kept.
-  // Otherwise its cost gives the band for the second, final pass.
-  // bound and cheapest are set for the final pass when the first one ran.
-  Band ChooseBand(RowCosts& costs, Pass& first, bool& firstIsFinal, double& bound,
-                  double& cheapestStep) const {
-    firstIsFinal = false;
+  // The cheapest insertion or deletion, when the problem is large enough for
+  // bands and every step leaves its diagonal at a positive cost; else 0.
+  double CheapestStep(const RowCosts& costs) const {
     const std::size_t n = m_A.size();
     const std::size_t m = m_B.size();
     if (n == 0 || m == 0 ||
         static_cast<double>(n) * static_cast<double>(m) < static_cast<double>(m_BandThreshold)) {
-      return FullBand();
+      return 0.0;
     }
     double cheapest = DBL_MAX;
     for (std::size_t j = 1; j <= m; ++j) cheapest = std::min(cheapest, costs.m_Insertion[j]);
     for (std::size_t i = 1; i <= n; ++i) cheapest = std::min(cheapest, costs.m_Deletion[i]);
-    if (!(cheapest > 0.0) || !(cheapest < DBL_MAX)) return FullBand();
-    const double delta = std::fabs(static_cast<double>(n) - static_cast<double>(m));
-    const double guess = (delta + kFirstGuess) * cheapest;
-    first.m_Band = BandFor(guess, cheapest);
-    if (!IsNarrow(first.m_Band)) return FullBand();
-    Forward(first, costs);
-    bound = first.m_Distance;
-    cheapestStep = cheapest;
-    if (first.m_Distance <= guess) {
-      firstIsFinal = true;
-      return first.m_Band;
-    }
-    const Band band = BandFor(first.m_Distance, cheapest);
-    return IsNarrow(band) ? band : FullBand();
+    return cheapest > 0.0 && cheapest < DBL_MAX ? cheapest : 0.0;
   }
 
+  // Runs the passes (see the top of the file) and keeps the result of the
+  // last. A pass is exact when the distance is within its band's bound and
+  // within its own bound: cells it left out only ever cost more, and every
+  // cell that ties on the chosen path lies on a path within both.
   void Compute() {
     const std::size_t n = m_A.size();
     const std::size_t m = m_B.size();
@@ -553,23 +560,42 @@ class GeneralizedEditDistance {
     for (std::size_t j = 1; j <= m; ++j) costs.m_Insertion[j] = InsertionCost(m_B[j - 1]);
     for (std::size_t i = 1; i <= n; ++i) costs.m_Deletion[i] = DeletionCost(m_A[i - 1]);
 
-    Pass first;
-    bool firstIsFinal = false;
-    double bound = DBL_MAX;
-    double cheapest = 0.0;
-    const Band band = ChooseBand(costs, first, firstIsFinal, bound, cheapest);
-    if (firstIsFinal) {
-      Backtrack(first, costs);
-      m_Distance = first.m_Distance;
-      return;
-    }
-    first = Pass();  // frees its tables before the final pass
     Pass pass;
-    pass.m_Band = band;
-    pass.m_Bound = bound;
-    pass.m_Cheapest = cheapest;
-    if (bound < DBL_MAX) RestLowerBounds(pass.m_RestOfA, pass.m_RestOfB);
+    pass.m_Band = FullBand();
+    const double cheapest = CheapestStep(costs);
+    if (cheapest > 0.0) {
+      pass.m_Cheapest = cheapest;
+      pass.m_Bound = UpperBound();
+      RestLowerBounds(m_RestOfA, m_RestOfB);
+      const double delta = std::fabs(static_cast<double>(n) - static_cast<double>(m));
+      const double guess = (delta + kFirstGuess) * cheapest;
+      const double least = std::max({delta * cheapest, m_RestOfA[0], m_RestOfB[0]});
+      const Band narrow = BandFor(guess, cheapest);
+      if (pass.m_Bound > kTrustedBound * guess && least <= guess && IsNarrow(narrow)) {
+        // No alignment known, or a dear one while the distance may well be
+        // small: first try the narrow band.
+        pass.m_Band = narrow;
+        Forward(pass, costs);
+        if (pass.m_Distance <= guess) return Finish(pass, costs);
+        const double bound = std::min(pass.m_Bound, pass.m_Distance);
+        pass = Pass();  // frees its tables before the final pass
+        pass.m_Cheapest = cheapest;
+        pass.m_Bound = bound;
+      }
+      const Band band = BandFor(pass.m_Bound, cheapest);
+      pass.m_Band = IsNarrow(band) ? band : FullBand();
+    }
     Forward(pass, costs);
+    if (!(pass.m_Distance <= pass.m_Bound * (1.0 + 1e-7) + 1e-7)) {
+      // UpperBound() was no bound: compute everything.
+      pass = Pass();
+      pass.m_Band = FullBand();
+      Forward(pass, costs);
+    }
+    Finish(pass, costs);
+  }
+
+  void Finish(Pass& pass, RowCosts& costs) {
     Backtrack(pass, costs);
     m_Distance = pass.m_Distance;
   }
@@ -603,6 +629,8 @@ class GeneralizedEditDistance {
   double m_Distance = -1.0;
   std::vector<EditOperation> m_Operations;
   EditScript m_Script;
+  std::vector<double> m_RestOfA;  // RestLowerBounds, for bounded passes
+  std::vector<double> m_RestOfB;
   std::size_t m_TableLimit = kDefaultTableLimit;
   std::size_t m_BandThreshold = kDefaultBandThreshold;
 };

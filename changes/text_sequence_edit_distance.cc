@@ -5,6 +5,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "changes/anchored_alignment.h"
+
 namespace LVTDT {
 
 namespace {
@@ -40,6 +42,7 @@ TextSequenceEditDistance::TextSequenceEditDistance(const NodeSequence& a, const 
   ids.reserve(First().size() + Second().size());
   NumberTexts(First(), ids, m_TextIdsA);
   NumberTexts(Second(), ids, m_TextIdsB);
+  m_TextCount = static_cast<uint32_t>(ids.size());
 }
 
 TextSequenceEditDistance::~TextSequenceEditDistance() = default;
@@ -69,15 +72,19 @@ void TextSequenceEditDistance::SubstitutionRow(std::size_t i, std::size_t first,
 
 void TextSequenceEditDistance::RestLowerBounds(std::vector<double>& restOfA,
                                                std::vector<double>& restOfB) const {
-  uint32_t count = 0;
-  for (uint32_t id : m_TextIdsA) count = std::max(count, id + 1);
-  for (uint32_t id : m_TextIdsB) count = std::max(count, id + 1);
-  std::vector<uint8_t> inA(count, 0), inB(count, 0);
+  std::vector<uint8_t> inA(m_TextCount, 0), inB(m_TextCount, 0);
   for (uint32_t id : m_TextIdsA) inA[id] = 1;
   for (uint32_t id : m_TextIdsB) inB[id] = 1;
   const double cheapest = std::min(kSubstitutionCost, kInsertDeleteCost);
   RestOfUnmatched(m_TextIdsA, inB, cheapest, restOfA);
   RestOfUnmatched(m_TextIdsB, inA, cheapest, restOfB);
+}
+
+double TextSequenceEditDistance::UpperBound() const {
+  // Linear work on ordinary pages; the limit only stops pathological ones.
+  const std::size_t limit = 64 * (m_TextIdsA.size() + m_TextIdsB.size()) + 4096;
+  return AnchoredAlignmentCost(m_TextIdsA, m_TextIdsB, m_TextCount,
+                               {kSubstitutionCost, kInsertDeleteCost}, limit);
 }
 
 void TextSequenceEditDistance::TranspositionRow(std::size_t i, std::size_t first, std::size_t last,

@@ -43,6 +43,8 @@ class TextSequenceEditDistance : public LVTAlgo::GeneralizedEditDistance<NodeHan
   // A node whose text the other page lacks is substituted or deleted (or
   // inserted): at least 1.0 each.
   void RestLowerBounds(std::vector<double>& restOfA, std::vector<double>& restOfB) const override;
+  // The cost of an alignment anchored on texts that occur once on each page.
+  double UpperBound() const override;
 
  private:
   static double InsertOrDelete();
@@ -50,6 +52,7 @@ class TextSequenceEditDistance : public LVTAlgo::GeneralizedEditDistance<NodeHan
   // Text numbers: equal numbers exactly when the texts are equal.
   std::vector<uint32_t> m_TextIdsA;
   std::vector<uint32_t> m_TextIdsB;
+  uint32_t m_TextCount = 0;
 };
 
 }  // namespace LVTDT

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "changes/anchored_alignment.h"
 #include "changes/generalized_edit_distance.h"
 #include "changes/text_sequence_edit_distance.h"
 #include "changes/word_diff.h"
@@ -73,6 +74,13 @@ Result Measure(const Seq& a, const Seq& b, const Mode& mode) {
 struct TextDistance : TextSequenceEditDistance {
   TextDistance(const std::vector<std::string>& a, const std::vector<std::string>& b)
       : TextSequenceEditDistance(Nodes(a), Nodes(b)) {}
+};
+
+// One whose alignment found without the dynamic programming claims to cost
+// less than the distance: a bad bound must cost time, never the result.
+struct UnderestimatingDistance : TextDistance {
+  using TextDistance::TextDistance;
+  double UpperBound() const override { return TextDistance::UpperBound() * 0.7; }
 };
 
 // The recurrence written out directly: a full matrix of costs and
@@ -162,9 +170,12 @@ TEST(TextSequenceEditDistance, AlignmentCases) {
 void ExpectAgrees(const std::vector<std::string>& a, const std::vector<std::string>& b, int round) {
   const Result expected = Reference(a, b, TextCosts());
   for (const Mode& mode : kModes) {
-    const Result got = Measure<TextDistance>(a, b, mode);
-    ASSERT_EQ(expected.distance, got.distance) << "round " << round << " mode " << (&mode - kModes);
-    ASSERT_EQ(expected.script, got.script) << "round " << round << " mode " << (&mode - kModes);
+    for (const Result& got :
+         {Measure<TextDistance>(a, b, mode), Measure<UnderestimatingDistance>(a, b, mode)}) {
+      ASSERT_EQ(expected.distance, got.distance)
+          << "round " << round << " mode " << (&mode - kModes);
+      ASSERT_EQ(expected.script, got.script) << "round " << round << " mode " << (&mode - kModes);
+    }
   }
 }
 
@@ -240,6 +251,44 @@ TEST(TextSequenceEditDistance, LongSequencesAgreeInEveryMode) {
     if (round % 10 == 9) b = RandomTexts(random, length, 30);
     ExpectAgrees(a, b, round);
   }
+}
+
+// The quick alignment bounds the distance from above (it makes no swaps, so
+// its costs are those of the recurrence without them), finds an element that
+// moved far, and gives up past its work limit.
+TEST(AnchoredAlignmentCost, BoundsTheDistance) {
+  struct NoSwaps : TextCosts {
+    double Trans(const std::string&, const std::string&, const std::string&,
+                 const std::string&) const {
+      return DBL_MAX;
+    }
+  };
+  const LVTDT::AlignmentCosts costs{1.2, 1.0};
+  auto numbers = [](const std::vector<std::string>& texts) {
+    std::vector<uint32_t> out;
+    for (const std::string& text : texts)
+      out.push_back(static_cast<uint32_t>(std::stoul(text.substr(1))));
+    return out;
+  };
+  std::mt19937 random(7);
+  int exact = 0;
+  for (int round = 0; round < 200; ++round) {
+    std::vector<std::string> a;
+    for (int k = 0, length = 20 + static_cast<int>(random() % 200); k < length; ++k)
+      a.push_back("t" + std::to_string(random() % (round % 2 ? 30 : 300)));
+    const std::vector<std::string> b =
+        Edit(random, a, 1 + round % 40, [](int k) { return "n" + std::to_string(1000 + k % 50); });
+    const double distance = Reference(a, b, NoSwaps()).distance;
+    const double cost = LVTDT::AnchoredAlignmentCost(numbers(a), numbers(b), 1100, costs, SIZE_MAX);
+    ASSERT_GE(cost, distance - 1e-9) << round;
+    exact += cost < distance + 1e-9;
+  }
+  EXPECT_GT(exact, 100);  // mostly the distance itself
+
+  const std::vector<uint32_t> a{9, 1, 2, 3, 4}, moved{1, 2, 3, 4, 9};
+  EXPECT_DOUBLE_EQ(0.0, LVTDT::AnchoredAlignmentCost(a, a, 10, costs, SIZE_MAX));
+  EXPECT_DOUBLE_EQ(2.0, LVTDT::AnchoredAlignmentCost(a, moved, 10, costs, SIZE_MAX));
+  EXPECT_EQ(DBL_MAX, LVTDT::AnchoredAlignmentCost(a, moved, 10, costs, 3));
 }
 
 // The word alignment keeps as many words as the longest common subsequence
