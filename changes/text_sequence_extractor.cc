@@ -88,10 +88,12 @@ class NodeCollector {
       return;
     }
     m_Joinable = nullptr;
+    // Most runs between tags are blank: they make no node at all.
+    std::u16string text = raw;
+    m_Extractor.NormalizeText(text);
+    if (text.empty()) return;
     NodeHandle node = LVT::MakeSmart<Node>();
-    node->m_Text = raw;
-    m_Extractor.NormalizeText(node->m_Text);
-    if (node->m_Text.empty()) return;
+    node->m_Text = std::move(text);
     AddPiece(*node, std::move(raw), h);
     node->m_Offset = LVTParser::SafeAnchorOffset(h.Offset(), context.openLink, context.liveLinks);
     m_Nodes.Append(node);
