@@ -576,7 +576,7 @@ class GeneralizedEditDistance {
         // small: first try the narrow band.
         pass.m_Band = narrow;
         Forward(pass, costs);
-        if (pass.m_Distance <= guess) return Finish(pass, costs);
+        if (pass.m_Distance <= guess && WithinOwnBound(pass)) return Finish(pass, costs);
         const double bound = std::min(pass.m_Bound, pass.m_Distance);
         pass = Pass();  // frees its tables before the final pass
         pass.m_Cheapest = cheapest;
@@ -586,13 +586,19 @@ class GeneralizedEditDistance {
       pass.m_Band = IsNarrow(band) ? band : FullBand();
     }
     Forward(pass, costs);
-    if (!(pass.m_Distance <= pass.m_Bound * (1.0 + 1e-7) + 1e-7)) {
+    if (!WithinOwnBound(pass)) {
       // UpperBound() was no bound: compute everything.
       pass = Pass();
       pass.m_Band = FullBand();
       Forward(pass, costs);
     }
     Finish(pass, costs);
+  }
+
+  // False when the pass found no path within its bound, which then was not
+  // one: cells it left out may have held the chosen path.
+  static bool WithinOwnBound(const Pass& pass) {
+    return pass.m_Distance <= pass.m_Bound * (1.0 + 1e-7) + 1e-7;
   }
 
   void Finish(Pass& pass, RowCosts& costs) {
