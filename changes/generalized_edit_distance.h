@@ -25,7 +25,7 @@
 // Within the band, row by row, it computes only the cells a path that cheap
 // could pass: a cell whose cost so far, plus the larger of the insertions or
 // deletions still needed to reach the last diagonal and what the rest of
-// either sequence must cost (RestLowerBounds), exceeds the bound lies on no
+// either sequence must cost (RestLowerBound), exceeds the bound lies on no
 // such path, nor does any cell reached only through it. The cells left out
 // would not change any cell of the chosen path (every cell that ties there
 // also lies on a path within the bound), so the result is the same as the
@@ -169,14 +169,11 @@ class GeneralizedEditDistance {
     }
   }
 
-  // Lower bounds on what aligning the rest of A costs: rest[i] for A[i..]
-  // against any part of B, as |A| + 1 values; the same for B. A derived class
-  // that knows some elements can never match tells so here, and a bounded
-  // pass (see above) leaves out more. The default knows nothing: all 0.
-  virtual void RestLowerBounds(std::vector<double>& restOfA, std::vector<double>& restOfB) const {
-    restOfA.assign(m_A.size() + 1, 0.0);
-    restOfB.assign(m_B.size() + 1, 0.0);
-  }
+  // A lower bound on the cost of aligning A[i..] with B[j..]. A derived
+  // class that knows some elements can never match tells so here, and a
+  // bounded pass (see above) leaves out more. It must never exceed the true
+  // cost: a cell of the chosen path would be left out. The default: 0.
+  virtual double RestLowerBound(std::size_t /*i*/, std::size_t /*j*/) const { return 0.0; }
 
   // The cost of some alignment of all of A with all of B, found without the
   // dynamic programming, or DBL_MAX. The nearer the distance, the fewer cells
@@ -427,8 +424,9 @@ class GeneralizedEditDistance {
     if (!(value < DBL_MAX)) return false;
     const double diagonals = std::fabs((static_cast<double>(m_A.size()) - static_cast<double>(i)) -
                                        (static_cast<double>(m_B.size()) - static_cast<double>(j)));
-    const double rest = std::max({diagonals * pass.m_Cheapest, m_RestOfA[i], m_RestOfB[j]});
-    return value + rest <= pass.m_Bound * (1.0 + 1e-7) + 1e-7;
+    const double limit = pass.m_Bound * (1.0 + 1e-7) + 1e-7;
+    // The cheap test first: most cells it rejects are never asked about again.
+    return value + diagonals * pass.m_Cheapest <= limit && value + RestLowerBound(i, j) <= limit;
   }
 
   // Row i of a bounded pass (columns first..last of the band): the columns
@@ -566,10 +564,9 @@ class GeneralizedEditDistance {
     if (cheapest > 0.0) {
       pass.m_Cheapest = cheapest;
       pass.m_Bound = UpperBound();
-      RestLowerBounds(m_RestOfA, m_RestOfB);
       const double delta = std::fabs(static_cast<double>(n) - static_cast<double>(m));
       const double guess = (delta + kFirstGuess) * cheapest;
-      const double least = std::max({delta * cheapest, m_RestOfA[0], m_RestOfB[0]});
+      const double least = std::max(delta * cheapest, RestLowerBound(0, 0));
       const Band narrow = BandFor(guess, cheapest);
       if (pass.m_Bound > kTrustedBound * guess && least <= guess && IsNarrow(narrow)) {
         // No alignment known, or a dear one while the distance may well be
@@ -635,8 +632,6 @@ class GeneralizedEditDistance {
   double m_Distance = -1.0;
   std::vector<EditOperation> m_Operations;
   EditScript m_Script;
-  std::vector<double> m_RestOfA;  // RestLowerBounds, for bounded passes
-  std::vector<double> m_RestOfB;
   std::size_t m_TableLimit = kDefaultTableLimit;
   std::size_t m_BandThreshold = kDefaultBandThreshold;
 };

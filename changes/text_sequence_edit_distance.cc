@@ -23,15 +23,11 @@ void NumberTexts(const NodeSequence& nodes, TextIds& ids, std::vector<uint32_t>&
   }
 }
 
-// rest[i]: cost times the nodes from i on whose text `other` lacks.
-void RestOfUnmatched(const std::vector<uint32_t>& ids, const std::vector<uint8_t>& inOther,
-                     double cost, std::vector<double>& rest) {
-  rest.assign(ids.size() + 1, 0.0);
-  std::size_t unmatched = 0;
-  for (std::size_t i = ids.size(); i-- > 0;) {
-    if (!inOther[ids[i]]) ++unmatched;
-    rest[i] = static_cast<double>(unmatched) * cost;
-  }
+// out[i]: how many of the nodes from i on have a text `other` lacks.
+void CountUnmatched(const std::vector<uint32_t>& ids, const std::vector<uint8_t>& inOther,
+                    std::vector<uint32_t>& out) {
+  out.assign(ids.size() + 1, 0);
+  for (std::size_t i = ids.size(); i-- > 0;) out[i] = out[i + 1] + (inOther[ids[i]] ? 0 : 1);
 }
 
 }  // namespace
@@ -43,6 +39,11 @@ TextSequenceEditDistance::TextSequenceEditDistance(const NodeSequence& a, const 
   NumberTexts(First(), ids, m_TextIdsA);
   NumberTexts(Second(), ids, m_TextIdsB);
   m_TextCount = static_cast<uint32_t>(ids.size());
+  std::vector<uint8_t> inA(m_TextCount, 0), inB(m_TextCount, 0);
+  for (uint32_t id : m_TextIdsA) inA[id] = 1;
+  for (uint32_t id : m_TextIdsB) inB[id] = 1;
+  CountUnmatched(m_TextIdsA, inB, m_UnmatchedA);
+  CountUnmatched(m_TextIdsB, inA, m_UnmatchedB);
 }
 
 TextSequenceEditDistance::~TextSequenceEditDistance() = default;
@@ -70,14 +71,19 @@ void TextSequenceEditDistance::SubstitutionRow(std::size_t i, std::size_t first,
   for (std::size_t j = first; j < last; ++j) costs[j] = a == b[j] ? kMatchCost : kSubstitutionCost;
 }
 
-void TextSequenceEditDistance::RestLowerBounds(std::vector<double>& restOfA,
-                                               std::vector<double>& restOfB) const {
-  std::vector<uint8_t> inA(m_TextCount, 0), inB(m_TextCount, 0);
-  for (uint32_t id : m_TextIdsA) inA[id] = 1;
-  for (uint32_t id : m_TextIdsB) inB[id] = 1;
-  const double cheapest = std::min(kSubstitutionCost, kInsertDeleteCost);
-  RestOfUnmatched(m_TextIdsA, inB, cheapest, restOfA);
-  RestOfUnmatched(m_TextIdsB, inA, cheapest, restOfB);
+double TextSequenceEditDistance::RestLowerBound(std::size_t i, std::size_t j) const {
+  // With x nodes matched (a swap costs more than a match, never less), the
+  // rest of each side is substituted in pairs or inserted and deleted:
+  // cheapest with x as large as the unmatched nodes allow.
+  const std::size_t restA = m_TextIdsA.size() - i;
+  const std::size_t restB = m_TextIdsB.size() - j;
+  const std::size_t matched = std::min(restA - m_UnmatchedA[i], restB - m_UnmatchedB[j]);
+  const std::size_t leftA = restA - matched;
+  const std::size_t leftB = restB - matched;
+  const std::size_t pairs = std::min(leftA, leftB);
+  const double pairCost = std::min(kSubstitutionCost, 2 * kInsertDeleteCost);
+  return static_cast<double>(pairs) * pairCost +
+         static_cast<double>(leftA + leftB - 2 * pairs) * kInsertDeleteCost;
 }
 
 double TextSequenceEditDistance::UpperBound() const {

@@ -40,9 +40,9 @@ class TextSequenceEditDistance : public LVTAlgo::GeneralizedEditDistance<NodeHan
                        double* costs) const override;
   void TranspositionRow(std::size_t i, std::size_t first, std::size_t last,
                         double* costs) const override;
-  // A node whose text the other page lacks is substituted or deleted (or
-  // inserted): at least 1.0 each.
-  void RestLowerBounds(std::vector<double>& restOfA, std::vector<double>& restOfB) const override;
+  // Nodes whose text the other page lacks can only be substituted, deleted
+  // or inserted; at best every other node is matched.
+  double RestLowerBound(std::size_t i, std::size_t j) const override;
   // The cost of an alignment anchored on texts that occur once on each page.
   double UpperBound() const override;
 
@@ -53,6 +53,9 @@ class TextSequenceEditDistance : public LVTAlgo::GeneralizedEditDistance<NodeHan
   std::vector<uint32_t> m_TextIdsA;
   std::vector<uint32_t> m_TextIdsB;
   uint32_t m_TextCount = 0;
+  // [i]: how many nodes from i on have a text the other page lacks.
+  std::vector<uint32_t> m_UnmatchedA;
+  std::vector<uint32_t> m_UnmatchedB;
 };
 
 }  // namespace LVTDT
