@@ -22,7 +22,8 @@ class AnchoredAligner {
                   uint32_t textCount, const AlignmentCosts& costs, std::size_t workLimit)
       : m_A(a),
         m_B(b),
-        m_Pair(std::min(costs.m_Substitution, 2 * costs.m_InsertDelete)),
+        m_Costs(costs),
+        m_Pair(costs.Pair()),
         m_Single(costs.m_InsertDelete),
         m_WorkLimit(workLimit),
         m_CountA(textCount, 0),
@@ -60,19 +61,13 @@ class AnchoredAligner {
     }
   }
 
-  // Elements paired by substitution, the rest inserted or deleted.
-  double Paired(std::size_t na, std::size_t nb) const {
-    const std::size_t pairs = std::min(na, nb);
-    return static_cast<double>(pairs) * m_Pair +
-           static_cast<double>(na + nb - 2 * pairs) * m_Single;
-  }
-
-  // A range aligned without anchors: exactly when small, else Paired.
+  // A range aligned without anchors: exactly when small, else as if nothing
+  // in it matched.
   double Unmatched(const Range& r) {
     const std::size_t na = r.m_A1 - r.m_A0;
     const std::size_t nb = r.m_B1 - r.m_B0;
     if (na != 0 && nb != 0 && na * nb <= kSmallRange && Spend(na * nb)) return SmallRangeCost(r);
-    return Paired(na, nb);
+    return m_Costs.Unmatched(na, nb);
   }
 
   // The edit distance of a small range, without swaps, row by row.
@@ -135,8 +130,8 @@ class AnchoredAligner {
       const std::size_t nextB = k + 1 < m_Chain.size() ? m_Chain[k + 1].second : r.m_B1;
       const std::size_t beforeA = anchor.first - open.m_A0, beforeB = anchor.second - open.m_B0;
       const std::size_t afterA = nextA - anchor.first - 1, afterB = nextB - anchor.second - 1;
-      if (Paired(beforeA + afterA + 1, beforeB + afterB + 1) <
-          Paired(beforeA, beforeB) + Paired(afterA, afterB)) {
+      if (m_Costs.Unmatched(beforeA + afterA + 1, beforeB + afterB + 1) <
+          m_Costs.Unmatched(beforeA, beforeB) + m_Costs.Unmatched(afterA, afterB)) {
         joined = true;
         continue;
       }
@@ -178,6 +173,7 @@ class AnchoredAligner {
 
   const std::vector<uint32_t>& m_A;
   const std::vector<uint32_t>& m_B;
+  const AlignmentCosts m_Costs;
   const double m_Pair;
   const double m_Single;
   const std::size_t m_WorkLimit;

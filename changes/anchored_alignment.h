@@ -12,6 +12,7 @@
 #ifndef LUMIVANT_CHANGES_ANCHORED_ALIGNMENT_H_
 #define LUMIVANT_CHANGES_ANCHORED_ALIGNMENT_H_
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -21,6 +22,16 @@ namespace LVTDT {
 struct AlignmentCosts {
   double m_Substitution;
   double m_InsertDelete;
+
+  // A pair of unequal elements: substituted, or deleted and inserted.
+  double Pair() const { return std::min(m_Substitution, 2 * m_InsertDelete); }
+  // The cheapest alignment of na elements with nb when none of them match:
+  // as many pairs as possible, the rest inserted or deleted.
+  double Unmatched(std::size_t na, std::size_t nb) const {
+    const std::size_t pairs = std::min(na, nb);
+    return static_cast<double>(pairs) * Pair() +
+           static_cast<double>(na + nb - 2 * pairs) * m_InsertDelete;
+  }
 };
 
 // Numbers below `textCount`; equal numbers are equal elements.

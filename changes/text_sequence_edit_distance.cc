@@ -11,6 +11,10 @@ namespace LVTDT {
 
 namespace {
 
+// The costs of unequal nodes, for the quick alignment and the lower bound.
+const AlignmentCosts kNodeCosts{TextSequenceEditDistance::kSubstitutionCost,
+                                TextSequenceEditDistance::kInsertDeleteCost};
+
 using TextIds = std::unordered_map<std::u16string_view, uint32_t>;
 
 // Numbers each node's text, the same number for the same text. The views
@@ -78,19 +82,13 @@ double TextSequenceEditDistance::RestLowerBound(std::size_t i, std::size_t j) co
   const std::size_t restA = m_TextIdsA.size() - i;
   const std::size_t restB = m_TextIdsB.size() - j;
   const std::size_t matched = std::min(restA - m_UnmatchedA[i], restB - m_UnmatchedB[j]);
-  const std::size_t leftA = restA - matched;
-  const std::size_t leftB = restB - matched;
-  const std::size_t pairs = std::min(leftA, leftB);
-  const double pairCost = std::min(kSubstitutionCost, 2 * kInsertDeleteCost);
-  return static_cast<double>(pairs) * pairCost +
-         static_cast<double>(leftA + leftB - 2 * pairs) * kInsertDeleteCost;
+  return kNodeCosts.Unmatched(restA - matched, restB - matched);
 }
 
 double TextSequenceEditDistance::UpperBound() const {
   // Linear work on ordinary pages; the limit only stops pathological ones.
   const std::size_t limit = 64 * (m_TextIdsA.size() + m_TextIdsB.size()) + 4096;
-  return AnchoredAlignmentCost(m_TextIdsA, m_TextIdsB, m_TextCount,
-                               {kSubstitutionCost, kInsertDeleteCost}, limit);
+  return AnchoredAlignmentCost(m_TextIdsA, m_TextIdsB, m_TextCount, kNodeCosts, limit);
 }
 
 void TextSequenceEditDistance::TranspositionRow(std::size_t i, std::size_t first, std::size_t last,
