@@ -3,6 +3,7 @@
 #include <gumbo.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <initializer_list>
 #include <string>
@@ -25,12 +26,26 @@ const GumboTag kFormatting[] = {GUMBO_TAG_A,  GUMBO_TAG_B,     GUMBO_TAG_BIG,   
                                 GUMBO_TAG_TT, GUMBO_TAG_U};
 constexpr int kFormattingKinds = sizeof(kFormatting) / sizeof(kFormatting[0]);
 
-template <std::size_t N>
-bool OneOf(uint32_t key, const GumboTag (&tags)[N]) {
-  for (GumboTag tag : tags)
-    if (static_cast<uint32_t>(tag) == key) return true;
-  return false;
-}
+// A set of tags with one bit per tag: the model asks which sets a tag is in
+// several times for every tag of the page.
+class TagSet {
+ public:
+  TagSet(std::initializer_list<GumboTag> tags) {
+    for (GumboTag tag : tags) {
+      const auto bit = static_cast<uint32_t>(tag);
+      m_Bits[bit / 64] |= uint64_t{1} << (bit % 64);
+    }
+  }
+  // False for keys of unknown tags, which lie beyond every tag's number.
+  bool Has(uint32_t key) const { return key < kBits && (m_Bits[key / 64] >> (key % 64)) & 1; }
+
+ private:
+  static constexpr uint32_t kBits = 256;
+  static_assert(GUMBO_TAG_LAST < kBits, "a tag number beyond the set");
+  uint64_t m_Bits[kBits / 64] = {};
+};
+
+bool OneOf(uint32_t key, const TagSet& tags) { return tags.Has(key); }
 
 bool OneOf(uint32_t key, std::initializer_list<GumboTag> tags) {
   for (GumboTag tag : tags)
@@ -38,33 +53,39 @@ bool OneOf(uint32_t key, std::initializer_list<GumboTag> tags) {
   return false;
 }
 
+// The index of the tag in kFormatting, or -1.
 int FormattingKind(uint32_t key) {
-  for (int k = 0; k < kFormattingKinds; ++k)
-    if (static_cast<uint32_t>(kFormatting[k]) == key) return k;
-  return -1;
+  static const std::array<int8_t, 256> kinds = [] {
+    std::array<int8_t, 256> table;
+    table.fill(-1);
+    for (int k = 0; k < kFormattingKinds; ++k)
+      table[static_cast<std::size_t>(kFormatting[k])] = static_cast<int8_t>(k);
+    return table;
+  }();
+  return key < kinds.size() ? kinds[key] : -1;
 }
 
-const GumboTag kVoid[] = {GUMBO_TAG_AREA,   GUMBO_TAG_BASE,  GUMBO_TAG_BASEFONT, GUMBO_TAG_BGSOUND,
-                          GUMBO_TAG_BR,     GUMBO_TAG_COL,   GUMBO_TAG_EMBED,    GUMBO_TAG_FRAME,
-                          GUMBO_TAG_HR,     GUMBO_TAG_IMAGE, GUMBO_TAG_IMG,      GUMBO_TAG_INPUT,
-                          GUMBO_TAG_KEYGEN, GUMBO_TAG_LINK,  GUMBO_TAG_META,     GUMBO_TAG_PARAM,
-                          GUMBO_TAG_SOURCE, GUMBO_TAG_TRACK, GUMBO_TAG_WBR,      GUMBO_TAG_ISINDEX};
-const GumboTag kRawText[] = {GUMBO_TAG_SCRIPT,  GUMBO_TAG_STYLE,   GUMBO_TAG_TEXTAREA,
-                             GUMBO_TAG_TITLE,   GUMBO_TAG_XMP,     GUMBO_TAG_IFRAME,
-                             GUMBO_TAG_NOEMBED, GUMBO_TAG_NOFRAMES};
-const GumboTag kScopeBoundary[] = {GUMBO_TAG_HTML,   GUMBO_TAG_TABLE,   GUMBO_TAG_TD,
-                                   GUMBO_TAG_TH,     GUMBO_TAG_CAPTION, GUMBO_TAG_MARQUEE,
-                                   GUMBO_TAG_OBJECT, GUMBO_TAG_APPLET,  GUMBO_TAG_TEMPLATE};
-const GumboTag kMarkerElements[] = {GUMBO_TAG_TD,      GUMBO_TAG_TH,      GUMBO_TAG_CAPTION,
-                                    GUMBO_TAG_APPLET,  GUMBO_TAG_MARQUEE, GUMBO_TAG_OBJECT,
-                                    GUMBO_TAG_TEMPLATE};
-const GumboTag kTableParts[] = {GUMBO_TAG_CAPTION, GUMBO_TAG_COL,   GUMBO_TAG_COLGROUP,
-                                GUMBO_TAG_TBODY,   GUMBO_TAG_TD,    GUMBO_TAG_TFOOT,
-                                GUMBO_TAG_TH,      GUMBO_TAG_THEAD, GUMBO_TAG_TR};
-const GumboTag kHeadings[] = {GUMBO_TAG_H1, GUMBO_TAG_H2, GUMBO_TAG_H3,
-                              GUMBO_TAG_H4, GUMBO_TAG_H5, GUMBO_TAG_H6};
+const TagSet kVoid = {GUMBO_TAG_AREA,   GUMBO_TAG_BASE,  GUMBO_TAG_BASEFONT, GUMBO_TAG_BGSOUND,
+                      GUMBO_TAG_BR,     GUMBO_TAG_COL,   GUMBO_TAG_EMBED,    GUMBO_TAG_FRAME,
+                      GUMBO_TAG_HR,     GUMBO_TAG_IMAGE, GUMBO_TAG_IMG,      GUMBO_TAG_INPUT,
+                      GUMBO_TAG_KEYGEN, GUMBO_TAG_LINK,  GUMBO_TAG_META,     GUMBO_TAG_PARAM,
+                      GUMBO_TAG_SOURCE, GUMBO_TAG_TRACK, GUMBO_TAG_WBR,      GUMBO_TAG_ISINDEX};
+const TagSet kRawText = {GUMBO_TAG_SCRIPT,  GUMBO_TAG_STYLE,   GUMBO_TAG_TEXTAREA,
+                         GUMBO_TAG_TITLE,   GUMBO_TAG_XMP,     GUMBO_TAG_IFRAME,
+                         GUMBO_TAG_NOEMBED, GUMBO_TAG_NOFRAMES};
+const TagSet kScopeBoundary = {GUMBO_TAG_HTML,   GUMBO_TAG_TABLE,   GUMBO_TAG_TD,
+                               GUMBO_TAG_TH,     GUMBO_TAG_CAPTION, GUMBO_TAG_MARQUEE,
+                               GUMBO_TAG_OBJECT, GUMBO_TAG_APPLET,  GUMBO_TAG_TEMPLATE};
+const TagSet kMarkerElements = {GUMBO_TAG_TD,      GUMBO_TAG_TH,      GUMBO_TAG_CAPTION,
+                                GUMBO_TAG_APPLET,  GUMBO_TAG_MARQUEE, GUMBO_TAG_OBJECT,
+                                GUMBO_TAG_TEMPLATE};
+const TagSet kTableParts = {GUMBO_TAG_CAPTION, GUMBO_TAG_COL,   GUMBO_TAG_COLGROUP,
+                            GUMBO_TAG_TBODY,   GUMBO_TAG_TD,    GUMBO_TAG_TFOOT,
+                            GUMBO_TAG_TH,      GUMBO_TAG_THEAD, GUMBO_TAG_TR};
+const TagSet kHeadings = {GUMBO_TAG_H1, GUMBO_TAG_H2, GUMBO_TAG_H3,
+                          GUMBO_TAG_H4, GUMBO_TAG_H5, GUMBO_TAG_H6};
 // Start tags that close an open <p>.
-const GumboTag kClosesP[] = {
+const TagSet kClosesP = {
     GUMBO_TAG_ADDRESS, GUMBO_TAG_ARTICLE,  GUMBO_TAG_ASIDE,      GUMBO_TAG_BLOCKQUOTE,
     GUMBO_TAG_CENTER,  GUMBO_TAG_DETAILS,  GUMBO_TAG_DIR,        GUMBO_TAG_DIV,
     GUMBO_TAG_DL,      GUMBO_TAG_FIELDSET, GUMBO_TAG_FIGCAPTION, GUMBO_TAG_FIGURE,
@@ -76,14 +97,14 @@ const GumboTag kClosesP[] = {
     GUMBO_TAG_TABLE,   GUMBO_TAG_HR,       GUMBO_TAG_XMP,        GUMBO_TAG_PLAINTEXT,
     GUMBO_TAG_LI,      GUMBO_TAG_DD,       GUMBO_TAG_DT};
 // Start tags before which open formatting elements are not re-opened.
-const GumboTag kNoReconstruct[] = {
+const TagSet kNoReconstruct = {
     GUMBO_TAG_HTML,  GUMBO_TAG_HEAD,     GUMBO_TAG_BODY,   GUMBO_TAG_FRAMESET, GUMBO_TAG_BASE,
     GUMBO_TAG_LINK,  GUMBO_TAG_META,     GUMBO_TAG_SCRIPT, GUMBO_TAG_STYLE,    GUMBO_TAG_TEMPLATE,
     GUMBO_TAG_TITLE, GUMBO_TAG_TEXTAREA, GUMBO_TAG_IFRAME, GUMBO_TAG_NOEMBED,  GUMBO_TAG_RB,
     GUMBO_TAG_RP,    GUMBO_TAG_RT,       GUMBO_TAG_RTC,    GUMBO_TAG_PARAM,    GUMBO_TAG_SOURCE,
     GUMBO_TAG_TRACK};
 // Elements whose end tags are not passed by end tags of ordinary elements.
-const GumboTag kSpecial[] = {
+const TagSet kSpecial = {
     GUMBO_TAG_ADDRESS, GUMBO_TAG_APPLET,     GUMBO_TAG_AREA,       GUMBO_TAG_ARTICLE,
     GUMBO_TAG_ASIDE,   GUMBO_TAG_BLOCKQUOTE, GUMBO_TAG_BODY,       GUMBO_TAG_BUTTON,
     GUMBO_TAG_CAPTION, GUMBO_TAG_CENTER,     GUMBO_TAG_COLGROUP,   GUMBO_TAG_DD,
@@ -100,10 +121,10 @@ const GumboTag kSpecial[] = {
     GUMBO_TAG_UL,      GUMBO_TAG_XMP};
 
 // Elements whose content is read as HTML again: in svg, and in math.
-const GumboTag kSvgIntegrationPoints[] = {GUMBO_TAG_FOREIGNOBJECT, GUMBO_TAG_DESC, GUMBO_TAG_TITLE};
+const TagSet kSvgIntegrationPoints = {GUMBO_TAG_FOREIGNOBJECT, GUMBO_TAG_DESC, GUMBO_TAG_TITLE};
 // (and annotation-xml with an HTML encoding).
-const GumboTag kMathIntegrationPoints[] = {GUMBO_TAG_MI, GUMBO_TAG_MO, GUMBO_TAG_MN, GUMBO_TAG_MS,
-                                           GUMBO_TAG_MTEXT};
+const TagSet kMathIntegrationPoints = {GUMBO_TAG_MI, GUMBO_TAG_MO, GUMBO_TAG_MN, GUMBO_TAG_MS,
+                                       GUMBO_TAG_MTEXT};
 
 bool IsTagSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
 
@@ -124,7 +145,7 @@ constexpr uint32_t kUnknownKeyBit = 0x80000000u;
 
 // Start tags that take the parser out of svg and math (<font> only with one
 // of the attributes below).
-const GumboTag kBreakout[] = {
+const TagSet kBreakout = {
     GUMBO_TAG_B,      GUMBO_TAG_BIG,    GUMBO_TAG_BLOCKQUOTE, GUMBO_TAG_BODY,  GUMBO_TAG_BR,
     GUMBO_TAG_CENTER, GUMBO_TAG_CODE,   GUMBO_TAG_DD,         GUMBO_TAG_DIV,   GUMBO_TAG_DL,
     GUMBO_TAG_DT,     GUMBO_TAG_EM,     GUMBO_TAG_EMBED,      GUMBO_TAG_H1,    GUMBO_TAG_H2,
