@@ -40,10 +40,8 @@ char16_t LowerLatin(char16_t c) {
 }  // namespace
 
 void TextSequenceExtractor::NormalizeText(std::u16string& text) const {
-  std::u16string copy = text;
-  FoldText(copy);
-  text.clear();
-  LVTBase::BeautifyString(copy, text, true, true);
+  FoldText(text);
+  LVTBase::BeautifyStringInPlace(text, true, true);
 }
 
 void TextSequenceExtractor::FoldText(std::u16string& text) const {

@@ -38,35 +38,48 @@ void AppendToFinished(std::u16string& text, char16_t c) {
   text.push_back(c);
 }
 
-void BeautifyString(const std::u16string& input, std::u16string& output, bool trim, bool collapse) {
-  output.clear();
-  output.reserve(input.size());
+namespace {
+
+// Writes the beautified form of in[0, n) to out and returns its length,
+// which is at most n. Every character written has been read first, so out
+// may be in itself.
+std::size_t Beautify(const char16_t* in, std::size_t n, char16_t* out, bool trim, bool collapse) {
   std::size_t i = 0;
-  const std::size_t n = input.size();
-  if (trim) {
-    while (i < n && IsBlank(input[i], true)) ++i;
-  }
   std::size_t end = n;
   if (trim) {
-    while (end > i && IsBlank(input[end - 1], true)) --end;
+    while (i < end && IsBlank(in[i], true)) ++i;
+    while (end > i && IsBlank(in[end - 1], true)) --end;
   }
   if (!collapse) {
-    output.assign(input, i, end - i);
-    return;
+    std::char_traits<char16_t>::move(out, in + i, end - i);
+    return end - i;
   }
+  std::size_t o = 0;
   while (i < end) {
-    char16_t c = input[i];
+    const char16_t c = in[i];
     if (!IsBlank(c, trim)) {
-      output.push_back(c);
+      out[o++] = c;
       ++i;
       continue;
     }
     bool lineBreak = false;
-    for (; i < end && IsBlank(input[i], trim); ++i) {
-      lineBreak = lineBreak || input[i] == u'\n' || input[i] == u'\r';
+    for (; i < end && IsBlank(in[i], trim); ++i) {
+      lineBreak = lineBreak || in[i] == u'\n' || in[i] == u'\r';
     }
-    output.push_back(lineBreak && !trim ? u'\n' : u' ');
+    out[o++] = lineBreak && !trim ? u'\n' : u' ';
   }
+  return o;
+}
+
+}  // namespace
+
+void BeautifyString(const std::u16string& input, std::u16string& output, bool trim, bool collapse) {
+  output.resize(input.size());
+  output.resize(Beautify(input.data(), input.size(), output.data(), trim, collapse));
+}
+
+void BeautifyStringInPlace(std::u16string& text, bool trim, bool collapse) {
+  text.resize(Beautify(text.data(), text.size(), text.data(), trim, collapse));
 }
 
 void StripLeadingBlanks(std::u16string& text) {

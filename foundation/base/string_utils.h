@@ -25,6 +25,8 @@ bool IsBlank(char16_t c, bool nbsp = false);
 // two words: a run becomes a line feed when it holds a line break (so text
 // in <pre> keeps its lines), else one blank.
 void BeautifyString(const std::u16string& input, std::u16string& output, bool trim, bool collapse);
+// The same, with text as both input and output (no copy is made).
+void BeautifyStringInPlace(std::u16string& text, bool trim, bool collapse);
 
 // Appends c to a text that is as good as finished (a blank behind a run of
 // page text). Growing it a little instead of doubling it keeps the text near

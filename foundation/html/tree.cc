@@ -61,20 +61,27 @@ HtmlTreeNode::~HtmlTreeNode() {
 void HtmlTreeNode::GetText(std::u16string& out) const {
   out.clear();
   if (m_KeywordId != kTextKeyword) return;
-  out.reserve(m_Text.size());
+  // A character never takes more 16-bit units than it takes bytes.
+  out.resize(m_Text.size());
+  char16_t* unit = out.data();
   const auto* bytes = reinterpret_cast<const uint8_t*>(m_Text.data());
   const int32_t length = static_cast<int32_t>(m_Text.size());
   for (int32_t i = 0; i < length;) {
+    if (bytes[i] < 0x80) {
+      *unit++ = bytes[i++];
+      continue;
+    }
     UChar32 c;
     U8_NEXT(bytes, i, length, c);
     if (c < 0) c = 0xFFFD;
     if (U16_LENGTH(c) == 1) {
-      out.push_back(static_cast<char16_t>(c));
+      *unit++ = static_cast<char16_t>(c);
     } else {
-      out.push_back(static_cast<char16_t>(U16_LEAD(c)));
-      out.push_back(static_cast<char16_t>(U16_TRAIL(c)));
+      *unit++ = static_cast<char16_t>(U16_LEAD(c));
+      *unit++ = static_cast<char16_t>(U16_TRAIL(c));
     }
   }
+  out.resize(static_cast<std::size_t>(unit - out.data()));
 }
 
 const std::string& HtmlTreeNode::TextUtf8() const {
