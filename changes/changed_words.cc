@@ -81,7 +81,7 @@ class RangeMapper {
   bool Mapped(std::size_t k) {
     if (m_State[k] == kUnmapped) {
       const uint64_t end = uint64_t{m_Node.m_PieceOffsets[k]} + m_Node.m_PieceLengths[k];
-      const bool fostered = k < m_Node.m_PieceFostered.size() && m_Node.m_PieceFostered[k];
+      const bool fostered = m_Node.PieceFostered(k);
       const bool mapped =
           !fostered && end <= m_Page.size() &&
           m_Maps[k].Map(m_Page.substr(m_Node.m_PieceOffsets[k], m_Node.m_PieceLengths[k]),

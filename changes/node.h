@@ -8,6 +8,8 @@
 #ifndef LUMIVANT_CHANGES_NODE_H_
 #define LUMIVANT_CHANGES_NODE_H_
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -24,6 +26,9 @@ class Node : public LVT::SPRefCounterST {
 
   // Two nodes are equal when their normalised texts are.
   bool SameText(const Node& other) const { return m_Text == other.m_Text; }
+  bool PieceFostered(std::size_t piece) const {
+    return std::binary_search(m_FosteredPieces.begin(), m_FosteredPieces.end(), piece);
+  }
 
   // The normalised text; never empty in a finished sequence.
   std::u16string m_Text;
@@ -34,9 +39,10 @@ class Node : public LVT::SPRefCounterST {
   // pieces of a sequence follow each other without overlap.
   std::vector<uint32_t> m_PieceOffsets;
   std::vector<uint32_t> m_PieceLengths;
-  // Whether the parser moved each piece out of a table: markup inside such
-  // a piece would leave white space behind in the table.
-  std::vector<bool> m_PieceFostered;
+  // The pieces the parser moved out of a table, by index in increasing
+  // order: markup inside such a piece would leave white space behind in the
+  // table. Rare, so most nodes keep this list empty and unallocated.
+  std::vector<uint32_t> m_FosteredPieces;
   // Where the node begins: its piece for a run of text, the link element's
   // own markup for a link node.
   uint32_t m_Offset = kNoOffset;

@@ -59,10 +59,10 @@ class NodeList {
 };
 
 void AddPiece(Node& node, std::u16string raw, const LVTParser::HtmlTreeNode& h) {
+  if (h.Fostered()) node.m_FosteredPieces.push_back(static_cast<uint32_t>(node.m_Pieces.size()));
   node.m_Pieces.push_back(std::move(raw));
   node.m_PieceOffsets.push_back(h.Offset());
   node.m_PieceLengths.push_back(h.Length());
-  node.m_PieceFostered.push_back(h.Fostered());
 }
 
 // Makes the nodes of a walk: a node per text outside links, one node for

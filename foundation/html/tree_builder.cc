@@ -130,8 +130,11 @@ class Builder {
       node->AddParam(Lower(attribute->name), attribute->value);
     }
     // What lies below a skipped element is never read.
-    if (id != kSkippedKeyword && element.children.length > 0)
+    if (id != kSkippedKeyword && element.children.length > 0) {
+      // Text children may split into several nodes; most do not.
+      node->MutableChildren().reserve(element.children.length);
       m_Frames.push_back(Frame{source, node, 0});
+    }
   }
 
   void AddText(const GumboNode* source, HtmlTreeNode* parent, bool rawContext) {
