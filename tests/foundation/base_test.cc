@@ -44,6 +44,29 @@ TEST(HandlesTest, SelfAssignmentAndSharing) {
   EXPECT_EQ(1, g_alive);
   b = Handle();
   EXPECT_EQ(0, g_alive);
+
+  // A record in one block with its counter, and one with a counter of its
+  // own, released in either order (the sanitizers check the frees).
+  for (const bool madeFirst : {true, false}) {
+    auto made = LVT::MakeRefCount<Record>();
+    LVT::RefCount<Record> adopted(LVTMem::Create<Record>());
+    auto madeCopy = made;
+    auto adoptedCopy = adopted;
+    EXPECT_EQ(2, made.UseCount());
+    if (madeFirst) {
+      made = adopted;
+      madeCopy = adoptedCopy;
+    } else {
+      adopted = made;
+      adoptedCopy = madeCopy;
+    }
+    EXPECT_EQ(1, g_alive);
+  }
+  EXPECT_EQ(0, g_alive);
+  struct Throws {
+    Throws() { throw std::bad_alloc(); }
+  };
+  EXPECT_THROW(LVT::MakeRefCount<Throws>(), std::bad_alloc);  // and nothing leaks
 }
 
 TEST(HandlesTest, VectorsCountOnlyWhatTheyHold) {
@@ -104,6 +127,9 @@ TEST(StreamTest, WritesRefreshPendingBytesAndCopyOntoItself) {
 std::u16string Beautify(const std::u16string& in, bool trim, bool collapse) {
   std::u16string out = u"stale";
   LVTBase::BeautifyString(in, out, trim, collapse);
+  std::u16string inPlace = in;
+  LVTBase::BeautifyStringInPlace(inPlace, trim, collapse);
+  EXPECT_EQ(out, inPlace);
   return out;
 }
 
@@ -125,7 +151,7 @@ TEST(StringUtilsTest, BeautifyTrimsAndCollapsesAsAsked) {
   EXPECT_EQ(u"word one", s);
 }
 
-int g_handlerCalls = 0;
+[[maybe_unused]] int g_handlerCalls = 0;  // unused under the sanitizers
 
 TEST(MemPoolTest, ZeroSizeAndExhaustion) {
   EXPECT_EQ(nullptr, LVTMem::AllocateOrNull(0));
