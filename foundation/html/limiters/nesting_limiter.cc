@@ -7,6 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "foundation/html/text_stretches.h"
@@ -132,9 +133,9 @@ char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A
 
 // One start or end tag as the model needs it.
 struct Tag {
-  uint32_t key = 0;    // the parser's tag number, or a hash of an unknown name
-  uint32_t attrs = 0;  // hash of the attribute text, for telling clones apart
-  std::string name;    // lower case
+  uint32_t key = 0;             // the parser's tag number, or a hash of an unknown name
+  std::string_view attributes;  // the text after the name
+  std::string name;             // lower case
   bool end = false;
   bool selfClosing = false;
   bool fontBreaksOut = false;  // a <font> with color, face or size
@@ -185,6 +186,13 @@ bool HasFontBreakoutAttribute(const char* from, const char* stop) {
   return false;
 }
 
+// Tells clones of formatting elements apart; only those need it.
+uint32_t AttributeHash(std::string_view attributes) {
+  uint32_t hash = 2166136261u;
+  for (char c : attributes) hash = (hash ^ static_cast<unsigned char>(LowerAscii(c))) * 16777619u;
+  return hash;
+}
+
 Tag ReadTag(const char* p, std::size_t length) {
   Tag tag;
   const char* q = p + 1;
@@ -196,9 +204,7 @@ Tag ReadTag(const char* p, std::size_t length) {
   while (q < stop && !IsTagSpace(*q) && *q != '/') tag.name.push_back(LowerAscii(*q++));
   if (tag.name == "font") tag.fontBreaksOut = HasFontBreakoutAttribute(q, stop);
   if (tag.name == "annotation-xml") tag.htmlEncoding = HasHtmlEncoding(q, stop);
-  uint32_t hash = 2166136261u;
-  for (; q < stop; ++q) hash = (hash ^ static_cast<unsigned char>(LowerAscii(*q))) * 16777619u;
-  tag.attrs = hash;
+  tag.attributes = std::string_view(q, static_cast<std::size_t>(stop - q));
   tag.selfClosing = stop > p + 1 && stop[-1] == '/';
   GumboTag known = gumbo_tagn_enum(tag.name.data(), static_cast<unsigned>(tag.name.size()));
   if (known != GUMBO_TAG_UNKNOWN) {
@@ -338,9 +344,10 @@ class NestingModel {
     }
     Push(key, false, renamed);
     if (kind >= 0) {
-      NoahsArk(key, tag.attrs);
+      const uint32_t attrs = AttributeHash(tag.attributes);
+      NoahsArk(key, attrs);
       m_List.push_back(
-          Entry{key, tag.attrs, m_Serial, m_Serial, m_Stack.size() - 1, position, length, false});
+          Entry{key, attrs, m_Serial, m_Serial, m_Stack.size() - 1, position, length, false});
     }
     if (Known(key) && OneOf(key, kMarkerElements))
       m_List.push_back(Entry{key, 0, m_Serial, m_Serial, m_Stack.size() - 1, 0, 0, true});
