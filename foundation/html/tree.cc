@@ -102,7 +102,7 @@ bool HtmlTreeNode::GetParam(const std::string& name, std::string* value) const {
   return true;
 }
 
-void HtmlTreeNode::AddParam(std::string name, std::string value) {
+void HtmlTreeNode::AddParam(std::string_view name, std::string_view value) {
   m_Text.append(name).push_back('\0');
   m_Text.append(value).push_back('\0');
 }

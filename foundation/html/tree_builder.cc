@@ -2,6 +2,7 @@
 
 #include <gumbo.h>
 
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -20,11 +21,10 @@ std::string_view OriginalTagName(const GumboElement& element) {
   return std::string_view(piece.data, piece.length);
 }
 
-std::string Lower(const char* text) {
-  std::string lower(text);
+void LowerInto(const char* text, std::string& lower) {
+  lower.assign(text);
   for (char& c : lower)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return lower;
 }
 
 // Elements whose content the tokenizer reads as text, not markup.
@@ -125,9 +125,16 @@ class Builder {
       node->SetSourceOffset(element.start_pos.offset);
     if (element.tag == GUMBO_TAG_NOSCRIPT && element.tag_namespace == GUMBO_NAMESPACE_HTML)
       KeepLinksOpenPast(element, cloned);
+    std::size_t attributeBytes = 0;
     for (unsigned i = 0; i < element.attributes.length; ++i) {
       const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
-      node->AddParam(Lower(attribute->name), attribute->value);
+      attributeBytes += std::strlen(attribute->name) + std::strlen(attribute->value) + 2;
+    }
+    node->ReserveParams(attributeBytes);
+    for (unsigned i = 0; i < element.attributes.length; ++i) {
+      const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
+      LowerInto(attribute->name, m_Name);
+      node->AddParam(m_Name, attribute->value);
     }
     // What lies below a skipped element is never read.
     if (id != kSkippedKeyword && element.children.length > 0) {
@@ -192,6 +199,7 @@ class Builder {
   uint32_t m_Count = 0;
   std::vector<Frame> m_Frames;
   std::vector<TextStretch> m_Stretches;
+  std::string m_Name;  // an attribute's name in lower case
   std::vector<HtmlDocTree::LinkSpan> m_LinkSpans;
   uint32_t m_LinkTagFrom = 1;  // the last NextLinkTag question and answer
   uint32_t m_LinkTagAt = 0;

@@ -28,6 +28,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -106,7 +107,9 @@ class HtmlTreeNode {
   void SetSourceOffset(uint32_t offset) { m_Source = offset; }
   void SetFostered() { m_Fostered = true; }
   // name must be lower case.
-  void AddParam(std::string name, std::string value);
+  void AddParam(std::string_view name, std::string_view value);
+  // Room for attributes of that many bytes of names and values in all.
+  void ReserveParams(std::size_t bytes) { m_Text.reserve(m_Text.size() + bytes); }
   std::vector<HtmlNodeHandle>& MutableChildren() { return m_Children; }
 
  private:
