@@ -202,13 +202,13 @@ Tag ReadTag(const char* p, std::size_t length) {
     ++q;
   }
   while (q < stop && !IsTagSpace(*q) && *q != '/') tag.name.push_back(LowerAscii(*q++));
-  if (tag.name == "font") tag.fontBreaksOut = HasFontBreakoutAttribute(q, stop);
-  if (tag.name == "annotation-xml") tag.htmlEncoding = HasHtmlEncoding(q, stop);
   tag.attributes = std::string_view(q, static_cast<std::size_t>(stop - q));
   tag.selfClosing = stop > p + 1 && stop[-1] == '/';
   GumboTag known = gumbo_tagn_enum(tag.name.data(), static_cast<unsigned>(tag.name.size()));
   if (known != GUMBO_TAG_UNKNOWN) {
     tag.key = known;
+    if (known == GUMBO_TAG_FONT) tag.fontBreaksOut = HasFontBreakoutAttribute(q, stop);
+    if (known == GUMBO_TAG_ANNOTATION_XML) tag.htmlEncoding = HasHtmlEncoding(q, stop);
   } else {
     uint32_t nameHash = 2166136261u;
     for (char c : tag.name) nameHash = (nameHash ^ static_cast<unsigned char>(c)) * 16777619u;
