@@ -40,6 +40,10 @@ void AppendToFinished(std::u16string& text, char16_t c) {
 
 namespace {
 
+// IsBlank without the call for the characters that are never blank: ASCII
+// beyond the space, the bulk of most texts.
+inline bool Blank(char16_t c, bool nbsp) { return (c <= u' ' || c >= 0x80) && IsBlank(c, nbsp); }
+
 // Writes the beautified form of in[0, n) to out and returns its length,
 // which is at most n. Every character written has been read first, so out
 // may be in itself.
@@ -47,8 +51,8 @@ std::size_t Beautify(const char16_t* in, std::size_t n, char16_t* out, bool trim
   std::size_t i = 0;
   std::size_t end = n;
   if (trim) {
-    while (i < end && IsBlank(in[i], true)) ++i;
-    while (end > i && IsBlank(in[end - 1], true)) --end;
+    while (i < end && Blank(in[i], true)) ++i;
+    while (end > i && Blank(in[end - 1], true)) --end;
   }
   if (!collapse) {
     std::char_traits<char16_t>::move(out, in + i, end - i);
@@ -57,13 +61,13 @@ std::size_t Beautify(const char16_t* in, std::size_t n, char16_t* out, bool trim
   std::size_t o = 0;
   while (i < end) {
     const char16_t c = in[i];
-    if (!IsBlank(c, trim)) {
+    if (!Blank(c, trim)) {
       out[o++] = c;
       ++i;
       continue;
     }
     bool lineBreak = false;
-    for (; i < end && IsBlank(in[i], trim); ++i) {
+    for (; i < end && Blank(in[i], trim); ++i) {
       lineBreak = lineBreak || in[i] == u'\n' || in[i] == u'\r';
     }
     out[o++] = lineBreak && !trim ? u'\n' : u' ';
