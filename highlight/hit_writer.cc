@@ -85,7 +85,7 @@ std::size_t HitWriter::WrittenSize(const RawText& run) {
 
 void HitWriter::WriteText(std::size_t from, std::size_t count) {
   if (count == 0) return;
-  WriteEscaped(LVTCharset::WideToUtf8(m_OpenRun->m_Text.substr(from, count)));
+  WriteEscaped(LVTCharset::WideToUtf8(std::u16string_view(m_OpenRun->m_Text).substr(from, count)));
 }
 
 void HitWriter::WriteEscaped(std::string_view bytes) {

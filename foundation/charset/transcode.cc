@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "foundation/charset/labels.h"
+#include "foundation/charset/utf.h"
 
 namespace LVTCharset {
 
@@ -126,9 +127,12 @@ std::u16string Utf8ToWide(const std::string& utf8) {
   return text;
 }
 
-std::string WideToUtf8(const std::u16string& text) {
-  std::string utf8;
-  WideToBytes(kWide, kUtf8, text, utf8, false);
+std::string WideToUtf8(std::u16string_view text) {
+  // Straight through the UTF-16 encoder: the texts are often a few words
+  // (the stretches between hits), and a converter costs more to set up.
+  std::string utf8(3 * text.size(), '\0');  // three bytes at most per unit
+  std::size_t used = 0;
+  utf8.resize(Utf16ToUtf8(text.data(), text.size(), utf8.data(), utf8.size(), false, &used));
   return utf8;
 }
 

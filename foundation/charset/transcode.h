@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "foundation/charset/converter.h"
 #include "lumivant/binary_stream_buf.h"
@@ -52,7 +53,7 @@ std::size_t BytesToWide(ConversionClass& converter, const std::string& source,
 // (query trees, tags, command-line arguments): a cut-off sequence at the end
 // is dropped, as above.
 std::u16string Utf8ToWide(const std::string& utf8);
-std::string WideToUtf8(const std::u16string& text);
+std::string WideToUtf8(std::u16string_view text);
 
 }  // namespace LVTCharset
 

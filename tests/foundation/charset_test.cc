@@ -406,6 +406,18 @@ TEST(TranscodeTest, LongStringsTakeSeveralCallsInOrder) {
   std::u16string decoded = u"<";
   EXPECT_EQ(10000u, LVTCharset::BytesToWide(fromSjis, sjis.substr(6), decoded, false));
   EXPECT_TRUE(u"<" + kana == decoded);
+
+  // WideToUtf8 goes straight through the UTF-16 encoder; it must agree with
+  // the converter on every text, lone and cut-off surrogates included.
+  std::mt19937 random(7);
+  const char16_t kUnits[] = {u'a', u'<', 0xE9, 0x3042, 0xD83D, 0xDE00, 0xFFFD, 0};
+  for (int round = 0; round < 2000; ++round) {
+    std::u16string text(random() % 12, u' ');
+    for (char16_t& unit : text) unit = kUnits[random() % (sizeof(kUnits) / sizeof(kUnits[0]))];
+    std::string converted;
+    LVTCharset::WideToBytes(LVTCharset::kWide, LVTCharset::kUtf8, text, converted, false);
+    ASSERT_EQ(converted, LVTCharset::WideToUtf8(text)) << round;
+  }
 }
 
 TEST(CharsetLabelsTest, LabelsNameTheCodePagesBrowsersUse) {
