@@ -88,6 +88,17 @@ std::size_t ValidUtf8Prefix(const char* bytes, std::size_t n) {
       ++i;
       continue;
     }
+    // Two- and three-byte characters whose lead byte allows every
+    // continuation (no overlong forms, no surrogates): most non-ASCII text.
+    if (i + 1 < n && s[i] >= 0xC2 && s[i] <= 0xDF && (s[i + 1] & 0xC0) == 0x80) {
+      i += 2;
+      continue;
+    }
+    if (i + 2 < n && s[i] >= 0xE1 && s[i] <= 0xEF && s[i] != 0xED && (s[i + 1] & 0xC0) == 0x80 &&
+        (s[i + 2] & 0xC0) == 0x80) {
+      i += 3;
+      continue;
+    }
     const Utf8Step step = NextUtf8(s + i, n - i);
     if (!step.valid) break;
     i += step.length;

@@ -234,6 +234,27 @@ TEST(CharsetConverterTest, RandomBytesKeepTheTranscodingInvariants) {
       EXPECT_EQ("", lvt_fuzz::RunCase(lvt_fuzz::TranscodeCase, input)) << lvt_fuzz::kCharsets[from];
     }
   }
+  // The valid prefix, with its shortcuts for common characters, against
+  // stepping through the characters one by one, on text made of pieces of
+  // characters: every lead byte that limits its continuations, stray and
+  // missing continuations.
+  const char* kPieces[] = {"a",        "\xC3\xA9", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80",
+                           "\xC1",     "\xC2",     "\xDF",         "\xE0\xA0",
+                           "\xE0\x9F", "\xED\x9F", "\xED\xA0",     "\xEF\xBF",
+                           "\x80",     "\xBF",     "\xF4\x90"};
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    for (int k = rng() % 8; k > 0; --k)
+      text += kPieces[rng() % (sizeof(kPieces) / sizeof(kPieces[0]))];
+    std::size_t valid = 0;
+    while (valid < text.size()) {
+      const auto step = LVTCharset::NextUtf8(
+          reinterpret_cast<const unsigned char*>(text.data()) + valid, text.size() - valid);
+      if (!step.valid) break;
+      valid += step.length;
+    }
+    ASSERT_EQ(valid, LVTCharset::ValidUtf8Prefix(text.data(), text.size())) << round;
+  }
 }
 
 TEST(CharsetConverterTest, UnalignedSixteenBitBuffers) {
