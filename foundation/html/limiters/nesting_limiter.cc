@@ -186,10 +186,11 @@ bool HasFontBreakoutAttribute(const char* from, const char* stop) {
   return false;
 }
 
-// Tells clones of formatting elements apart; only those need it.
-uint32_t AttributeHash(std::string_view attributes) {
+// A hash of text read in lower case: of the attributes of a formatting
+// element, which tells its clones apart, and of an unknown tag's name.
+uint32_t LowerCaseHash(std::string_view text) {
   uint32_t hash = 2166136261u;
-  for (char c : attributes) hash = (hash ^ static_cast<unsigned char>(LowerAscii(c))) * 16777619u;
+  for (char c : text) hash = (hash ^ static_cast<unsigned char>(LowerAscii(c))) * 16777619u;
   return hash;
 }
 
@@ -210,9 +211,7 @@ Tag ReadTag(const char* p, std::size_t length) {
     if (known == GUMBO_TAG_FONT) tag.fontBreaksOut = HasFontBreakoutAttribute(q, stop);
     if (known == GUMBO_TAG_ANNOTATION_XML) tag.htmlEncoding = HasHtmlEncoding(q, stop);
   } else {
-    uint32_t nameHash = 2166136261u;
-    for (char c : tag.name) nameHash = (nameHash ^ static_cast<unsigned char>(c)) * 16777619u;
-    tag.key = kUnknownKeyBit | nameHash;
+    tag.key = kUnknownKeyBit | LowerCaseHash(tag.name);
   }
   return tag;
 }
@@ -344,7 +343,7 @@ class NestingModel {
     }
     Push(key, false, renamed);
     if (kind >= 0) {
-      const uint32_t attrs = AttributeHash(tag.attributes);
+      const uint32_t attrs = LowerCaseHash(tag.attributes);
       NoahsArk(key, attrs);
       m_List.push_back(
           Entry{key, attrs, m_Serial, m_Serial, m_Stack.size() - 1, position, length, false});
