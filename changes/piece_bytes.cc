@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "foundation/base/ascii.h"
 #include "foundation/charset/transcode.h"
 #include "foundation/html/text_stretches.h"
 
@@ -10,7 +11,7 @@ namespace LVTDT {
 namespace {
 
 bool IsReferenceCharacter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '#';
+  return LVTBase::IsAsciiAlpha(c) || (c >= '0' && c <= '9') || c == '#';
 }
 
 // Bytes of the UTF-8 sequence a lead byte starts (1 for a stray byte).

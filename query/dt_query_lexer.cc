@@ -7,6 +7,8 @@
 #include <array>
 #include <ios>
 
+#include "foundation/base/ascii.h"
+
 namespace LVTDT {
 
 namespace {
@@ -71,7 +73,7 @@ DTQueryLexer::DTQueryLexer(std::istream& in)
 
 DTQueryLexer::~DTQueryLexer() = default;
 
-int DTQueryLexer::toLower(int c) const { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
+int DTQueryLexer::toLower(int c) const { return LVTBase::LowerAscii(c); }
 
 void DTQueryLexer::NoViableAlt() {
   throw antlr::NoViableAltForCharException(LA(1), getFilename(), getLine(), getColumn());

@@ -2,10 +2,12 @@
 
 #include <unicode/uchar.h>
 
+#include "foundation/base/ascii.h"
+
 namespace LVTBase {
 
 char16_t ToLower(char16_t c) {
-  if (c < 0x80) return (c >= 'A' && c <= 'Z') ? static_cast<char16_t>(c + 32) : c;
+  if (c < 0x80) return LowerAscii(c);
   if (c >= 0xD800 && c <= 0xDFFF) return c;
   UChar32 lower = u_tolower(c);
   return lower <= 0xFFFF ? static_cast<char16_t>(lower) : c;

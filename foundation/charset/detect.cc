@@ -4,6 +4,7 @@
 // page), then UTF-8 if the page is valid UTF-8, else windows-1252.
 #include <string>
 
+#include "foundation/base/ascii.h"
 #include "foundation/charset/labels.h"
 #include "foundation/charset/utf.h"
 
@@ -13,17 +14,11 @@ namespace {
 
 constexpr std::size_t kPrescanBytes = 1024;
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
-bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
 // Case-insensitive: does text at pos start with the lower-case word?
 bool StartsWith(std::string_view text, std::size_t pos, std::string_view word) {
   if (text.size() - pos < word.size()) return false;
   for (std::size_t i = 0; i < word.size(); ++i) {
-    if (Lower(text[pos + i]) != word[i]) return false;
+    if (LVTBase::LowerAscii(text[pos + i]) != word[i]) return false;
   }
   return true;
 }
@@ -44,29 +39,30 @@ class AttributeReader {
   bool Next(Attribute* attr) {
     attr->name.clear();
     attr->value.clear();
-    while (More() && (IsSpace(Peek()) || Peek() == '/')) ++m_Pos;
+    while (More() && (LVTBase::IsHtmlSpace(Peek()) || Peek() == '/')) ++m_Pos;
     if (!More() || Peek() == '>') return false;
     // The name: up to '=', white space, '/' or '>'; a leading '=' belongs to it.
     while (More()) {
       const char c = Peek();
       if (c == '=' && !attr->name.empty()) break;
-      if (IsSpace(c) || c == '/' || c == '>') break;
-      attr->name += Lower(c);
+      if (LVTBase::IsHtmlSpace(c) || c == '/' || c == '>') break;
+      attr->name += LVTBase::LowerAscii(c);
       ++m_Pos;
     }
-    while (More() && IsSpace(Peek())) ++m_Pos;
+    while (More() && LVTBase::IsHtmlSpace(Peek())) ++m_Pos;
     if (!More() || Peek() != '=') return true;
     ++m_Pos;
-    while (More() && IsSpace(Peek())) ++m_Pos;
+    while (More() && LVTBase::IsHtmlSpace(Peek())) ++m_Pos;
     if (!More()) return true;
     const char first = Peek();
     if (first == '"' || first == '\'') {
       ++m_Pos;
-      while (More() && Peek() != first) attr->value += Lower(m_Text[m_Pos++]);
+      while (More() && Peek() != first) attr->value += LVTBase::LowerAscii(m_Text[m_Pos++]);
       if (More()) ++m_Pos;
       return true;
     }
-    while (More() && !IsSpace(Peek()) && Peek() != '>') attr->value += Lower(m_Text[m_Pos++]);
+    while (More() && !LVTBase::IsHtmlSpace(Peek()) && Peek() != '>')
+      attr->value += LVTBase::LowerAscii(m_Text[m_Pos++]);
     return true;
   }
 
@@ -85,11 +81,11 @@ std::string CharsetFromContent(const std::string& content) {
     pos = content.find("charset", pos);
     if (pos == std::string::npos) return std::string();
     pos += 7;
-    while (pos < content.size() && IsSpace(content[pos])) ++pos;
+    while (pos < content.size() && LVTBase::IsHtmlSpace(content[pos])) ++pos;
     if (pos < content.size() && content[pos] == '=') break;
   }
   ++pos;
-  while (pos < content.size() && IsSpace(content[pos])) ++pos;
+  while (pos < content.size() && LVTBase::IsHtmlSpace(content[pos])) ++pos;
   if (pos >= content.size()) return std::string();
   const char quote = content[pos];
   if (quote == '"' || quote == '\'') {
@@ -98,7 +94,7 @@ std::string CharsetFromContent(const std::string& content) {
     return content.substr(pos + 1, end - pos - 1);
   }
   std::size_t end = pos;
-  while (end < content.size() && !IsSpace(content[end]) && content[end] != ';') ++end;
+  while (end < content.size() && !LVTBase::IsHtmlSpace(content[end]) && content[end] != ';') ++end;
   return content.substr(pos, end - pos);
 }
 
@@ -133,7 +129,7 @@ CHARSET MetaCharset(std::string_view text, std::size_t* pos) {
 
 // Skips a tag's name and attributes, leaving pos at its '>' or the end.
 void SkipTag(std::string_view text, std::size_t* pos) {
-  while (*pos < text.size() && !IsSpace(text[*pos]) && text[*pos] != '>') ++*pos;
+  while (*pos < text.size() && !LVTBase::IsHtmlSpace(text[*pos]) && text[*pos] != '>') ++*pos;
   AttributeReader reader(text, *pos);
   Attribute attr;
   while (reader.Next(&attr)) {
@@ -155,14 +151,14 @@ CHARSET Prescan(std::string_view text) {
       continue;
     }
     if (StartsWith(text, pos, "<meta") && pos + 5 < text.size() &&
-        (IsSpace(text[pos + 5]) || text[pos + 5] == '/')) {
+        (LVTBase::IsHtmlSpace(text[pos + 5]) || text[pos + 5] == '/')) {
       pos += 5;
       if (const CHARSET found = MetaCharset(text, &pos)) return found;
       continue;
     }
     const bool endTag = pos + 1 < text.size() && text[pos + 1] == '/';
     const std::size_t nameAt = pos + (endTag ? 2 : 1);
-    if (nameAt < text.size() && IsAsciiLetter(text[nameAt])) {
+    if (nameAt < text.size() && LVTBase::IsAsciiAlpha(text[nameAt])) {
       pos = nameAt;
       SkipTag(text, &pos);
       continue;

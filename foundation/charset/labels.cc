@@ -1,9 +1,9 @@
 #include "foundation/charset/labels.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
+#include "foundation/base/ascii.h"
 #include "foundation/charset/codecs.h"
 #include "foundation/charset/utf.h"
 
@@ -253,10 +253,6 @@ constexpr Label kLabels[] = {
     {"cspc850multilingual", 850},
 };
 
-bool IsHtmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
 // A decimal code page after an optional cp / windows- / ibm prefix.
 CHARSET NumberedCodePage(const std::string& label) {
   std::size_t start = 0;
@@ -277,10 +273,10 @@ CHARSET NumberedCodePage(const std::string& label) {
 }  // namespace
 
 CHARSET CodePageFromLabel(std::string_view label) {
-  while (!label.empty() && IsHtmlSpace(label.front())) label.remove_prefix(1);
-  while (!label.empty() && IsHtmlSpace(label.back())) label.remove_suffix(1);
+  while (!label.empty() && LVTBase::IsHtmlSpace(label.front())) label.remove_prefix(1);
+  while (!label.empty() && LVTBase::IsHtmlSpace(label.back())) label.remove_suffix(1);
   std::string lower(label);
-  std::transform(lower.begin(), lower.end(), lower.begin(), Lower);
+  LVTBase::LowerAsciiInPlace(lower);
   for (const Label& entry : kLabels) {
     if (lower == entry.name) return IsSupportedCodePage(entry.codePage) ? entry.codePage : 0;
   }

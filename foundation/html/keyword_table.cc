@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "foundation/base/ascii.h"
 #include "lumivant/html_keyword_table.h"
 
 namespace LVTParser {
@@ -175,13 +176,6 @@ const NamedId kNamedIds[] = {
 // The ids of the inline groups above, sorted.
 constexpr uint8_t kInlineIds[] = {6, 7, 10, 13, 19, 25, 29, 30, 31, 32, 34, 36, 38, 51, 52, 69, 70};
 
-std::string LowerAscii(std::string_view name) {
-  std::string lower(name);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return lower;
-}
-
 }  // namespace
 
 HtmlKeywordTable::HtmlKeywordTable(int prtType)
@@ -195,7 +189,9 @@ HtmlKeywordTable::HtmlKeywordTable(int prtType)
 }
 
 uint8_t HtmlKeywordTable::IdForName(std::string_view name) const {
-  auto found = m_IdsByName.find(LowerAscii(name));
+  std::string lower(name);
+  LVTBase::LowerAsciiInPlace(lower);
+  auto found = m_IdsByName.find(lower);
   return found == m_IdsByName.end() ? kUnknownElement : found->second;
 }
 

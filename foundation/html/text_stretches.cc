@@ -4,15 +4,12 @@
 
 #include <cstring>
 
+#include "foundation/base/ascii.h"
 #include "foundation/html/gumbo_arena.h"
 
 namespace LVTParser {
 
 namespace {
-
-bool IsAsciiAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
-bool IsTagSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
 
 // Position just behind the first '>' at or after p, or end.
 const char* PastClosingBracket(const char* p, const char* end) {
@@ -25,23 +22,23 @@ const char* PastClosingBracket(const char* p, const char* end) {
 const char* PastTag(const char* p, const char* end) {
   const char* q = p + 1;
   if (q < end && *q == '/') ++q;
-  while (q < end && !IsTagSpace(*q) && *q != '/' && *q != '>') ++q;
+  while (q < end && !LVTBase::IsHtmlSpace(*q) && *q != '/' && *q != '>') ++q;
   while (q < end) {
-    while (q < end && (IsTagSpace(*q) || *q == '/')) ++q;
+    while (q < end && (LVTBase::IsHtmlSpace(*q) || *q == '/')) ++q;
     if (q >= end) break;
     if (*q == '>') return q + 1;
     // Attribute name; a leading '=' belongs to it.
     ++q;
-    while (q < end && !IsTagSpace(*q) && *q != '/' && *q != '>' && *q != '=') ++q;
-    while (q < end && IsTagSpace(*q)) ++q;
+    while (q < end && !LVTBase::IsHtmlSpace(*q) && *q != '/' && *q != '>' && *q != '=') ++q;
+    while (q < end && LVTBase::IsHtmlSpace(*q)) ++q;
     if (q >= end || *q != '=') continue;
     ++q;
-    while (q < end && IsTagSpace(*q)) ++q;
+    while (q < end && LVTBase::IsHtmlSpace(*q)) ++q;
     if (q < end && (*q == '"' || *q == '\'')) {
       const void* close = std::memchr(q + 1, *q, static_cast<std::size_t>(end - q - 1));
       q = close == nullptr ? end : static_cast<const char*>(close) + 1;
     } else {
-      while (q < end && !IsTagSpace(*q) && *q != '>') ++q;
+      while (q < end && !LVTBase::IsHtmlSpace(*q) && *q != '>') ++q;
     }
   }
   return end;
@@ -88,11 +85,11 @@ std::size_t MarkupLength(const char* p, const char* end) {
   if (end - p < 2) return 0;
   const char next = p[1];
   const char* past = nullptr;
-  if (IsAsciiAlpha(next)) {
+  if (LVTBase::IsAsciiAlpha(next)) {
     past = PastTag(p, end);
   } else if (next == '/') {
     if (end - p == 2) return 0;  // "</" where the input ends is text
-    if (IsAsciiAlpha(p[2]))
+    if (LVTBase::IsAsciiAlpha(p[2]))
       past = PastTag(p, end);
     else if (p[2] == '>')
       past = p + 3;

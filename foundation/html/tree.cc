@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "foundation/base/ascii.h"
 #include "lumivant/html_keyword_table.h"
 #include "lumivant/html_tree.h"
 
@@ -13,9 +14,7 @@ namespace {
 bool SameNameIgnoringCase(std::string_view lower, const std::string& name) {
   if (lower.size() != name.size()) return false;
   for (std::size_t i = 0; i < name.size(); ++i) {
-    char c = name[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != lower[i]) return false;
+    if (LVTBase::LowerAscii(name[i]) != lower[i]) return false;
   }
   return true;
 }

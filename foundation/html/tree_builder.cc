@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/base/ascii.h"
 #include "foundation/html/text_stretches.h"
 
 namespace LVTParser {
@@ -19,12 +20,6 @@ std::string_view OriginalTagName(const GumboElement& element) {
   if (piece.length < 2) return std::string_view();
   gumbo_tag_from_original_text(&piece);
   return std::string_view(piece.data, piece.length);
-}
-
-void LowerInto(const char* text, std::string& lower) {
-  lower.assign(text);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
 }
 
 // Elements whose content the tokenizer reads as text, not markup.
@@ -133,7 +128,8 @@ class Builder {
     node->ReserveParams(attributeBytes);
     for (unsigned i = 0; i < element.attributes.length; ++i) {
       const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
-      LowerInto(attribute->name, m_Name);
+      m_Name.assign(attribute->name);
+      LVTBase::LowerAsciiInPlace(m_Name);
       node->AddParam(m_Name, attribute->value);
     }
     // What lies below a skipped element is never read.

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "foundation/base/ascii.h"
 #include "foundation/language/char_classes.h"
 #include "lumivant/language.h"
 
@@ -154,7 +155,7 @@ void UnicodeWordKey(const std::u16string& word, const LVTLanguage::Language& lan
   std::u16string folded;
   if (IsAscii(word)) {
     folded = word;
-    for (char16_t& c : folded) c = (c >= u'A' && c <= u'Z') ? c | 0x20 : c;
+    LVTBase::LowerAsciiInPlace(folded);
   } else {
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* foldCase = icu::Normalizer2::getNFKCCasefoldInstance(status);

@@ -4,29 +4,27 @@
 #include <cstddef>
 #include <cstring>
 
+#include "foundation/base/ascii.h"
 #include "foundation/html/text_stretches.h"
 
 namespace LVTParser {
 
 namespace {
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
 // Past one attribute starting at q (its name, then an optional value).
 const char* PastAttribute(const char* q, const char* end) {
   ++q;  // a leading '=' belongs to the name
-  while (q < end && !IsSpace(*q) && *q != '/' && *q != '>' && *q != '=') ++q;
+  while (q < end && !LVTBase::IsHtmlSpace(*q) && *q != '/' && *q != '>' && *q != '=') ++q;
   const char* afterName = q;
-  while (q < end && IsSpace(*q)) ++q;
+  while (q < end && LVTBase::IsHtmlSpace(*q)) ++q;
   if (q >= end || *q != '=') return afterName;
   ++q;
-  while (q < end && IsSpace(*q)) ++q;
+  while (q < end && LVTBase::IsHtmlSpace(*q)) ++q;
   if (q < end && (*q == '"' || *q == '\'')) {
     const void* close = std::memchr(q + 1, *q, static_cast<std::size_t>(end - q - 1));
     return close == nullptr ? end : static_cast<const char*>(close) + 1;
   }
-  while (q < end && !IsSpace(*q) && *q != '>') ++q;
+  while (q < end && !LVTBase::IsHtmlSpace(*q) && *q != '>') ++q;
   return q;
 }
 
@@ -34,10 +32,9 @@ const char* PastAttribute(const char* q, const char* end) {
 bool Named(const char* q, const char* stop, const char* name) {
   for (; *name != '\0'; ++name, ++q) {
     if (q >= stop) return false;
-    const char c = (*q >= 'A' && *q <= 'Z') ? static_cast<char>(*q - 'A' + 'a') : *q;
-    if (c != *name) return false;
+    if (LVTBase::LowerAscii(*q) != *name) return false;
   }
-  return q == stop || IsSpace(*q) || *q == '=' || *q == '/' || *q == '>';
+  return q == stop || LVTBase::IsHtmlSpace(*q) || *q == '=' || *q == '/' || *q == '>';
 }
 
 // Blanks the attributes of the tag [tag, end) beyond the allowed number,
@@ -45,13 +42,13 @@ bool Named(const char* q, const char* stop, const char* name) {
 // link is one, so the page's links stay links. True when some were blanked.
 bool BlankExcess(char* tag, char* end) {
   char* q = tag + 1;
-  while (q < end && !IsSpace(*q) && *q != '/' && *q != '>') ++q;  // the name
+  while (q < end && !LVTBase::IsHtmlSpace(*q) && *q != '/' && *q != '>') ++q;  // the name
   char* const stop = end[-1] == '>' ? end - 1 : end;
   bool blanked = false;
   bool keptHref = false;
   bool keptClass = false;
   for (uint32_t count = 0; q < stop;) {
-    while (q < stop && (IsSpace(*q) || *q == '/')) ++q;
+    while (q < stop && (LVTBase::IsHtmlSpace(*q) || *q == '/')) ++q;
     if (q >= stop) break;
     char* next = std::min(const_cast<char*>(PastAttribute(q, end)), stop);
     if (++count > kMaxAttributes) {
@@ -83,7 +80,7 @@ uint32_t LimitAttributes(char* text, uint32_t size) {
       p = lt + 1;
       continue;
     }
-    if (IsLetter(lt[1]) && BlankExcess(lt, lt + length)) ++limited;
+    if (LVTBase::IsAsciiAlpha(lt[1]) && BlankExcess(lt, lt + length)) ++limited;
     p = lt + length;
   }
   return limited;

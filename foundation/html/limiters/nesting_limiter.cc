@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/base/ascii.h"
 #include "foundation/html/text_stretches.h"
 
 namespace LVTParser {
@@ -127,10 +128,6 @@ const TagSet kSvgIntegrationPoints = {GUMBO_TAG_FOREIGNOBJECT, GUMBO_TAG_DESC, G
 const TagSet kMathIntegrationPoints = {GUMBO_TAG_MI, GUMBO_TAG_MO, GUMBO_TAG_MN, GUMBO_TAG_MS,
                                        GUMBO_TAG_MTEXT};
 
-bool IsTagSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // One start or end tag as the model needs it.
 struct Tag {
   uint32_t key = 0;             // the parser's tag number, or a hash of an unknown name
@@ -160,7 +157,7 @@ const TagSet kBreakout = {
 // The attribute text of a tag, lower case, for looking up names and values.
 std::string LowerAttributes(const char* from, const char* stop) {
   std::string attributes(from, stop);
-  for (char& c : attributes) c = LowerAscii(c);
+  LVTBase::LowerAsciiInPlace(attributes);
   return attributes;
 }
 
@@ -178,8 +175,8 @@ bool HasFontBreakoutAttribute(const char* from, const char* stop) {
          at = attributes.find(name, at + 1)) {
       const char before = at == 0 ? ' ' : attributes[at - 1];
       const char after = at + length < attributes.size() ? attributes[at + length] : '>';
-      if ((IsTagSpace(before) || before == '/') &&
-          (IsTagSpace(after) || after == '=' || after == '/' || after == '>'))
+      if ((LVTBase::IsHtmlSpace(before) || before == '/') &&
+          (LVTBase::IsHtmlSpace(after) || after == '=' || after == '/' || after == '>'))
         return true;
     }
   }
@@ -190,7 +187,8 @@ bool HasFontBreakoutAttribute(const char* from, const char* stop) {
 // element, which tells its clones apart, and of an unknown tag's name.
 uint32_t LowerCaseHash(std::string_view text) {
   uint32_t hash = 2166136261u;
-  for (char c : text) hash = (hash ^ static_cast<unsigned char>(LowerAscii(c))) * 16777619u;
+  for (char c : text)
+    hash = (hash ^ static_cast<unsigned char>(LVTBase::LowerAscii(c))) * 16777619u;
   return hash;
 }
 
@@ -202,7 +200,8 @@ Tag ReadTag(const char* p, std::size_t length) {
     tag.end = true;
     ++q;
   }
-  while (q < stop && !IsTagSpace(*q) && *q != '/') tag.name.push_back(LowerAscii(*q++));
+  while (q < stop && !LVTBase::IsHtmlSpace(*q) && *q != '/')
+    tag.name.push_back(LVTBase::LowerAscii(*q++));
   tag.attributes = std::string_view(q, static_cast<std::size_t>(stop - q));
   tag.selfClosing = stop > p + 1 && stop[-1] == '/';
   GumboTag known = gumbo_tagn_enum(tag.name.data(), static_cast<unsigned>(tag.name.size()));
@@ -276,8 +275,7 @@ class NestingModel {
     const char next = lt[1];
     const bool tag = next != '!' && next != '?' && (next != '/' || length > 3);
     if (!tag || lt[length - 1] != '>') return lt + length;
-    if (next == '/' && !((lt[2] >= 'a' && lt[2] <= 'z') || (lt[2] >= 'A' && lt[2] <= 'Z')))
-      return lt + length;  // a bogus comment
+    if (next == '/' && !LVTBase::IsAsciiAlpha(lt[2])) return lt + length;  // a bogus comment
     Tag parsed = ReadTag(lt, length);
     const uint32_t position = static_cast<uint32_t>(lt - m_pText);
     if (parsed.end) {
@@ -731,8 +729,9 @@ class NestingModel {
       const std::size_t need = name.size() + 2;
       if (static_cast<std::size_t>(m_pEnd - p) <= need || p[1] != '/') continue;
       bool same = true;
-      for (std::size_t i = 0; i < name.size() && same; ++i) same = LowerAscii(p[2 + i]) == name[i];
-      if (same && (IsTagSpace(p[need]) || p[need] == '/' || p[need] == '>')) return p;
+      for (std::size_t i = 0; i < name.size() && same; ++i)
+        same = LVTBase::LowerAscii(p[2 + i]) == name[i];
+      if (same && (LVTBase::IsHtmlSpace(p[need]) || p[need] == '/' || p[need] == '>')) return p;
     }
     return m_pEnd;
   }
