@@ -218,11 +218,18 @@ std::size_t CharsetEncoder::EncodeIcu(const char16_t* units, std::size_t n, char
       UErrorCode err = U_ZERO_ERROR;
       ucnv_fromUnicode(cnv, &t, out + cap, &s, s + take, nullptr, !keepState, &err);
       wrote = static_cast<std::size_t>(t - (out + o));
-      if (U_SUCCESS(err) || keepState) break;
+      if (keepState) {
+        // The call stands, as its shift state does: when the target fills,
+        // ICU stops before a character it had no room for, and the units
+        // from there wait for the next call.
+        take = static_cast<std::size_t>(s - reinterpret_cast<const UChar*>(from));
+        break;
+      }
+      if (U_SUCCESS(err)) break;
       take =
           err == U_BUFFER_OVERFLOW_ERROR ? WholeUnits(units + i, n - i, take / 2, rest, final) : 0;
     }
-    if (take == 0) break;
+    if (take == 0 && (!keepState || wrote == 0)) break;
     i += take;
     o += wrote;
   }

@@ -217,6 +217,19 @@ TEST(CharsetConverterTest, PiecesAndSmallTargetsGiveTheWholeConversion) {
     // And back: chunked encoding decodes to the same text.
     const std::string encoded = Chunked(CharsetConverter(65001, s.codePage), utf8, 5, 23);
     EXPECT_TRUE(Wide(text) == Convert(s.codePage, 1201, encoded)) << s.codePage;
+    // A lone high surrogate waits inside ICU for the next unit, which then
+    // brings out two characters at once: a full target must lose neither.
+    std::u16string lone;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      lone += text[i];
+      if (i % 13 == 0 && !LVTCharset::IsHighSurrogate(text[i])) lone += u'\xDA9B';
+    }
+    lone += u"<p>";  // a cut-off surrogate last would wait for more
+    const std::string whole = Convert(1201, s.codePage, Wide(lone));
+    for (uint32_t room : {16u, 17u, 61u}) {
+      ASSERT_TRUE(whole == Chunked(CharsetConverter(1201, s.codePage), Wide(lone), 4096, room))
+          << s.codePage << " room " << room;
+    }
   }
 }
 
