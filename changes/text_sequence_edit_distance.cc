@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "changes/anchored_alignment.h"
+#include "changes/suffix_match_counter.h"
 
 namespace LVTDT {
 
@@ -27,13 +28,6 @@ void NumberTexts(const NodeSequence& nodes, TextIds& ids, std::vector<uint32_t>&
   }
 }
 
-// out[i]: how many of the nodes from i on have a text `other` lacks.
-void CountUnmatched(const std::vector<uint32_t>& ids, const std::vector<uint8_t>& inOther,
-                    std::vector<uint32_t>& out) {
-  out.assign(ids.size() + 1, 0);
-  for (std::size_t i = ids.size(); i-- > 0;) out[i] = out[i + 1] + (inOther[ids[i]] ? 0 : 1);
-}
-
 }  // namespace
 
 TextSequenceEditDistance::TextSequenceEditDistance(const NodeSequence& a, const NodeSequence& b)
@@ -43,11 +37,7 @@ TextSequenceEditDistance::TextSequenceEditDistance(const NodeSequence& a, const 
   NumberTexts(First(), ids, m_TextIdsA);
   NumberTexts(Second(), ids, m_TextIdsB);
   m_TextCount = static_cast<uint32_t>(ids.size());
-  std::vector<uint8_t> inA(m_TextCount, 0), inB(m_TextCount, 0);
-  for (uint32_t id : m_TextIdsA) inA[id] = 1;
-  for (uint32_t id : m_TextIdsB) inB[id] = 1;
-  CountUnmatched(m_TextIdsA, inB, m_UnmatchedA);
-  CountUnmatched(m_TextIdsB, inA, m_UnmatchedB);
+  m_RestMatches.emplace(m_TextIdsA, m_TextIdsB, m_TextCount);
 }
 
 TextSequenceEditDistance::~TextSequenceEditDistance() = default;
@@ -78,10 +68,10 @@ void TextSequenceEditDistance::SubstitutionRow(std::size_t i, std::size_t first,
 double TextSequenceEditDistance::RestLowerBound(std::size_t i, std::size_t j) const {
   // With x nodes matched (a swap costs more than a match, never less), the
   // rest of each side is substituted in pairs or inserted and deleted:
-  // cheapest with x as large as the unmatched nodes allow.
+  // cheapest with x as large as the texts of the two rests allow.
   const std::size_t restA = m_TextIdsA.size() - i;
   const std::size_t restB = m_TextIdsB.size() - j;
-  const std::size_t matched = std::min(restA - m_UnmatchedA[i], restB - m_UnmatchedB[j]);
+  const std::size_t matched = m_RestMatches->Count(i, j);
   return kNodeCosts.Unmatched(restA - matched, restB - matched);
 }
 

@@ -11,10 +11,12 @@
 #define LUMIVANT_CHANGES_TEXT_SEQUENCE_EDIT_DISTANCE_H_
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "changes/generalized_edit_distance.h"
 #include "changes/node.h"
+#include "changes/suffix_match_counter.h"
 
 namespace LVTDT {
 
@@ -40,8 +42,8 @@ class TextSequenceEditDistance : public LVTAlgo::GeneralizedEditDistance<NodeHan
                        double* costs) const override;
   void TranspositionRow(std::size_t i, std::size_t first, std::size_t last,
                         double* costs) const override;
-  // Nodes whose text the other page lacks can only be substituted, deleted
-  // or inserted; at best every other node is matched.
+  // At best, every node whose text the other rest still holds is matched;
+  // the others are substituted, deleted or inserted.
   double RestLowerBound(std::size_t i, std::size_t j) const override;
   // The cost of an alignment anchored on texts that occur once on each page.
   double UpperBound() const override;
@@ -53,9 +55,8 @@ class TextSequenceEditDistance : public LVTAlgo::GeneralizedEditDistance<NodeHan
   std::vector<uint32_t> m_TextIdsA;
   std::vector<uint32_t> m_TextIdsB;
   uint32_t m_TextCount = 0;
-  // [i]: how many nodes from i on have a text the other page lacks.
-  std::vector<uint32_t> m_UnmatchedA;
-  std::vector<uint32_t> m_UnmatchedB;
+  // Asked for cells near each other, so it moves by small steps.
+  mutable std::optional<SuffixMatchCounter> m_RestMatches;
 };
 
 }  // namespace LVTDT

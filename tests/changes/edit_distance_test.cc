@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cstdint>
 #include <random>
@@ -8,6 +9,7 @@
 
 #include "changes/anchored_alignment.h"
 #include "changes/generalized_edit_distance.h"
+#include "changes/suffix_match_counter.h"
 #include "changes/text_sequence_edit_distance.h"
 #include "changes/word_diff.h"
 #include "testing/test_util.h"
@@ -295,6 +297,35 @@ TEST(AnchoredAlignmentCost, BoundsTheDistance) {
   EXPECT_DOUBLE_EQ(0.0, LVTDT::AnchoredAlignmentCost(a, a, 10, costs, SIZE_MAX));
   EXPECT_DOUBLE_EQ(2.0, LVTDT::AnchoredAlignmentCost(a, moved, 10, costs, SIZE_MAX));
   EXPECT_EQ(DBL_MAX, LVTDT::AnchoredAlignmentCost(a, moved, 10, costs, 3));
+}
+
+// The counts of matchable elements follow any order of queries: steps along
+// a band's edges, jumps, and rows taken again from the top.
+TEST(SuffixMatchCounter, AgreesWithCountingFromScratch) {
+  std::mt19937 random(5);
+  for (int round = 0; round < 20; ++round) {
+    const uint32_t texts = 1 + round % 7;
+    std::vector<uint32_t> a(random() % 60), b(random() % 60);
+    for (uint32_t& text : a) text = random() % texts;
+    for (uint32_t& text : b) text = random() % texts;
+    LVTDT::SuffixMatchCounter counter(a, b, texts);
+    std::size_t i = 0, j = 0;
+    for (int query = 0; query < 300; ++query) {
+      if (query % 50 == 49) {
+        i = random() % (a.size() + 1);
+        j = random() % (b.size() + 1);
+      } else {
+        i = std::min(a.size(), i + random() % 2);
+        j = std::min<std::size_t>(b.size(), (j + b.size() + 4 - random() % 7) % (b.size() + 1));
+      }
+      std::size_t expected = 0;
+      for (uint32_t text = 0; text < texts; ++text) {
+        expected += std::min(std::count(a.begin() + i, a.end(), text),
+                             std::count(b.begin() + j, b.end(), text));
+      }
+      ASSERT_EQ(expected, counter.Count(i, j)) << round << " " << i << " " << j;
+    }
+  }
 }
 
 // The word alignment keeps as many words as the longest common subsequence
