@@ -10,7 +10,7 @@ namespace LVTDT {
 
 namespace {
 
-std::u16string Joined(const std::vector<std::u16string>& pieces) {
+std::u16string Joined(const Node::PieceList<std::u16string>& pieces) {
   std::u16string text;
   for (const std::u16string& piece : pieces) text += piece;
   return text;

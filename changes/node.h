@@ -9,6 +9,7 @@
 #define LUMIVANT_CHANGES_NODE_H_
 
 #include <algorithm>
+#include <boost/container/small_vector.hpp>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -22,6 +23,10 @@ namespace LVTDT {
 
 class Node : public LVT::SPRefCounterST {
  public:
+  // Most nodes have one piece: it is kept inside the node.
+  template <class T>
+  using PieceList = boost::container::small_vector<T, 1>;
+
   static constexpr uint32_t kNoOffset = 0xFFFFFFFFu;
 
   // Two nodes are equal when their normalised texts are.
@@ -34,11 +39,11 @@ class Node : public LVT::SPRefCounterST {
   std::u16string m_Text;
   // The raw text of each piece, in document order. A piece may carry
   // trailing blanks added for the elements around it.
-  std::vector<std::u16string> m_Pieces;
+  PieceList<std::u16string> m_Pieces;
   // Byte offset and byte length of each piece's text in the parsed page;
   // pieces of a sequence follow each other without overlap.
-  std::vector<uint32_t> m_PieceOffsets;
-  std::vector<uint32_t> m_PieceLengths;
+  PieceList<uint32_t> m_PieceOffsets;
+  PieceList<uint32_t> m_PieceLengths;
   // The pieces the parser moved out of a table, by index in increasing
   // order: markup inside such a piece would leave white space behind in the
   // table. Rare, so most nodes keep this list empty and unallocated.

@@ -3,6 +3,7 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(GUMBO REQUIRED IMPORTED_TARGET gumbo)
 find_package(ICU REQUIRED COMPONENTS uc i18n data)
 find_package(Threads REQUIRED)
+find_package(Boost 1.74 REQUIRED)  # headers only: nothing is linked
 find_path(STEMMER_INCLUDE_DIR libstemmer.h REQUIRED)
 find_library(STEMMER_LIBRARY stemmer REQUIRED)
 
@@ -50,6 +51,10 @@ function(lumivant_link_statically target)
     target_link_options(${target} PRIVATE -static)
   endif()
 endfunction()
+
+# Boost's containers, for short lists kept inside their records.
+add_library(lvt_dep_boost INTERFACE)
+target_link_libraries(lvt_dep_boost INTERFACE Boost::headers)
 
 # The ANTLR 2 runtime ships only static archives; the -pic one can go into a
 # shared library. Its headers warn under -Wextra, so they are system headers.

@@ -2,7 +2,7 @@
 # Installs the Debian packages lumivant needs to build and test, unless they
 # are all present already.
 set -euo pipefail
-packages=(build-essential cmake pkg-config libantlr-dev libgumbo-dev
+packages=(build-essential cmake pkg-config libantlr-dev libboost-dev libgumbo-dev
           libstemmer-dev libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
           clang libclang-rt-14-dev clang-format dpkg-dev file
           python3 python3-dev pybind11-dev python3-pytest python3-dask python3-distributed)
