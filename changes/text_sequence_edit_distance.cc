@@ -38,6 +38,23 @@ TextSequenceEditDistance::TextSequenceEditDistance(const NodeSequence& a, const 
   NumberTexts(Second(), ids, m_TextIdsB);
   m_TextCount = static_cast<uint32_t>(ids.size());
   m_RestMatches.emplace(m_TextIdsA, m_TextIdsB, m_TextCount);
+  // B's positions grouped by text, in ascending order within each text.
+  m_TextStartsB.assign(m_TextCount + 1, 0);
+  for (uint32_t id : m_TextIdsB) ++m_TextStartsB[id + 1];
+  for (uint32_t id = 0; id < m_TextCount; ++id) m_TextStartsB[id + 1] += m_TextStartsB[id];
+  m_PositionsB.resize(m_TextIdsB.size());
+  std::vector<uint32_t> next(m_TextStartsB.begin(), m_TextStartsB.end() - 1);
+  for (std::size_t j = 0; j < m_TextIdsB.size(); ++j)
+    m_PositionsB[next[m_TextIdsB[j]]++] = static_cast<uint32_t>(j);
+}
+
+template <class Visit>
+void TextSequenceEditDistance::ForEachPositionInB(uint32_t text, std::size_t first,
+                                                  std::size_t last, Visit visit) const {
+  const uint32_t* end = m_PositionsB.data() + m_TextStartsB[text + 1];
+  const uint32_t* p = std::lower_bound(m_PositionsB.data() + m_TextStartsB[text], end,
+                                       static_cast<uint32_t>(first));
+  for (; p != end && *p < last; ++p) visit(*p);
 }
 
 TextSequenceEditDistance::~TextSequenceEditDistance() = default;
@@ -60,9 +77,9 @@ double TextSequenceEditDistance::TranspositionCost(const NodeHandle& a1, const N
 
 void TextSequenceEditDistance::SubstitutionRow(std::size_t i, std::size_t first, std::size_t last,
                                                double* costs) const {
-  const uint32_t a = m_TextIdsA[i];
-  const uint32_t* b = m_TextIdsB.data();
-  for (std::size_t j = first; j < last; ++j) costs[j] = a == b[j] ? kMatchCost : kSubstitutionCost;
+  // Equal texts are few in a row: fill, then visit them.
+  std::fill(costs + first, costs + last, kSubstitutionCost);
+  ForEachPositionInB(m_TextIdsA[i], first, last, [costs](uint32_t j) { costs[j] = kMatchCost; });
 }
 
 double TextSequenceEditDistance::RestLowerBound(std::size_t i, std::size_t j) const {
@@ -84,11 +101,11 @@ double TextSequenceEditDistance::UpperBound() const {
 void TextSequenceEditDistance::TranspositionRow(std::size_t i, std::size_t first, std::size_t last,
                                                 double* costs) const {
   const uint32_t a1 = m_TextIdsA[i];
-  const uint32_t a2 = m_TextIdsA[i + 1];
   const uint32_t* b = m_TextIdsB.data();
-  for (std::size_t j = first; j < last; ++j) {
-    costs[j] = a1 == b[j + 1] && a2 == b[j] ? kTranspositionCost : DBL_MAX;
-  }
+  std::fill(costs + first, costs + last, DBL_MAX);
+  ForEachPositionInB(m_TextIdsA[i + 1], first, last, [costs, a1, b](uint32_t j) {
+    if (b[j + 1] == a1) costs[j] = kTranspositionCost;
+  });
 }
 
 }  // namespace LVTDT

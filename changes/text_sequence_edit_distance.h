@@ -50,11 +50,17 @@ class TextSequenceEditDistance : public LVTAlgo::GeneralizedEditDistance<NodeHan
 
  private:
   static double InsertOrDelete();
+  // Calls visit(j) for each j in [first, last) where B holds `text`.
+  template <class Visit>
+  void ForEachPositionInB(uint32_t text, std::size_t first, std::size_t last, Visit visit) const;
 
   // Text numbers: equal numbers exactly when the texts are equal.
   std::vector<uint32_t> m_TextIdsA;
   std::vector<uint32_t> m_TextIdsB;
   uint32_t m_TextCount = 0;
+  // B's positions of text t: m_PositionsB[m_TextStartsB[t] .. m_TextStartsB[t + 1]).
+  std::vector<uint32_t> m_PositionsB;
+  std::vector<uint32_t> m_TextStartsB;
   // Asked for cells near each other, so it moves by small steps.
   mutable std::optional<SuffixMatchCounter> m_RestMatches;
 };
