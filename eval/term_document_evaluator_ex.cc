@@ -1,6 +1,7 @@
 #include "lumivant/term_document_evaluator_ex.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "eval/highlight_groups.h"
@@ -174,12 +175,40 @@ void TermDocumentEvaluatorEx::ConstructFromTerm(const std::u16string& term) {
   m_bResult = true;
 }
 
+namespace {
+
+using GroupHandle = TermDocumentEvaluatorEx::GroupHandle;
+using GroupVector = TermDocumentEvaluatorEx::GroupVector;
+
+// Sorts groups by the word index of their first occurrence. Comparing two
+// groups reads two records elsewhere in memory, so the indexes are sorted on
+// their own first. When no two groups share an index the order is unique
+// and the groups are moved into it; otherwise the groups themselves are
+// sorted, as always, since equal ones then end in that sort's order.
+void SortByFirstIndex(GroupVector& groups) {
+  const auto byFirstIndex = [](const GroupHandle& a, const GroupHandle& b) {
+    return FirstIndex(*a) < FirstIndex(*b);
+  };
+  if (groups.size() > UINT32_MAX) return std::sort(groups.begin(), groups.end(), byFirstIndex);
+  std::vector<uint64_t> keys(groups.size());  // index << 32 | position
+  for (std::size_t k = 0; k < groups.size(); ++k)
+    keys[k] = uint64_t{FirstIndex(*groups[k])} << 32 | k;
+  std::sort(keys.begin(), keys.end());
+  for (std::size_t k = 1; k < keys.size(); ++k)
+    if (keys[k] >> 32 == keys[k - 1] >> 32)
+      return std::sort(groups.begin(), groups.end(), byFirstIndex);
+  std::vector<GroupHandle> sorted;
+  sorted.reserve(groups.size());
+  for (uint64_t key : keys) sorted.push_back(std::move(groups[key & UINT32_MAX]));
+  for (std::size_t k = 0; k < sorted.size(); ++k) groups[k] = std::move(sorted[k]);
+}
+
+}  // namespace
+
 void TermDocumentEvaluatorEx::RemoveWordOverlaps() {
   GroupVector& groups = m_HighlightedWords;
   if (groups.size() < 2) return;
-  std::sort(groups.begin(), groups.end(), [](const GroupHandle& a, const GroupHandle& b) {
-    return FirstIndex(*a) < FirstIndex(*b);
-  });
+  SortByFirstIndex(groups);
   GroupVector merged;
   GroupHandle current = groups[0];
   // A merge makes a new list; while that list is only ours (not yet placed

@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "lumivant/term_document_evaluator_ex.h"
 #include "query/dt_query_lexer.h"
@@ -68,7 +69,7 @@ inline OccurrenceMapHandle Document(const std::string& words) {
 }
 
 // A group of occurrences at the given word indexes.
-inline GroupHandle Group(std::initializer_list<unsigned> indexes) {
+inline GroupHandle Group(const std::vector<unsigned>& indexes) {
   GroupHandle group = LVT::MakeRefCount<Evaluator::OccurrenceList>();
   for (unsigned index : indexes) {
     auto occurrence = LVT::MakeSmart<LVTDT::WordOccurencesExtractor::WordOccurence>();

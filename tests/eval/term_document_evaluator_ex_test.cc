@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
 #include "eval/eval_test_support.h"
 
 namespace lvt_eval_test {
@@ -159,6 +164,54 @@ TEST(EvaluatorTest, OverlappingOrTouchingGroupsMergeIntoNewLists) {
   EXPECT_EQ("[3 4] [9]", Show(result));
   EXPECT_EQ("[3] [4]", Show(Groups({a, b})));
   EXPECT_EQ(c.Get(), result[1].Get());
+}
+
+// Against the obvious way: sort the groups themselves, then merge each into
+// the one before when they overlap or touch. Groups with equal first indexes
+// make the merge depend on their order, so ties must come out as that sort
+// leaves them; without ties any input order gives one result.
+TEST(EvaluatorTest, MergingAgreesWithSortingTheGroups) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 200; ++round) {
+    const bool ties = round % 2 == 0;
+    std::vector<unsigned> firsts(20 + random() % 40);
+    for (std::size_t k = 0; k < firsts.size(); ++k)
+      firsts[k] = ties ? random() % 30 : static_cast<unsigned>(3 * k);
+    std::shuffle(firsts.begin(), firsts.end(), random);
+    std::vector<GroupHandle> groups;
+    for (unsigned first : firsts) {
+      std::vector<unsigned> indexes{first};
+      for (int extra = random() % 3; extra > 0; --extra)
+        indexes.push_back(indexes.back() + 1 + random() % 4);
+      groups.push_back(Group(indexes));
+    }
+    GroupVector input;
+    for (const GroupHandle& group : groups) input.push_back(group);
+
+    std::sort(groups.begin(), groups.end(), [](const GroupHandle& a, const GroupHandle& b) {
+      return (*a)[0]->m_WordIndex < (*b)[0]->m_WordIndex;
+    });
+    std::vector<std::vector<unsigned>> expected;
+    for (const GroupHandle& group : groups) {
+      std::vector<unsigned> g;
+      for (const auto& occurrence : *group) g.push_back(occurrence->m_WordIndex);
+      std::vector<unsigned>* current = expected.empty() ? nullptr : &expected.back();
+      if (current != nullptr && current->front() <= g.back() + 1 &&
+          current->back() + 1 >= g.front()) {
+        for (unsigned index : g)
+          if (index > current->back()) current->push_back(index);
+      } else {
+        expected.push_back(g);
+      }
+    }
+    std::string shown;
+    for (const std::vector<unsigned>& g : expected) {
+      shown += shown.empty() ? "[" : " [";
+      for (std::size_t k = 0; k < g.size(); ++k) shown += (k ? " " : "") + std::to_string(g[k]);
+      shown += ']';
+    }
+    ASSERT_EQ(shown, Show(Peer::RemoveWordOverlaps(input))) << round;
+  }
 }
 
 // "index:term" pairs in index order, e.g. "0:0 2:1".
