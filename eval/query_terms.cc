@@ -1,5 +1,6 @@
 // Numbering the terms of a query, so that each term can get its own colour:
 // word index of the document -> number of the first term found there.
+#include <iterator>
 #include <vector>
 
 #include "foundation/base/string_utils.h"
@@ -76,9 +77,15 @@ void TermDocumentEvaluatorEx::FetchWordOccurences(QueryTermMap& terms, unsigned 
   if (!occurrences) return;
   const auto found = occurrences->find(word);
   if (found == occurrences->end() || !found->second) return;
-  for (const auto& occurrence : *found->second)
-    terms.emplace(occurrence->m_WordIndex,
-                  termNumber);  // the first term keeps its index
+  // The occurrences ascend, so the place of each follows the last one's:
+  // the map is searched only when another term's indexes lie in between.
+  auto next = terms.begin();  // the first entry not below the index
+  for (const auto& occurrence : *found->second) {
+    const unsigned index = occurrence->m_WordIndex;
+    if (next != terms.end() && next->first < index) next = terms.lower_bound(index);
+    if (next != terms.end() && next->first == index) continue;  // the first term keeps it
+    next = std::next(terms.emplace_hint(next, index, termNumber));
+  }
 }
 
 }  // namespace LVTDT
