@@ -9,6 +9,7 @@
 #include "facade/diff_details.h"
 #include "facade/page_header.h"
 #include "foundation/base/borrowed_buffer.h"
+#include "foundation/base/discard_buffer.h"
 #include "foundation/charset/labels.h"
 #include "foundation/charset/transcode.h"
 #include "foundation/charset/utf8_page.h"
@@ -122,6 +123,20 @@ struct Query::State {
   std::unique_ptr<const LVTDT::HtmlQueryHighlighter> highlighter;
   std::string prepared;
 
+  // Highlights page into written: the match and the anchors, no page.
+  HighlightResult Highlight(std::string_view page, const PageOptions& options,
+                            LVTBase::BinaryStreamBuf& written) const {
+    CheckSize(page, options.max_size, "");
+    const LVTCharset::CHARSET charset = ResolveCharset(options.charset, page);
+    LVTFile::BorrowedBuffer source(page);
+    uint32_t anchors = 0;
+    HighlightResult result;
+    result.match =
+        highlighter->HighlightHtml(source, charset, written, anchors, options.changes_only);
+    result.anchors = anchors;
+    return result;
+  }
+
   // Whether page matches, and its number of hits.
   std::pair<bool, unsigned> Evaluate(std::string_view page, const PageOptions& options) const {
     CheckSize(page, options.max_size, "");
@@ -175,15 +190,8 @@ unsigned Query::CountHits(std::string_view page, const PageOptions& options) con
 }
 
 HighlightResult Query::Highlight(std::string_view page, const PageOptions& options) const {
-  CheckSize(page, options.max_size, "");
-  const LVTCharset::CHARSET charset = ResolveCharset(options.charset, page);
-  LVTFile::BorrowedBuffer source(page);
   LVTFile::MemoryBuffer written;
-  uint32_t anchors = 0;
-  HighlightResult result;
-  result.match =
-      state_->highlighter->HighlightHtml(source, charset, written, anchors, options.changes_only);
-  result.anchors = anchors;
+  HighlightResult result = state_->Highlight(page, options, written);
   result.page = written.Bytes();
   if (!options.changes_only) {
     if (!options.header)
@@ -192,6 +200,11 @@ HighlightResult Query::Highlight(std::string_view page, const PageOptions& optio
       AddNoScriptsPolicy(result.page);
   }
   return result;
+}
+
+HighlightResult Query::HighlightSummary(std::string_view page, const PageOptions& options) const {
+  LVTFile::DiscardBuffer discarded;
+  return state_->Highlight(page, options, discarded);
 }
 
 const std::string& Query::Prepared() const { return state_->prepared; }

@@ -189,15 +189,18 @@ int RunHighlight(const Args& args) {
   pageOptions.no_scripts = parsed.Has("--no-scripts");
   pageOptions.max_size = MaxPageBytes();
 
+  // With --json or --text and no -o the page goes nowhere: it is not kept.
+  const bool page = !(json || text) || parsed.Has("-o");
   lumivant::HighlightResult result;
   try {
-    result = lumivant::Query(parsed.operands[0], queryOptions).Highlight(bytes, pageOptions);
+    const lumivant::Query query(parsed.operands[0], queryOptions);
+    result =
+        page ? query.Highlight(bytes, pageOptions) : query.HighlightSummary(bytes, pageOptions);
   } catch (const lumivant::QueryError& e) {
     return Fail(std::string("bad query: ") + e.what());
   }
 
-  if ((!(json || text) || parsed.Has("-o")) && !EmitDocument(parsed.Value("-o"), result.page))
-    return kExitTrouble;
+  if (page && !EmitDocument(parsed.Value("-o"), result.page)) return kExitTrouble;
   if (text && !PrintLines(HitLines(bytes, charset, parsed.operands[0], type,
                                    queryOptions.unicode_words, pageOptions.changes_only),
                           style, context, stdout))

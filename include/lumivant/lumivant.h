@@ -173,6 +173,10 @@ class LVT_EXPORT Query {
   // with none, for a query that is only a negation.
   unsigned CountHits(std::string_view page, const PageOptions& options = {}) const;
   HighlightResult Highlight(std::string_view page, const PageOptions& options = {}) const;
+  // Highlight's match and anchors, without the page (left empty): the same
+  // work, but no highlighted copy in memory, which on a page full of hits is
+  // several times the page.
+  HighlightResult HighlightSummary(std::string_view page, const PageOptions& options = {}) const;
   // The query as prepared for searching (folded, rewritten, stemmed), UTF-8.
   const std::string& Prepared() const;
 

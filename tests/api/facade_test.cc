@@ -94,14 +94,26 @@ TEST(Facade, EqualsTheTool) {
     EXPECT_EQ(result.removed.size(), count(",\"before\":")) << newPath;
     pages.push_back(newPath);
   }
-  const lumivant::Query query("the and (news or page) near:5 world");
-  for (const std::string& path : pages) {
-    const lumivant::HighlightResult result = query.Highlight(lvt_testing::ReadFile(path));
-    const auto tool =
-        lvt_testing::RunCli({"highlight", "the and (news or page) near:5 world", path});
+  const char* const text = "the and (news or page) near:5 world";
+  const lumivant::Query query(text);
+  for (std::size_t k = 0; k < pages.size(); ++k) {
+    const std::string& path = pages[k];
+    const std::string bytes = lvt_testing::ReadFile(path);
+    const lumivant::HighlightResult result = query.Highlight(bytes);
+    const auto tool = lvt_testing::RunCli({"highlight", text, path});
     EXPECT_TRUE(result.page == tool.out) << path;
     EXPECT_EQ(result.match ? 0 : 1, tool.status) << path;
-    EXPECT_EQ(result.match, query.Matches(lvt_testing::ReadFile(path))) << path;
+    EXPECT_EQ(result.match, query.Matches(bytes)) << path;
+    // Without the page: the same answers, and none of the page kept.
+    const lumivant::HighlightResult summary = query.HighlightSummary(bytes);
+    EXPECT_TRUE(summary.page.empty()) << path;
+    EXPECT_EQ(result.match, summary.match) << path;
+    EXPECT_EQ(result.anchors, summary.anchors) << path;
+    if (k % 10 == 0)
+      EXPECT_EQ("{\"match\":" + std::string(result.match ? "true" : "false") +
+                    ",\"anchors\":" + std::to_string(result.anchors) + "}\n",
+                lvt_testing::RunCli({"highlight", "--json", text, path}).out)
+          << path;
   }
 }
 
