@@ -76,7 +76,7 @@ bool HtmlDocParser::Parse() {
   GumboOutput* output = gumbo_parse_with_options(&options, text, size);
   RestoreRenamedTags(text, nesting);
 
-  BuiltTree built = BuildTree(output->document, text, size, m_Table);
+  BuiltTree built = BuildTree(output->document, text, size, m_Table, nesting.foreignRanges);
   ReturnFosteredNodes(*built.root);
   SettleSpans(*built.root);
   MapSpans(*built.root, base, shift, page.sourceOffsets);

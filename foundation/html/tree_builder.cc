@@ -2,7 +2,9 @@
 
 #include <gumbo.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -33,8 +35,9 @@ bool HoldsRawText(const GumboNode* node) {
 
 class Builder {
  public:
-  Builder(const char* buffer, uint32_t size, const HtmlKeywordTable& table)
-      : m_pBuffer(buffer), m_Size(size), m_Table(table) {}
+  Builder(const char* buffer, uint32_t size, const HtmlKeywordTable& table,
+          const std::vector<std::pair<uint32_t, uint32_t>>& foreign)
+      : m_pBuffer(buffer), m_Size(size), m_Table(table), m_Foreign(foreign) {}
 
   BuiltTree Build(const GumboNode* document) {
     BuiltTree built;
@@ -146,9 +149,19 @@ class Builder {
     SplitTextSpan(m_pBuffer, text.start_pos.offset,
                   static_cast<uint32_t>(text.original_text.length), text.text, rawContext,
                   &m_Stretches);
-    for (TextStretch& stretch : m_Stretches)
-      Append(parent, kTextKeyword, stretch.offset, stretch.length)
-          ->SetText(std::move(stretch.text));
+    for (TextStretch& stretch : m_Stretches) {
+      if (InForeignContent(stretch.offset))
+        Append(parent, kSkippedKeyword, stretch.offset, stretch.offset + stretch.length);
+      else
+        Append(parent, kTextKeyword, stretch.offset, stretch.length)
+            ->SetText(std::move(stretch.text));
+    }
+  }
+
+  bool InForeignContent(uint32_t offset) const {
+    auto after = std::upper_bound(m_Foreign.begin(), m_Foreign.end(), offset,
+                                  [](uint32_t at, const auto& range) { return at < range.first; });
+    return after != m_Foreign.begin() && offset < std::prev(after)->second;
   }
 
   // The library reads <noscript> as a browser without scripts does. With
@@ -192,6 +205,7 @@ class Builder {
   const char* m_pBuffer;
   uint32_t m_Size;
   const HtmlKeywordTable& m_Table;
+  const std::vector<std::pair<uint32_t, uint32_t>>& m_Foreign;
   uint32_t m_Count = 0;
   std::vector<Frame> m_Frames;
   std::vector<TextStretch> m_Stretches;
@@ -204,8 +218,9 @@ class Builder {
 }  // namespace
 
 BuiltTree BuildTree(const GumboNode* document, const char* buffer, uint32_t size,
-                    const HtmlKeywordTable& table) {
-  return Builder(buffer, size, table).Build(document);
+                    const HtmlKeywordTable& table,
+                    const std::vector<std::pair<uint32_t, uint32_t>>& foreign) {
+  return Builder(buffer, size, table, foreign).Build(document);
 }
 
 }  // namespace LVTParser

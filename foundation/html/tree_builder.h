@@ -8,6 +8,7 @@
 #define LUMIVANT_FOUNDATION_HTML_TREE_BUILDER_H_
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "lumivant/html_keyword_table.h"
@@ -26,8 +27,11 @@ struct BuiltTree {
 };
 
 // buffer/size: what the library parsed; document: its document node.
+// foreign: byte ranges a browser reads as svg or math, in order; text that
+// starts in one is skipped, whatever element the library put it in.
 BuiltTree BuildTree(const GumboInternalNode* document, const char* buffer, uint32_t size,
-                    const HtmlKeywordTable& table);
+                    const HtmlKeywordTable& table,
+                    const std::vector<std::pair<uint32_t, uint32_t>>& foreign);
 
 }  // namespace LVTParser
 

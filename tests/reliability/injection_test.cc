@@ -90,13 +90,15 @@ TEST(Injection, ChangeReportsOfEscapedMarkupAddNoElement) {
 // the svg in a browser, and what followed there as text would read as
 // markup (here a CDATA section holding an image). That holds even where the
 // tokenizer library and a browser disagree on where the svg ends (an end
-// tag of an unknown name).
+// tag of an unknown name) or whether there is one (in a select, the library
+// ignores it).
 TEST(Injection, ForeignContentIsNeverMarked) {
   const std::string cdata = "<![CDATA[><img src=x onerror=alert(1)>]]>";
   const std::vector<std::string> pages = {
       "<p>x</p><svg><text>label words</text>" + cdata + "</svg>",
       "<math><mi>label</mi><mtext>words</mtext></math>" + cdata,
       "<x-card><svg></x-other>label words" + cdata + "</svg></x-card>",
+      "<select><svg><text>label words</text>" + cdata + "</svg></select>",
   };
   for (const std::string& page : pages) {
     const lvt_fuzz::Highlighted hit = lvt_fuzz::RunHighlighter(
@@ -136,6 +138,20 @@ TEST(Injection, BrowserBuildsNoForeignElement) {
     renderings.push_back({"changes", std::string(lvt_fuzz::kReportHeader) + armed, report.page,
                           "lumivantchanges", "Change", lvt_fuzz::kHighlightChoices[0].startUtf8});
   }
+  // An svg in a select: the library ignores it, a browser opens it, so its
+  // text is foreign content all the same.
+  const std::string select = lvt_browser::Armed(
+      "<select><svg><text>label</text><![CDATA[><img src=x onerror=alert(1)>]]></svg></select>");
+  const LVTDT::HtmlQueryHighlighter label(u"label");
+  renderings.push_back({"highlight", std::string(lvt_fuzz::kHighlightHeader) + select,
+                        lvt_fuzz::RunHighlighter(label, select, LVTCharset::kUtf8, false).page,
+                        "lumivantquery", "Query", label.ColourTagsUtf8()[0].first});
+  LVTDT::CompareHtmlDocuments comparer;
+  renderings.push_back({"changes", std::string(lvt_fuzz::kReportHeader) + select,
+                        lvt_fuzz::RunComparison(comparer, "<p>older</p>", LVTCharset::kUtf8, select,
+                                                LVTCharset::kUtf8)
+                            .page,
+                        "lumivantchanges", "Change", lvt_fuzz::kHighlightChoices[0].startUtf8});
   // Two outputs the check must catch: markup added outright, and a change
   // marked inside an svg, where the highlight string ends the svg and the
   // CDATA section after it turns into a live image.

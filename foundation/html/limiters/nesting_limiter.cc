@@ -236,6 +236,8 @@ class NestingModel {
       if (lt == m_pEnd) break;
       p = Markup(lt);
     }
+    if (m_Foreign > 0)
+      m_Report.foreignRanges.back().second = static_cast<uint32_t>(m_pEnd - m_pText);
     return m_Report;
   }
 
@@ -278,6 +280,7 @@ class NestingModel {
     if (next == '/' && !LVTBase::IsAsciiAlpha(lt[2])) return lt + length;  // a bogus comment
     Tag parsed = ReadTag(lt, length);
     const uint32_t position = static_cast<uint32_t>(lt - m_pText);
+    m_TagAt = position;
     if (parsed.end) {
       EndTag(parsed, position, static_cast<uint32_t>(length));
       return lt + length;
@@ -600,7 +603,7 @@ class NestingModel {
     const Open open = m_Stack[index];
     m_Stack.erase(m_Stack.begin() + static_cast<std::ptrdiff_t>(index));
     if (Known(open.key)) --m_OpenCount[open.key];
-    if (open.foreignRoot) --m_Foreign;
+    if (open.foreignRoot) CloseForeignRoot();
     --m_Real;
     // Serials tell a moved entry from a stale one (IsOpen).
     for (Entry& entry : m_List)
@@ -660,8 +663,13 @@ class NestingModel {
     const bool root = !foreign && (Is(key, GUMBO_TAG_SVG) || Is(key, GUMBO_TAG_MATH));
     m_Stack.push_back(Open{key, ++m_Serial, phantom, renamed, false, root});
     if (Known(key)) ++m_OpenCount[key];
-    if (root) ++m_Foreign;
+    if (root && m_Foreign++ == 0) m_Report.foreignRanges.emplace_back(m_TagAt, m_TagAt);
     if (!phantom) m_Report.maxDepth = std::max<uint32_t>(m_Report.maxDepth, ++m_Real);
+  }
+
+  // The svg or math content a browser reads ends where the last root closes.
+  void CloseForeignRoot() {
+    if (--m_Foreign == 0) m_Report.foreignRanges.back().second = m_TagAt;
   }
 
   // Pops the stack down to and including index (html and body stay).
@@ -671,7 +679,7 @@ class NestingModel {
       const Open open = m_Stack.back();
       m_Stack.pop_back();
       if (Known(open.key)) --m_OpenCount[open.key];
-      if (open.foreignRoot) --m_Foreign;
+      if (open.foreignRoot) CloseForeignRoot();
       if (open.phantom) continue;
       --m_Real;
       if (Known(open.key) && OneOf(open.key, kMarkerElements)) ClearToMarker();
@@ -770,6 +778,7 @@ class NestingModel {
   uint64_t m_Clones = 0;
   uint64_t m_Budget;
   NestingReport m_Report;
+  uint32_t m_TagAt = 0;  // where the tag being read begins
 };
 
 }  // namespace

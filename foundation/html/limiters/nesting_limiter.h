@@ -32,6 +32,7 @@
 #define LUMIVANT_FOUNDATION_HTML_LIMITERS_NESTING_LIMITER_H_
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "lumivant/html_keyword_table.h"
@@ -46,6 +47,11 @@ struct NestingReport {
   uint32_t rewrittenTags = 0;  // tags turned into <br> or comments
   // Where the name of a <main> tag was read as "div " (see the model).
   std::vector<uint32_t> renamedMain;
+  // Byte ranges [first, second) that a browser reads as svg or math, in
+  // page order. The tokenizer library may read some of it as HTML (it
+  // ignores an svg inside a select, where browsers now open one): text
+  // there must not be written into.
+  std::vector<std::pair<uint32_t, uint32_t>> foreignRanges;
 };
 
 // text: the UTF-8 page the tree will be built from, rewritten in place.
