@@ -110,6 +110,14 @@ class Query:
         no_scripts: bool = False,
         max_size: int = 268435456,
     ) -> HighlightResult: ...
+    def highlight_summary(
+        self,
+        page: _Page,
+        *,
+        charset: str | None = None,
+        changes_only: bool = False,
+        max_size: int = 268435456,
+    ) -> HighlightResult: ...
 
 __all__ = [
     "DiffResult",

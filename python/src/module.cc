@@ -398,6 +398,27 @@ PYBIND11_MODULE(_lumivant, m) {
           py::arg("no_scripts").noconvert() = false,
           py::arg("max_size") = lumivant::kDefaultMaxPageSize)
       .def(
+          "highlight_summary",
+          [](const Query& q, py::handle page, const std::optional<std::string>& charset,
+             bool changes_only, std::size_t max_size) {
+            const Page input = PageOf(page, "page");
+            const lumivant::PageOptions options =
+                PageOptionsFor(input, charset, changes_only, max_size);
+            lumivant::HighlightResult result;
+            {
+              py::gil_scoped_release unlocked;
+              result = q.query.HighlightSummary(input.bytes, options);
+            }
+            return HighlightResult{Text(result.page), result.match, result.anchors};
+          },
+          "highlight_summary(self, page: bytes | str, *, charset: str | None = None, "
+          "changes_only: bool = False, max_size: int = 268435456) -> HighlightResult\n\n"
+          "highlight()'s match and anchors, with page empty: the highlighted copy,\n"
+          "several times the page where hits are dense, is never kept.",
+          py::arg("page"), py::kw_only(), py::arg("charset") = py::none(),
+          py::arg("changes_only").noconvert() = false,
+          py::arg("max_size") = lumivant::kDefaultMaxPageSize)
+      .def(
           "__repr__",
           [](const Query& q) {
             return "lumivant.Query(" + Repr(q.text) + ", language=" + Repr(q.language) +

@@ -196,6 +196,8 @@ def test_corpus_pages_equal_the_tool(name, text):
     assert json.loads(run_cli("highlight", "--json", text, path)) == {
         "match": h.match, "anchors": h.anchors}
     assert h.match and h.anchors > 0 and q.matches(page) and q.count(page) > 0
+    s = q.highlight_summary(page)
+    assert (s.page, s.match, s.anchors) == ("", h.match, h.anchors)
     assert h.page.encode("utf-8") == run_cli("highlight", text, path)
     # The same page as text.
     text_page = page.decode(lumivant.detect_charset(page))
