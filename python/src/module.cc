@@ -154,6 +154,19 @@ lumivant::PageOptions PageOptionsFor(const Page& page, const std::optional<std::
   return options;
 }
 
+// Query::Highlight, or with keepPage false Query::HighlightSummary, with
+// the GIL released while it runs.
+HighlightResult Highlighted(const Query& q, const Page& input, const lumivant::PageOptions& options,
+                            bool keepPage) {
+  lumivant::HighlightResult result;
+  {
+    py::gil_scoped_release unlocked;
+    result = keepPage ? q.query.Highlight(input.bytes, options)
+                      : q.query.HighlightSummary(input.bytes, options);
+  }
+  return HighlightResult{Text(result.page), result.match, result.anchors};
+}
+
 std::string Repr(const std::string& text) { return py::repr(Text(text)); }
 
 const char kModuleDoc[] =
@@ -376,14 +389,9 @@ PYBIND11_MODULE(_lumivant, m) {
           [](const Query& q, py::handle page, const std::optional<std::string>& charset,
              bool changes_only, bool header, bool no_scripts, std::size_t max_size) {
             const Page input = PageOf(page, "page");
-            const lumivant::PageOptions options =
-                PageOptionsFor(input, charset, changes_only, max_size, header, no_scripts);
-            lumivant::HighlightResult result;
-            {
-              py::gil_scoped_release unlocked;
-              result = q.query.Highlight(input.bytes, options);
-            }
-            return HighlightResult{Text(result.page), result.match, result.anchors};
+            return Highlighted(
+                q, input, PageOptionsFor(input, charset, changes_only, max_size, header, no_scripts),
+                true);
           },
           "highlight(self, page: bytes | str, *, charset: str | None = None, "
           "changes_only: bool = False, header: bool = True, no_scripts: bool = False, "
@@ -402,14 +410,8 @@ PYBIND11_MODULE(_lumivant, m) {
           [](const Query& q, py::handle page, const std::optional<std::string>& charset,
              bool changes_only, std::size_t max_size) {
             const Page input = PageOf(page, "page");
-            const lumivant::PageOptions options =
-                PageOptionsFor(input, charset, changes_only, max_size);
-            lumivant::HighlightResult result;
-            {
-              py::gil_scoped_release unlocked;
-              result = q.query.HighlightSummary(input.bytes, options);
-            }
-            return HighlightResult{Text(result.page), result.match, result.anchors};
+            return Highlighted(q, input, PageOptionsFor(input, charset, changes_only, max_size),
+                               false);
           },
           "highlight_summary(self, page: bytes | str, *, charset: str | None = None, "
           "changes_only: bool = False, max_size: int = 268435456) -> HighlightResult\n\n"
