@@ -78,8 +78,7 @@ bool HtmlDocParser::Parse() {
 
   BuiltTree built = BuildTree(output->document, text, size, m_Table, nesting.foreignRanges);
   ReturnFosteredNodes(*built.root);
-  SettleSpans(*built.root);
-  MapSpans(*built.root, base, shift, page.sourceOffsets);
+  SettleSpans(*built.root, base, shift, page.sourceOffsets);
   built.root->SetSpan(base, total);
   for (HtmlDocTree::LinkSpan& span : built.linkSpans) {
     span.first = MapOffset(span.first, base, shift, page.sourceOffsets);

@@ -34,8 +34,9 @@ const char* FindParam(const std::string& packed, const std::string& name, std::s
 }
 
 // Releases handles without recursion: a node whose last handle goes hands
-// its children to the work list before it dies, so its destructor finds
-// none.
+// its children that have children of their own to the work list before it
+// dies, so no destructor finds a grandchild. Leaves (most of a tree) are
+// released where they are.
 void ReleaseIteratively(std::vector<HtmlNodeHandle>& nodes) {
   std::vector<HtmlNodeHandle> pending = std::move(nodes);
   nodes.clear();
@@ -43,7 +44,8 @@ void ReleaseIteratively(std::vector<HtmlNodeHandle>& nodes) {
     HtmlNodeHandle node = std::move(pending.back());
     pending.pop_back();
     if (node.UseCount() != 1) continue;
-    for (HtmlNodeHandle& child : node->MutableChildren()) pending.push_back(std::move(child));
+    for (HtmlNodeHandle& child : node->MutableChildren())
+      if (child->HasChildren()) pending.push_back(std::move(child));
     node->MutableChildren().clear();
   }
 }

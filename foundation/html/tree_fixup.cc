@@ -134,20 +134,41 @@ void ReturnFosteredNodes(HtmlTreeNode& root) {
     // Compacted in place: children[0, kept) stay, the slots behind them are
     // empty until the child at i moves down.
     std::vector<HtmlNodeHandle>& children = node->MutableChildren();
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < children.size(); ++i) {
-      HtmlNodeHandle child = std::move(children[i]);
-      if (child->KeywordId() == kTableKeyword && child->Offset() != kUnsetOffset)
-        kept = ReturnBeforeTable(children, kept, *child);
-      children[kept++] = std::move(child);
+    auto isTable = [](const HtmlNodeHandle& child) {
+      return child->KeywordId() == kTableKeyword && child->Offset() != kUnsetOffset;
+    };
+    // Most nodes hold no table: their children stay where they are.
+    if (std::any_of(children.begin(), children.end(), isTable)) {
+      std::size_t kept = 0;
+      for (std::size_t i = 0; i < children.size(); ++i) {
+        HtmlNodeHandle child = std::move(children[i]);
+        if (isTable(child)) kept = ReturnBeforeTable(children, kept, *child);
+        children[kept++] = std::move(child);
+      }
+      children.resize(kept);
     }
-    children.resize(kept);
     for (HtmlNodeHandle& child : children)
       if (IsContainer(*child) && child->HasChildren()) pending.push_back(child.Get());
   }
 }
 
-void SettleSpans(HtmlTreeNode& root) {
+uint32_t MapOffset(uint32_t position, uint32_t base, uint32_t shift,
+                   const std::vector<uint32_t>& sourceOffsets) {
+  std::size_t index = static_cast<std::size_t>(position) + shift;
+  if (sourceOffsets.empty()) return base + static_cast<uint32_t>(index);
+  return base + sourceOffsets[std::min(index, sourceOffsets.size() - 1)];
+}
+
+void SettleSpans(HtmlTreeNode& root, uint32_t base, uint32_t shift,
+                 const std::vector<uint32_t>& sourceOffsets) {
+  // A node's span is final when it is listed (text) or left (elements);
+  // it is mapped then, so the tree is walked once.
+  auto map = [&](HtmlTreeNode& node) {
+    const uint32_t start = MapOffset(node.Offset(), base, shift, sourceOffsets);
+    node.SetSpan(start, MapOffset(node.End(), base, shift, sourceOffsets) - start);
+    if (node.IsClone())
+      node.SetSourceOffset(MapOffset(node.SourceOffset(), base, shift, sourceOffsets));
+  };
   struct Frame {
     HtmlTreeNode* node;
     std::size_t next;
@@ -164,11 +185,12 @@ void SettleSpans(HtmlTreeNode& root) {
       if (IsText(child)) {
         if (child.Offset() < lastEnd) {
           child.SetKeywordId(kSkippedKeyword);
-          continue;
+        } else {
+          Place(unplaced, child.Offset());
+          lastEnd = child.End();
+          frame.reach = std::max(frame.reach, lastEnd);
         }
-        Place(unplaced, child.Offset());
-        lastEnd = child.End();
-        frame.reach = std::max(frame.reach, lastEnd);
+        map(child);
         continue;
       }
       if (child.Offset() == kUnsetOffset || child.Offset() < lastEnd) {
@@ -187,27 +209,7 @@ void SettleSpans(HtmlTreeNode& root) {
     const uint32_t end = std::max({node.Length(), reach, node.Offset()});
     node.SetSpan(node.Offset(), end - node.Offset());
     if (!frames.empty()) frames.back().reach = std::max(frames.back().reach, end);
-  }
-}
-
-uint32_t MapOffset(uint32_t position, uint32_t base, uint32_t shift,
-                   const std::vector<uint32_t>& sourceOffsets) {
-  std::size_t index = static_cast<std::size_t>(position) + shift;
-  if (sourceOffsets.empty()) return base + static_cast<uint32_t>(index);
-  return base + sourceOffsets[std::min(index, sourceOffsets.size() - 1)];
-}
-
-void MapSpans(HtmlTreeNode& root, uint32_t base, uint32_t shift,
-              const std::vector<uint32_t>& sourceOffsets) {
-  auto map = [&](uint32_t position) { return MapOffset(position, base, shift, sourceOffsets); };
-  std::vector<HtmlTreeNode*> pending{&root};
-  while (!pending.empty()) {
-    HtmlTreeNode* node = pending.back();
-    pending.pop_back();
-    const uint32_t start = map(node->Offset());
-    node->SetSpan(start, map(node->End()) - start);
-    if (node->IsClone()) node->SetSourceOffset(map(node->SourceOffset()));
-    for (const HtmlNodeHandle& child : node->Children()) pending.push_back(child.Get());
+    map(node);
   }
 }
 

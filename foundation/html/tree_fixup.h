@@ -17,15 +17,13 @@ void ReturnFosteredNodes(HtmlTreeNode& root);
 
 // Final spans: elements get their offsets (see html_tree.h) and lengths;
 // a text node that would still go back before text already listed becomes a
-// skipped node (kSkippedKeyword), so the walk never goes backwards.
-void SettleSpans(HtmlTreeNode& root);
-
-// Maps every span (and the start tag a clone copies) from positions in the
-// parsed buffer to offsets in the stream: position p becomes
+// skipped node (kSkippedKeyword), so the walk never goes backwards. Every
+// span (and the start tag a clone copies) is then mapped from positions in
+// the parsed buffer to offsets in the stream: position p becomes
 // base + sourceOffsets[p + shift] when sourceOffsets is not empty, else
 // base + p + shift.
-void MapSpans(HtmlTreeNode& root, uint32_t base, uint32_t shift,
-              const std::vector<uint32_t>& sourceOffsets);
+void SettleSpans(HtmlTreeNode& root, uint32_t base, uint32_t shift,
+                 const std::vector<uint32_t>& sourceOffsets);
 // The same for one position.
 uint32_t MapOffset(uint32_t position, uint32_t base, uint32_t shift,
                    const std::vector<uint32_t>& sourceOffsets);
