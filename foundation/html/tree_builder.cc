@@ -41,7 +41,7 @@ class Builder {
 
   BuiltTree Build(const GumboNode* document) {
     BuiltTree built;
-    built.root = LVT::MakeRefCount<HtmlTreeNode>(kDocumentKeyword, 0, m_Size);
+    built.root = m_Nodes.Make(kDocumentKeyword, 0, m_Size);
     m_Count = 1;
     m_Frames.push_back(Frame{document, built.root.Get(), 0});
     while (!m_Frames.empty()) Step();
@@ -90,7 +90,7 @@ class Builder {
   }
 
   HtmlTreeNode* Append(HtmlTreeNode* parent, uint8_t id, uint32_t offset, uint32_t lengthOrEnd) {
-    parent->MutableChildren().push_back(LVT::MakeRefCount<HtmlTreeNode>(id, offset, lengthOrEnd));
+    parent->MutableChildren().push_back(m_Nodes.Make(id, offset, lengthOrEnd));
     ++m_Count;
     return parent->MutableChildren().back().Get();
   }
@@ -207,6 +207,8 @@ class Builder {
   const HtmlKeywordTable& m_Table;
   const std::vector<std::pair<uint32_t, uint32_t>>& m_Foreign;
   uint32_t m_Count = 0;
+  // The nodes, side by side in page order: every later walk follows them.
+  LVT::SlabMaker<HtmlTreeNode> m_Nodes;
   std::vector<Frame> m_Frames;
   std::vector<TextStretch> m_Stretches;
   std::string m_Name;  // an attribute's name in lower case

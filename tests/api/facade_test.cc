@@ -109,11 +109,12 @@ TEST(Facade, EqualsTheTool) {
     EXPECT_TRUE(summary.page.empty()) << path;
     EXPECT_EQ(result.match, summary.match) << path;
     EXPECT_EQ(result.anchors, summary.anchors) << path;
-    if (k % 10 == 0)
+    if (k % 10 == 0) {
       EXPECT_EQ("{\"match\":" + std::string(result.match ? "true" : "false") +
                     ",\"anchors\":" + std::to_string(result.anchors) + "}\n",
                 lvt_testing::RunCli({"highlight", "--json", text, path}).out)
           << path;
+    }
   }
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "foundation/base/binary_stream.h"
 #include "foundation/base/string_utils.h"
@@ -67,6 +68,34 @@ TEST(HandlesTest, SelfAssignmentAndSharing) {
     Throws() { throw std::bad_alloc(); }
   };
   EXPECT_THROW(LVT::MakeRefCount<Throws>(), std::bad_alloc);  // and nothing leaks
+}
+
+// Slabs go with their last record, whether the maker or a record goes last,
+// and a constructor that throws leaves its block unused (the sanitizers
+// check the frees).
+TEST(HandlesTest, SlabsLiveWhileOneOfTheirRecordsDoes) {
+  struct Throws {
+    explicit Throws(bool fail) {
+      if (fail) throw std::bad_alloc();
+    }
+  };
+  std::vector<LVT::RefCount<Record>> kept;
+  {
+    LVT::SlabMaker<Record, 4> maker;
+    for (int i = 0; i < 10; ++i) kept.push_back(maker.Make());  // three slabs, the last half full
+    EXPECT_EQ(10, g_alive);
+    kept.erase(kept.begin(), kept.begin() + 5);  // the first slab is gone
+    LVT::SlabMaker<Throws, 2> throwing;
+    EXPECT_THROW(throwing.Make(true), std::bad_alloc);
+    auto made = throwing.Make(false);
+    EXPECT_EQ(1, made.UseCount());
+  }
+  EXPECT_EQ(5, g_alive) << "records outlive their maker";
+  LVT::RefCount<Record> last = kept.back();
+  kept.clear();
+  EXPECT_EQ(1, g_alive);
+  last = LVT::RefCount<Record>();
+  EXPECT_EQ(0, g_alive);
 }
 
 TEST(HandlesTest, VectorsCountOnlyWhatTheyHold) {
