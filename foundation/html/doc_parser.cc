@@ -66,8 +66,9 @@ bool HtmlDocParser::Parse() {
   const uint32_t shift = page.text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
   char* text = &page.text[0] + shift;
   const uint32_t size = static_cast<uint32_t>(page.text.size()) - shift;
-  const NestingReport nesting = LimitNesting(text, size, m_Table);
-  LimitAttributes(text, size);
+  AttributeLimiter attributes(text, size);
+  const NestingReport nesting = LimitNesting(text, size, m_Table, &attributes);
+  attributes.Finish();
 
   GumboArena arena;
   GumboOptions options = kGumboDefaultOptions;

@@ -10,6 +10,7 @@
 #include "foundation/charset/labels.h"
 #include "foundation/charset/offsets.h"
 #include "foundation/html/doc_parser.h"
+#include "foundation/html/limiters/attribute_limiter.h"
 #include "foundation/html/limiters/nesting_limiter.h"
 #include "foundation/html/text_stretches.h"
 #include "lumivant/html_keyword_table.h"
@@ -409,6 +410,38 @@ TEST(HtmlNestingLimiterTest, BoundsFormattingElementsReopenedInEveryParagraph) {
     EXPECT_EQ(paragraphs, TextNodes(tree).size());
     if (page == &distinct) ExpectFaithfulTextSpans(distinct, LVTCharset::kUtf8, tree, "reopened");
   }
+}
+
+// Limiting attributes on the nesting limiter's pass leaves the page as the
+// attribute limiter run afterwards does, also where the two scans part:
+// raw text whose quotes run past its end tag, svg CDATA, plaintext, tags
+// rewritten after the scan went by, and tags of too many attributes on
+// either side.
+TEST(HtmlNestingLimiterTest, LimitsAttributesOnItsPassAsAfterIt) {
+  const std::string many = "<em " + Repeat("a ", 300) + "href=x class=y z>m</em>";
+  const std::vector<std::string> pieces = {many,
+                                           "<script>if (a<b x=\"1) {}</script>" + many + "\">",
+                                           "<textarea><i " + Repeat("b=\"\"", 300) + "></textarea>",
+                                           "<svg><![CDATA[" + many + "]]></svg>",
+                                           Repeat("<b title=\"x>y\">", 20) + "<p>text" + many,
+                                           "<main " + Repeat("c ", 280) + ">main</main>",
+                                           Repeat("<div>", 600) + many + Repeat("</div>", 600),
+                                           "<plaintext>" + many};
+  std::vector<std::string> pages = pieces;
+  for (std::size_t i = 0; i < pieces.size(); ++i)
+    for (std::size_t j = 0; j < pieces.size(); ++j) pages.push_back(pieces[i] + pieces[j]);
+  for (const std::string& source : pages) {
+    std::string apart = source;
+    std::string together = source;
+    const auto size = static_cast<uint32_t>(source.size());
+    LVTParser::LimitNesting(&apart[0], size, Table());
+    const uint32_t limited = LVTParser::LimitAttributes(&apart[0], size);
+    LVTParser::AttributeLimiter attributes(&together[0], size);
+    LVTParser::LimitNesting(&together[0], size, Table(), &attributes);
+    EXPECT_EQ(limited, attributes.Finish()) << source.substr(0, 60);
+    EXPECT_TRUE(apart == together) << source.substr(0, 60);
+  }
+  EXPECT_GE(LVTParser::LimitAttributes(&pages[0][0], static_cast<uint32_t>(pages[0].size())), 1u);
 }
 
 }  // namespace

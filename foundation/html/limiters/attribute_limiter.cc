@@ -68,22 +68,45 @@ bool BlankExcess(char* tag, char* end) {
 
 }  // namespace
 
-uint32_t LimitAttributes(char* text, uint32_t size) {
-  char* const end = text + size;
-  uint32_t limited = 0;
-  for (char* p = text; p < end;) {
-    void* hit = std::memchr(p, '<', static_cast<std::size_t>(end - p));
+void AttributeLimiter::Step(char* lt, std::size_t length) {
+  if (length == 0) {
+    m_pNext = lt + 1;
+    return;
+  }
+  // Each attribute but the last takes two bytes at least (one of its own,
+  // one to end it): a shorter tag cannot hold too many.
+  constexpr std::size_t kShortest = 2 * (kMaxAttributes + 1);
+  if (length >= kShortest && LVTBase::IsAsciiAlpha(lt[1]) && BlankExcess(lt, lt + length))
+    ++m_Limited;
+  m_pNext = lt + length;
+}
+
+void AttributeLimiter::Reach(char* at, std::size_t length) {
+  while (m_pNext < at) {
+    void* hit = std::memchr(m_pNext, '<', static_cast<std::size_t>(at - m_pNext));
+    if (hit == nullptr) {
+      m_pNext = at;
+      break;
+    }
+    char* lt = static_cast<char*>(hit);
+    Step(lt, MarkupLength(lt, m_pEnd));
+  }
+  if (m_pNext == at) Step(at, length);
+}
+
+uint32_t AttributeLimiter::Finish() {
+  while (m_pNext < m_pEnd) {
+    void* hit = std::memchr(m_pNext, '<', static_cast<std::size_t>(m_pEnd - m_pNext));
     if (hit == nullptr) break;
     char* lt = static_cast<char*>(hit);
-    const std::size_t length = MarkupLength(lt, end);
-    if (length == 0) {
-      p = lt + 1;
-      continue;
-    }
-    if (LVTBase::IsAsciiAlpha(lt[1]) && BlankExcess(lt, lt + length)) ++limited;
-    p = lt + length;
+    Step(lt, MarkupLength(lt, m_pEnd));
   }
-  return limited;
+  m_pNext = m_pEnd;
+  return m_Limited;
+}
+
+uint32_t LimitAttributes(char* text, uint32_t size) {
+  return AttributeLimiter(text, size).Finish();
 }
 
 }  // namespace LVTParser

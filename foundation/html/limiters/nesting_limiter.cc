@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "foundation/base/ascii.h"
+#include "foundation/html/limiters/attribute_limiter.h"
 #include "foundation/html/text_stretches.h"
 
 namespace LVTParser {
@@ -217,10 +218,12 @@ Tag ReadTag(const char* p, std::size_t length) {
 
 class NestingModel {
  public:
-  NestingModel(char* text, uint32_t size, const HtmlKeywordTable& table)
+  NestingModel(char* text, uint32_t size, const HtmlKeywordTable& table,
+               AttributeLimiter* attributes)
       : m_pText(text),
         m_pEnd(text + size),
         m_Table(table),
+        m_pAttributes(attributes),
         m_OpenCount(GUMBO_TAG_LAST + 1, 0),
         m_Budget(65536 + size / 32) {
     Push(GUMBO_TAG_HTML, false);
@@ -269,7 +272,15 @@ class NestingModel {
       const char* close = std::search(lt + 9, m_pEnd, kCdataEnd, kCdataEnd + 3);
       return close == m_pEnd ? m_pEnd : close + 3;
     }
-    std::size_t length = MarkupLength(lt, m_pEnd);
+    const std::size_t length = MarkupLength(lt, m_pEnd);
+    const char* past = HandleMarkup(lt, length);
+    // Once the model is done with it: a later rewrite of the tag keeps its
+    // length, so the attribute limiter steps over it as it would afterwards.
+    if (m_pAttributes != nullptr) m_pAttributes->Reach(m_pText + (lt - m_pText), length);
+    return past;
+  }
+
+  const char* HandleMarkup(const char* lt, std::size_t length) {
     if (length == 0) {
       Reconstruct();  // a literal '<'
       return lt + 1;
@@ -766,6 +777,7 @@ class NestingModel {
   char* m_pText;
   const char* m_pEnd;
   const HtmlKeywordTable& m_Table;
+  AttributeLimiter* m_pAttributes;  // driven along, when given
   std::vector<Open> m_Stack;
   std::vector<uint32_t> m_OpenCount;
   std::vector<Entry> m_List;
@@ -783,8 +795,9 @@ class NestingModel {
 
 }  // namespace
 
-NestingReport LimitNesting(char* text, uint32_t size, const HtmlKeywordTable& table) {
-  return NestingModel(text, size, table).Run();
+NestingReport LimitNesting(char* text, uint32_t size, const HtmlKeywordTable& table,
+                           AttributeLimiter* attributes) {
+  return NestingModel(text, size, table, attributes).Run();
 }
 
 void RestoreRenamedTags(char* text, const NestingReport& report) {

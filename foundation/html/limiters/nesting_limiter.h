@@ -54,8 +54,14 @@ struct NestingReport {
   std::vector<std::pair<uint32_t, uint32_t>> foreignRanges;
 };
 
+class AttributeLimiter;
+
 // text: the UTF-8 page the tree will be built from, rewritten in place.
-NestingReport LimitNesting(char* text, uint32_t size, const HtmlKeywordTable& table);
+// With `attributes`, the page's attributes are limited on the same pass
+// (attributes->Finish() completes it): the page ends as LimitAttributes
+// would leave it after this call, read once instead of twice.
+NestingReport LimitNesting(char* text, uint32_t size, const HtmlKeywordTable& table,
+                           AttributeLimiter* attributes = nullptr);
 
 // Gives renamed tags their names back once the tree is parsed.
 void RestoreRenamedTags(char* text, const NestingReport& report);
