@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <cstdint>
+#include <functional>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 #include "changes/anchored_alignment.h"
 #include "changes/suffix_match_counter.h"
@@ -16,27 +18,55 @@ namespace {
 const AlignmentCosts kNodeCosts{TextSequenceEditDistance::kSubstitutionCost,
                                 TextSequenceEditDistance::kInsertDeleteCost};
 
-using TextIds = std::unordered_map<std::u16string_view, uint32_t>;
-
-// Numbers each node's text, the same number for the same text. The views
-// point into the nodes, which the sequences keep alive.
-void NumberTexts(const NodeSequence& nodes, TextIds& ids, std::vector<uint32_t>& out) {
-  out.reserve(nodes.size());
-  for (const NodeHandle& node : nodes) {
-    auto inserted = ids.emplace(node->m_Text, static_cast<uint32_t>(ids.size()));
-    out.push_back(inserted.first->second);
+// Numbers texts in the order they first come, the same number for the same
+// text: an open-addressing table of views into the nodes (which the
+// sequences keep alive), sized once for all the nodes it will see, so
+// numbering takes no allocation per text.
+class TextNumbering {
+ public:
+  explicit TextNumbering(std::size_t most) {
+    std::size_t capacity = 16;
+    while (capacity < 2 * most + 1) capacity *= 2;
+    m_Slots.resize(capacity);
+    m_Mask = capacity - 1;
   }
-}
+  uint32_t Number(std::u16string_view text) {
+    const std::size_t hash = std::hash<std::u16string_view>{}(text);
+    for (std::size_t i = hash & m_Mask;; i = (i + 1) & m_Mask) {
+      Slot& slot = m_Slots[i];
+      if (slot.id == kEmpty) {
+        slot = Slot{hash, text, m_Count};
+        return m_Count++;
+      }
+      if (slot.hash == hash && slot.text == text) return slot.id;
+    }
+  }
+  void Number(const NodeSequence& nodes, std::vector<uint32_t>& out) {
+    out.reserve(nodes.size());
+    for (const NodeHandle& node : nodes) out.push_back(Number(node->m_Text));
+  }
+  uint32_t Count() const { return m_Count; }
+
+ private:
+  static constexpr uint32_t kEmpty = UINT32_MAX;
+  struct Slot {
+    std::size_t hash = 0;
+    std::u16string_view text;
+    uint32_t id = kEmpty;
+  };
+  std::vector<Slot> m_Slots;
+  std::size_t m_Mask = 0;
+  uint32_t m_Count = 0;
+};
 
 }  // namespace
 
 TextSequenceEditDistance::TextSequenceEditDistance(const NodeSequence& a, const NodeSequence& b)
     : GeneralizedEditDistance(a, b) {
-  TextIds ids;
-  ids.reserve(First().size() + Second().size());
-  NumberTexts(First(), ids, m_TextIdsA);
-  NumberTexts(Second(), ids, m_TextIdsB);
-  m_TextCount = static_cast<uint32_t>(ids.size());
+  TextNumbering numbering(First().size() + Second().size());
+  numbering.Number(First(), m_TextIdsA);
+  numbering.Number(Second(), m_TextIdsB);
+  m_TextCount = numbering.Count();
   m_RestMatches.emplace(m_TextIdsA, m_TextIdsB, m_TextCount);
   // B's positions grouped by text, in ascending order within each text.
   m_TextStartsB.assign(m_TextCount + 1, 0);
