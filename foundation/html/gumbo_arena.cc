@@ -33,8 +33,8 @@ SizeClass ClassOf(std::size_t size) {
     const std::size_t steps = size <= 8 ? 1 : (size + 7) / 8;
     return SizeClass{steps - 1, steps * 8};
   }
-  int bit = 0;  // 2^bit < size <= 2^(bit+1)
-  while ((std::size_t{2} << bit) < size) ++bit;
+  // 2^bit < size <= 2^(bit+1)
+  const int bit = 63 - __builtin_clzll(static_cast<unsigned long long>(size - 1));
   const std::size_t step = std::size_t{1} << (bit - 2);
   const std::size_t quarters = (size + step - 1) / step;  // 5 to 8
   return SizeClass{32 + static_cast<std::size_t>(bit - 8) * 4 + (quarters - 5), quarters * step};
@@ -53,36 +53,42 @@ void GumboArena::Install(GumboOptions* options) {
   options->userdata = this;
 }
 
+void* GumboArena::AllocateLarge(std::size_t size) {
+  // Large blocks (long text buffers, doubled as they grow) are mapped on
+  // their own and unmapped when freed: through malloc, freeing them would
+  // raise its threshold for mapping blocks, and later stages would keep
+  // memory they freed.
+  void* mapped =
+      mmap(nullptr, size + kHeader, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped == MAP_FAILED) throw std::bad_alloc();
+  const uint64_t header = kLarge | m_Large.size();
+  m_Large.push_back(LargeBlock{mapped, size + kHeader});
+  std::memcpy(mapped, &header, kHeader);
+  return static_cast<char*>(mapped) + kHeader;
+}
+
+void GumboArena::NewBlock(std::size_t need) {
+  std::size_t blockSize = m_Blocks.empty() ? kFirstBlockSize : m_LastBlockSize * 2;
+  if (blockSize > kLargestBlockSize) blockSize = kLargestBlockSize;
+  while (blockSize < need) blockSize *= 2;
+  void* block = LVTMem::Allocate(blockSize);
+  m_Blocks.push_back(block);
+  m_pNext = static_cast<char*>(block);
+  m_Left = blockSize;
+  m_LastBlockSize = blockSize;
+}
+
 void* GumboArena::Allocate(std::size_t size) {
-  if (size > kLargestClassSize) {
-    // Large blocks (long text buffers, doubled as they grow) are mapped on
-    // their own and unmapped when freed: through malloc, freeing them would
-    // raise its threshold for mapping blocks, and later stages would keep
-    // memory they freed.
-    void* mapped =
-        mmap(nullptr, size + kHeader, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapped == MAP_FAILED) throw std::bad_alloc();
-    const uint64_t header = kLarge | m_Large.size();
-    m_Large.push_back(LargeBlock{mapped, size + kHeader});
-    std::memcpy(mapped, &header, kHeader);
-    return static_cast<char*>(mapped) + kHeader;
-  }
+  // The parser asks for small blocks all the time: this path stays short,
+  // the rare ones are calls of their own.
+  if (size > kLargestClassSize) return AllocateLarge(size);
   const SizeClass sizeClass = ClassOf(size);
   if (void* reused = m_Free[sizeClass.index]) {
     std::memcpy(&m_Free[sizeClass.index], reused, sizeof(void*));
     return reused;
   }
   const std::size_t need = kHeader + sizeClass.size;
-  if (need > m_Left) {
-    std::size_t blockSize = m_Blocks.empty() ? kFirstBlockSize : m_LastBlockSize * 2;
-    if (blockSize > kLargestBlockSize) blockSize = kLargestBlockSize;
-    while (blockSize < need) blockSize *= 2;
-    void* block = LVTMem::Allocate(blockSize);
-    m_Blocks.push_back(block);
-    m_pNext = static_cast<char*>(block);
-    m_Left = blockSize;
-    m_LastBlockSize = blockSize;
-  }
+  if (need > m_Left) NewBlock(need);
   const uint64_t header = sizeClass.index;
   std::memcpy(m_pNext, &header, kHeader);
   void* result = m_pNext + kHeader;

@@ -36,6 +36,8 @@ class GumboArena {
 
  private:
   static void* AllocateHook(void* arena, std::size_t size);
+  [[gnu::noinline]] void* AllocateLarge(std::size_t size);
+  [[gnu::noinline]] void NewBlock(std::size_t need);
   static void FreeHook(void* arena, void* block);
 
   struct LargeBlock {
