@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string_view>
 
 namespace LVTBase {
@@ -38,8 +39,13 @@ bool BinaryStreamBuf::Find(const void* bytes, uint32_t n) {
   std::string_view needle(static_cast<const char*>(bytes), n);
   std::size_t found = std::string_view::npos;
   if (const char* data = ContiguousData()) {
-    found = std::string_view(data + from, size - from).find(needle);
-    if (found != std::string_view::npos) found += from;
+    // A page holds '<' every few dozen bytes: skipping by the needle's
+    // length beats stopping at each of its first bytes.
+    const std::string_view haystack(data + from, size - from);
+    const auto hit = std::search(haystack.begin(), haystack.end(),
+                                 std::boyer_moore_horspool_searcher(needle.begin(), needle.end()));
+    if (hit != haystack.end() || needle.empty())
+      found = from + static_cast<std::size_t>(hit - haystack.begin());
   } else {
     // Scan in blocks that overlap by n - 1 bytes.
     std::vector<char> block;
