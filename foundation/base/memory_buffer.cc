@@ -28,6 +28,12 @@ uint32_t MemoryBuffer::WriteAt(uint32_t offset, const void* bytes, uint32_t n) {
   const std::size_t limit = std::numeric_limits<uint32_t>::max() - 1;
   if (offset >= limit) return 0;
   n = static_cast<uint32_t>(std::min<std::size_t>(n, limit - offset));
+  // Writing at the end (a report, a converted page) appends: no bytes are
+  // cleared first only to be overwritten.
+  if (offset == m_Bytes.size()) {
+    m_Bytes.append(static_cast<const char*>(bytes), n);
+    return n;
+  }
   if (m_Bytes.size() < offset + static_cast<std::size_t>(n))
     m_Bytes.resize(offset + static_cast<std::size_t>(n));
   std::memcpy(&m_Bytes[offset], bytes, n);
