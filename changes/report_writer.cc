@@ -26,8 +26,8 @@ ReportWriter::ReportWriter(LVTBase::BinaryStreamBuf& page, LVTBase::BinaryStream
                            const std::string& highlightStart, const std::string& highlightEnd)
     : m_Page(page),
       m_Copy(page, out),
-      m_HighlightStart(highlightStart),
-      m_HighlightEnd(highlightEnd) {}
+      m_Open(kChangeOpen + highlightStart),
+      m_Close(highlightEnd + kChangeClose) {}
 
 void ReportWriter::WriteHeader() {
   m_Copy.Write(kReportHeader);
@@ -36,7 +36,8 @@ void ReportWriter::WriteHeader() {
 
 void ReportWriter::WriteAnchor(const Node& node, unsigned group) {
   // A node without an offset takes its anchor where the last piece ended.
-  Insert(node.m_Offset == Node::kNoOffset ? m_Marked : node.m_Offset, ChangeAnchor(group));
+  m_Anchors.push_back(ChangeAnchor(group));
+  Insert(node.m_Offset == Node::kNoOffset ? m_Marked : node.m_Offset, m_Anchors.back());
 }
 
 void ReportWriter::MarkPieces(const Node& node) {
@@ -51,8 +52,8 @@ void ReportWriter::MarkRange(uint32_t offset, uint32_t length) {
   // A range that begins behind the last one keeps only what is ahead.
   const uint32_t start = std::max(offset, m_Marked);
   const uint32_t end = TextEnd(start, std::max(start, offset + length));
-  Insert(start, std::string(kChangeOpen) + m_HighlightStart);
-  Insert(end, m_HighlightEnd + kChangeClose);
+  Insert(start, m_Open);
+  Insert(end, m_Close);
   m_Marked = end;
 }
 
@@ -80,8 +81,8 @@ void ReportWriter::Finish() {
   m_Copy.CopyRest();
 }
 
-void ReportWriter::Insert(uint32_t offset, std::string bytes) {
-  if (!bytes.empty()) m_Insertions.push_back(Insertion{offset, std::move(bytes)});
+void ReportWriter::Insert(uint32_t offset, std::string_view bytes) {
+  if (!bytes.empty()) m_Insertions.push_back(Insertion{offset, bytes});
 }
 
 }  // namespace LVTDT

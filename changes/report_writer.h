@@ -8,7 +8,9 @@
 #define LUMIVANT_CHANGES_REPORT_WRITER_H_
 
 #include <cstdint>
+#include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "changes/node.h"
@@ -42,18 +44,20 @@ class ReportWriter {
   void Finish();
 
  private:
+  // Bytes to insert: the writer's markers, or an anchor it keeps.
   struct Insertion {
     uint32_t offset;  // in the page
-    std::string bytes;
+    std::string_view bytes;
   };
-  void Insert(uint32_t offset, std::string bytes);
+  void Insert(uint32_t offset, std::string_view bytes);
   // Where the marking of page bytes [start, end) must end.
   uint32_t TextEnd(uint32_t start, uint32_t end);
 
   LVTBase::BinaryStreamBuf& m_Page;
   PageCopy m_Copy;
-  std::string m_HighlightStart;
-  std::string m_HighlightEnd;
+  const std::string m_Open;           // before a marked piece
+  const std::string m_Close;          // behind it
+  std::deque<std::string> m_Anchors;  // stay where they are as more come
   std::vector<Insertion> m_Insertions;
   uint32_t m_Marked = 0;  // end of the last piece marked: pieces go forward
 };
