@@ -11,6 +11,10 @@
 // with one edited paragraph); peak_MB = growth of the peak resident memory
 // during one comparison (goal: reported for the unrelated 10,000-node pair);
 // nodes = text nodes of the new page; changes = groups of changes.
+//
+// LUMIVANT_PAIRS=050,026 keeps only those corpus pairs, and
+// LUMIVANT_ROUNDS=40 times each of them 40 times instead of 5: on a
+// machine whose speed drifts, a pair's best of many rounds is steadier.
 #include <benchmark/benchmark.h>
 #include <gumbo.h>
 #include <malloc.h>
@@ -20,6 +24,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -181,9 +186,12 @@ std::vector<PagePair>& Corpus() {
     std::vector<PagePair> list;
     const std::string corpus = lvt_testing::CorpusDir();
     if (corpus.empty()) return list;
+    const char* only = std::getenv("LUMIVANT_PAIRS");
+    const std::string wanted = only == nullptr ? "" : "," + std::string(only) + ",";
     for (const std::string& dir : lvt_testing::ListDirs(corpus + "/pairs")) {
       PagePair pair;
       pair.name = dir.substr(dir.rfind('/') + 1);
+      if (!wanted.empty() && wanted.find("," + pair.name + ",") == std::string::npos) continue;
       pair.oldPage = lvt_testing::ReadFile(dir + "/old.html");
       pair.newPage = lvt_testing::ReadFile(dir + "/new.html");
       pair.oldCharset = LVTCharset::DetectCharset(pair.oldPage);
@@ -356,6 +364,12 @@ void BM_DetectChangesCorpus(benchmark::State& state, bool wordLevel) {
   state.SetLabel("over 1.5:" + over);
 }
 
+int Rounds() {
+  const char* rounds = std::getenv("LUMIVANT_ROUNDS");
+  const int n = rounds == nullptr ? 0 : std::atoi(rounds);
+  return n > 0 ? n : 5;
+}
+
 int Register() {
   for (const PagePair& pair : Generated()) {
     auto* benchmark = benchmark::RegisterBenchmark(("DetectChanges/" + pair.name).c_str(),
@@ -375,7 +389,7 @@ int Register() {
                                              : "DetectChanges/corpus_all_pairs",
                                    BM_DetectChangesCorpus, wordLevel)
           ->Unit(benchmark::kMillisecond)
-          ->Iterations(5);
+          ->Iterations(Rounds());
     }
   }
   return 0;
