@@ -151,7 +151,7 @@ std::vector<AlignedNode> AlignMiddle(const NodeSequence& o, const NodeSequence& 
   TextSequenceEditDistance distance(Slice(o, p, a), Slice(n, p, b));
   distance.Distance();
   for (const LVTAlgo::EditStep& step : distance.GetEditScript()) {
-    const std::vector<int32_t>& at = step.m_Positions;
+    const LVTAlgo::StepPositions& at = step.m_Positions;
     switch (step.m_Kind) {
       case LVTAlgo::kSubstitution: {
         const Node& old = *o[p + at[0]];

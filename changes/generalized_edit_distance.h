@@ -57,10 +57,13 @@
 #define LUMIVANT_CHANGES_GENERALIZED_EDIT_DISTANCE_H_
 
 #include <algorithm>
+#include <array>
+#include <cassert>
 #include <cfloat>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 #include "changes/back_pointer_table.h"
@@ -83,13 +86,34 @@ enum EditKind : int32_t {
   kTransposition = 3,
 };
 
+// The positions of one step, at most four (a transposition's), held in the
+// step itself: a script has a step per node of both pages.
+class StepPositions {
+ public:
+  StepPositions() = default;
+  StepPositions(std::initializer_list<int32_t> positions) {
+    assert(positions.size() <= m_Values.size());
+    for (int32_t position : positions) m_Values[m_Size++] = position;
+  }
+  std::size_t size() const { return m_Size; }
+  int32_t operator[](std::size_t k) const { return m_Values[k]; }
+  bool operator==(const StepPositions& other) const {
+    return std::equal(m_Values.begin(), m_Values.begin() + m_Size, other.m_Values.begin(),
+                      other.m_Values.begin() + other.m_Size);
+  }
+
+ private:
+  std::array<int32_t, 4> m_Values{};
+  uint8_t m_Size = 0;
+};
+
 // One step of the edit script, with the element positions it concerns:
 // substitution: position in A, position in B; insertion: position in B;
 // deletion: position in A; transposition: the two positions in A, then the
 // two in B.
 struct EditStep {
   int32_t m_Kind = kSubstitution;
-  std::vector<int32_t> m_Positions;
+  StepPositions m_Positions;
 
   bool operator==(const EditStep& other) const {
     return m_Kind == other.m_Kind && m_Positions == other.m_Positions;
