@@ -1,6 +1,7 @@
 #include <gumbo.h>
 
 #include <algorithm>
+#include <bitset>
 
 #include "foundation/base/ascii.h"
 #include "lumivant/html_keyword_table.h"
@@ -202,7 +203,13 @@ uint8_t HtmlKeywordTable::IdForTag(int parserTag, std::string_view originalName)
 }
 
 bool HtmlKeywordTable::IsInlineId(uint8_t id) {
-  return std::binary_search(std::begin(kInlineIds), std::end(kInlineIds), id);
+  // Asked for every element of every page walked: one bit per id.
+  static const std::bitset<256> kInline = [] {
+    std::bitset<256> bits;
+    for (uint8_t inlineId : kInlineIds) bits.set(inlineId);
+    return bits;
+  }();
+  return kInline.test(id);
 }
 
 }  // namespace LVTParser

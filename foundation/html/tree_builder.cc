@@ -97,8 +97,10 @@ class Builder {
 
   void AddElement(const GumboNode* source, HtmlTreeNode* parent) {
     const GumboElement& element = source->v.element;
-    uint8_t id = source->type == GUMBO_NODE_TEMPLATE
-                     ? kSkippedKeyword
+    // Only a tag the parser does not know needs its name read.
+    uint8_t id = source->type == GUMBO_NODE_TEMPLATE ? kSkippedKeyword
+                 : element.tag != GUMBO_TAG_UNKNOWN
+                     ? m_Table.IdForTag(element.tag, std::string_view())
                      : m_Table.IdForTag(element.tag, OriginalTagName(element));
     // Clones the parser made of formatting elements carry the position of
     // the original start tag, which lies before text already seen.
