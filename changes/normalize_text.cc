@@ -1,6 +1,8 @@
 // TextSequenceExtractor::NormalizeText: the comparable form of a node text.
 #include <unicode/uchar.h>
 
+#include <algorithm>
+
 #include "changes/text_sequence_extractor.h"
 #include "foundation/base/string_utils.h"
 
@@ -48,6 +50,10 @@ void TextSequenceExtractor::FoldText(std::u16string& text) const {
   // Only the ignore options that blank characters need to classify them:
   // every character of the case table is a letter.
   const bool classify = m_bIgnoreDigits || m_bIgnoreNonAlphaNum;
+  if (!classify && !m_bIgnoreCase) {  // the default: only the mark goes
+    std::replace(text.begin(), text.end(), kByteOrderMark, u' ');
+    return;
+  }
   for (char16_t& c : text) {
     if (c == kByteOrderMark) {
       c = u' ';
